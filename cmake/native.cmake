@@ -1,0 +1,32 @@
+# The native Linux build: the portable code and the fake platform, tested
+# with AddressSanitizer and UndefinedBehaviorSanitizer.
+option(VELMORA_SANITIZE "Build with ASan and UBSan" ON)
+if(VELMORA_SANITIZE)
+  set(SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=all
+                 -fno-omit-frame-pointer)
+  foreach(target velmora_core velmora_fake)
+    target_compile_options(${target} PUBLIC ${SANITIZERS})
+    target_link_options(${target} PUBLIC ${SANITIZERS})
+  endforeach()
+endif()
+
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(${GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+include(GoogleTest)
+
+file(GLOB UNIT_TESTS CONFIGURE_DEPENDS tests/unit/*.cpp)
+add_executable(unit_tests ${UNIT_TESTS})
+target_link_libraries(unit_tests PRIVATE velmora_fake GTest::gtest_main GTest::gmock)
+gtest_discover_tests(unit_tests DISCOVERY_MODE PRE_TEST)
+
+# Fuzz targets build where the compiler is clang with libFuzzer.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  file(GLOB FUZZ_TARGETS CONFIGURE_DEPENDS tests/fuzz/*.cpp)
+  foreach(source ${FUZZ_TARGETS})
+    get_filename_component(name ${source} NAME_WE)
+    add_executable(${name} ${source})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_libraries(${name} PRIVATE velmora_core)
+  endforeach()
+endif()

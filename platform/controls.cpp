@@ -1,0 +1,90 @@
+#include "platform/controls.h"
+
+#include <algorithm>
+
+namespace velmora {
+
+DriveList::DriveList(System& system, Widget& widget,
+                     std::function<void()> on_change)
+    : system_(system), widget_(widget), on_change_(std::move(on_change)) {
+  entries_ = system_.DriveEntries();
+  std::vector<std::string> rows;
+  for (const auto& entry : entries_) rows.push_back(system_.DriveRowText(entry));
+  widget_.SetRows(rows);
+  widget_.Select(IndexOf(system_.CurrentDrive()));
+}
+
+void DriveList::Refresh() {
+  const std::string selected = Drive();
+  entries_ = system_.DriveEntries();
+  std::vector<std::string> rows;
+  for (const auto& entry : entries_) rows.push_back(system_.DriveRowText(entry));
+  widget_.SetRows(rows);
+  const int kept = IndexOf(selected);
+  if (kept >= 0) {
+    widget_.Select(kept);
+    return;
+  }
+  widget_.Select(IndexOf(system_.CurrentDrive()));
+  if (!selected.empty() && on_change_) on_change_();
+}
+
+std::int16_t DriveList::ListCount() const {
+  return static_cast<std::int16_t>(entries_.size());
+}
+
+std::string DriveList::List(int i) const {
+  if (i < 0 || i >= static_cast<int>(entries_.size())) return "";
+  return entries_[i];
+}
+
+std::string DriveList::Drive() const { return List(widget_.Selected()); }
+
+int DriveList::IndexOf(const std::string& entry) const {
+  auto it = std::find(entries_.begin(), entries_.end(), entry);
+  if (it == entries_.end()) return -1;
+  return static_cast<int>(it - entries_.begin());
+}
+
+FileList::FileList(System& system, Widget& widget, std::string pattern)
+    : system_(system), widget_(widget), pattern_(std::move(pattern)) {}
+
+Error FileList::SetPath(const std::string& path) {
+  Error error;
+  const auto names = system_.ListFiles(path, pattern_, error);
+  if (error.failed()) return error;
+  const std::string selected = FileName();
+  widget_.SetRows(names);
+  auto it = std::find(names.begin(), names.end(), selected);
+  widget_.Select(it == names.end() ? -1 : static_cast<int>(it - names.begin()));
+  path_ = path;
+  return {};
+}
+
+std::string FileList::FileName() const {
+  const int row = widget_.Selected();
+  const auto rows = widget_.Rows();
+  if (row < 0 || row >= static_cast<int>(rows.size())) return "";
+  return rows[row];
+}
+
+std::int16_t FileList::ListCount() const {
+  return static_cast<std::int16_t>(widget_.Rows().size());
+}
+
+std::int16_t ListBox::ListCount() const {
+  return static_cast<std::int16_t>(widget_.Rows().size());
+}
+
+std::string ListBox::List(int i) const {
+  const auto rows = widget_.Rows();
+  if (i < 0 || i >= static_cast<int>(rows.size())) return "";
+  return rows[i];
+}
+
+void Timer::SetEnabled(bool enabled) {
+  enabled_ = enabled;
+  window_.SetTimer(name_, enabled, interval_ms_);
+}
+
+}  // namespace velmora

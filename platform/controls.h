@@ -1,0 +1,113 @@
+// The controls the handlers read and write, built portably on a backend's
+// Widget, Window and System. Their members carry the names the handlers use
+// (Refresh, ListCount, List, Drive, AddItem, ...).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace velmora {
+
+// A drop-down list of the machine's drives. An entry is "E:" and nothing
+// more; the visible row may add a volume label, which never reaches an entry.
+class DriveList {
+ public:
+  // Fills the list and selects the current drive; fires nothing.
+  DriveList(System& system, Widget& widget, std::function<void()> on_change);
+
+  // Re-reads the drives. The selected drive stays selected while it is still
+  // listed, and no Change fires; where it is gone, the current drive is
+  // selected and Change fires once.
+  void Refresh();
+  std::int16_t ListCount() const;
+  // The entry of row i, "" where there is no such row.
+  std::string List(int i) const;
+  // The selected entry, "" where nothing is selected.
+  std::string Drive() const;
+
+ private:
+  int IndexOf(const std::string& entry) const;
+
+  System& system_;
+  Widget& widget_;
+  std::function<void()> on_change_;
+  std::vector<std::string> entries_;
+};
+
+// A list of the files matching Pattern in Path, hidden and system included.
+class FileList {
+ public:
+  FileList(System& system, Widget& widget, std::string pattern);
+
+  void SetPattern(const std::string& pattern) { pattern_ = pattern; }
+  const std::string& Pattern() const { return pattern_; }
+  // Re-reads the list for `path`. On failure the list and Path stay as they
+  // were. The selected file stays selected while it is still listed.
+  Error SetPath(const std::string& path);
+  const std::string& Path() const { return path_; }
+  // The selected file's name, "" where none is selected.
+  std::string FileName() const;
+  std::int16_t ListCount() const;
+
+ private:
+  System& system_;
+  Widget& widget_;
+  std::string pattern_;
+  std::string path_;
+};
+
+class ListBox {
+ public:
+  explicit ListBox(Widget& widget) : widget_(widget) {}
+  void AddItem(const std::string& line) { widget_.AddRow(line); }
+  void Clear() { widget_.SetRows({}); }
+  std::int16_t ListCount() const;
+  std::string List(int i) const;
+
+ private:
+  Widget& widget_;
+};
+
+// A label or a text box: one piece of text.
+class TextControl {
+ public:
+  explicit TextControl(Widget& widget) : widget_(widget) {}
+  void Set(const std::string& text) { widget_.SetText(text); }
+  std::string Get() const { return widget_.Text(); }
+
+ private:
+  Widget& widget_;
+};
+using Label = TextControl;
+using TextBox = TextControl;
+
+class CheckBox {
+ public:
+  explicit CheckBox(Widget& widget) : widget_(widget) {}
+  int Value() const { return widget_.Value(); }
+  void SetValue(int value) { widget_.SetValue(value); }
+
+ private:
+  Widget& widget_;
+};
+
+class Timer {
+ public:
+  Timer(Window& window, std::string name, unsigned interval_ms)
+      : window_(window), name_(std::move(name)), interval_ms_(interval_ms) {}
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool enabled);
+  unsigned Interval() const { return interval_ms_; }
+
+ private:
+  Window& window_;
+  std::string name_;
+  unsigned interval_ms_;
+  bool enabled_ = false;
+};
+
+}  // namespace velmora

@@ -1,0 +1,317 @@
+#include "platform/fake/fake_platform.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace velmora::fake {
+namespace {
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+Error MakeError(std::uint32_t number) {
+  static const std::map<std::uint32_t, std::string> kTexts = {
+      {kErrFileNotFound, "The system cannot find the file specified."},
+      {kErrPathNotFound, "The system cannot find the path specified."},
+      {kErrAccessDenied, "Access is denied."},
+      {kErrWriteProtect, "The media is write protected."},
+      {kErrNotReady, "The device is not ready."},
+      {kErrSharingViolation,
+       "The process cannot access the file because it is being used by "
+       "another process."},
+  };
+  auto it = kTexts.find(number);
+  return {number, it == kTexts.end() ? "Error " + std::to_string(number)
+                                     : it->second};
+}
+
+char LetterOf(const std::string& path) {
+  return path.empty() ? '\0'
+                      : static_cast<char>(std::toupper(
+                            static_cast<unsigned char>(path[0])));
+}
+
+// "E:" and "E:\" both mean the root of E:.
+std::string FolderKey(const std::string& folder) {
+  std::string key = Upper(folder);
+  if (key.size() == 2) key += '\\';
+  if (key.size() > 3 && key.back() == '\\') key.pop_back();
+  return key;
+}
+
+std::string ParentKey(const std::string& key) {
+  const auto slash = key.rfind('\\');
+  if (slash == std::string::npos) return "";
+  return slash == 2 ? key.substr(0, 3) : key.substr(0, slash);
+}
+
+}  // namespace
+
+FakeDrive& FakeSystem::AddDrive(char letter, bool ready) {
+  FakeDrive& drive = drives_[static_cast<char>(std::toupper(letter))];
+  drive.ready = ready;
+  return drive;
+}
+
+void FakeSystem::RemoveDrive(char letter) {
+  drives_.erase(static_cast<char>(std::toupper(letter)));
+}
+
+FakeDrive& FakeSystem::Drive(char letter) {
+  return drives_.at(static_cast<char>(std::toupper(letter)));
+}
+
+FakeFile& FakeSystem::AddFile(const std::string& path, std::string contents,
+                              unsigned attributes) {
+  FakeFile& file = files_[Key(path)];
+  file.name = path.substr(path.rfind('\\') + 1);
+  file.contents = std::move(contents);
+  file.attributes = attributes;
+  return file;
+}
+
+FakeFile* FakeSystem::Find(const std::string& path) {
+  auto it = files_.find(Key(path));
+  return it == files_.end() ? nullptr : &it->second;
+}
+
+void FakeSystem::Fail(Op op, const std::string& path, std::uint32_t error) {
+  failures_[{op, Key(path)}] = error;
+}
+
+int FakeSystem::calls(Op op) const {
+  auto it = calls_.find(op);
+  return it == calls_.end() ? 0 : it->second;
+}
+
+std::string FakeSystem::Key(const std::string& path) { return Upper(path); }
+
+Error FakeSystem::Check(Op op, const std::string& path, bool writes) {
+  ++calls_[op];
+  auto failure = failures_.find({op, Key(path)});
+  if (failure != failures_.end()) return MakeError(failure->second);
+  auto drive = drives_.find(LetterOf(path));
+  if (drive == drives_.end()) return MakeError(kErrPathNotFound);
+  if (!drive->second.ready) return MakeError(kErrNotReady);
+  if (writes && drive->second.write_protected) return MakeError(kErrWriteProtect);
+  return {};
+}
+
+std::vector<std::string> FakeSystem::DriveEntries() {
+  std::vector<std::string> entries;
+  for (const auto& [letter, drive] : drives_) entries.push_back({letter, ':'});
+  return entries;
+}
+
+std::string FakeSystem::DriveRowText(const std::string& entry) {
+  auto drive = drives_.find(LetterOf(entry));
+  if (drive == drives_.end() || drive->second.label.empty()) return entry;
+  return entry + " [" + drive->second.label + "]";
+}
+
+std::string FakeSystem::CurrentDrive() { return {current_, ':'}; }
+
+Error FakeSystem::ChangeDrive(const std::string& entry) {
+  if (Error error = Check(Op::ChangeDrive, entry, false); error.failed())
+    return error;
+  current_ = LetterOf(entry);
+  return {};
+}
+
+DriveStatus FakeSystem::ProbeDrive(const std::string& entry) {
+  ++calls_[Op::Probe];
+  DriveStatus status;
+  auto failure = failures_.find({Op::Probe, Key(entry)});
+  if (failure != failures_.end()) {
+    status.error = MakeError(failure->second);
+    return status;
+  }
+  if (entry.size() < 2 || entry[1] != ':') return status;
+  auto drive = drives_.find(LetterOf(entry));
+  status.exists = drive != drives_.end();
+  status.ready = status.exists && drive->second.ready;
+  return status;
+}
+
+Error FakeSystem::SetAttrZero(const std::string& path) {
+  if (Error error = Check(Op::SetAttr, path, true); error.failed()) return error;
+  FakeFile* file = Find(path);
+  if (!file) return MakeError(kErrFileNotFound);
+  // Only the entry itself changes; a link's target is never looked at.
+  file->attributes &= kDirectory | kReparsePoint;
+  return {};
+}
+
+std::string FakeSystem::Dir(const std::string& path, Error& error) {
+  error = Check(Op::Dir, path, false);
+  if (error.failed()) return "";
+  const FakeFile* file = Find(path);
+  if (!file || (file->attributes & (kDirectory | kHidden | kSystem))) return "";
+  return file->name;
+}
+
+Error FakeSystem::Kill(const std::string& path) {
+  if (Error error = Check(Op::Kill, path, true); error.failed()) return error;
+  auto it = files_.find(Key(path));
+  if (it == files_.end()) return MakeError(kErrFileNotFound);
+  if (it->second.attributes & (kDirectory | kReadOnly))
+    return MakeError(kErrAccessDenied);
+  if (std::find(lying_kills_.begin(), lying_kills_.end(), Key(path)) !=
+      lying_kills_.end())
+    return {};
+  files_.erase(it);
+  return {};
+}
+
+bool FakeSystem::PathExists(const std::string& path) { return Has(path); }
+
+std::vector<std::string> FakeSystem::ListFiles(const std::string& folder,
+                                               const std::string& pattern,
+                                               Error& error) {
+  error = Check(Op::ListFiles, folder, false);
+  if (error.failed()) return {};
+  const std::string folder_key = FolderKey(folder);
+  const std::string wanted = Upper(pattern);
+  std::vector<std::string> names;
+  for (const auto& [key, file] : files_) {
+    if (file.attributes & kDirectory) continue;
+    if (ParentKey(key) != folder_key) continue;
+    if (wanted != "*" && wanted != "*.*" && Upper(file.name) != wanted) continue;
+    names.push_back(file.name);
+  }
+  return names;
+}
+
+FileBytes FakeSystem::ReadFile(const std::string& path, std::size_t max_bytes,
+                               Error& error) {
+  error = Check(Op::ReadFile, path, false);
+  if (error.failed()) return {};
+  const FakeFile* file = Find(path);
+  if (!file) {
+    error = MakeError(kErrFileNotFound);
+    return {};
+  }
+  if (file->attributes & kDirectory) {
+    error = MakeError(kErrAccessDenied);
+    return {};
+  }
+  return {file->contents.substr(0, max_bytes), file->contents.size() > max_bytes};
+}
+
+std::string FakeSystem::AnsiToUtf8(std::string_view ansi) {
+  // The fake's ANSI code page is Latin-1.
+  std::string utf8;
+  for (unsigned char c : ansi) {
+    if (c < 0x80) {
+      utf8 += static_cast<char>(c);
+    } else {
+      utf8 += static_cast<char>(0xC0 | (c >> 6));
+      utf8 += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return utf8;
+}
+
+int FakeSystem::MsgBox(const std::string& text, int flags,
+                       const std::string& title) {
+  boxes.push_back({text, flags, title});
+  if (while_box_waits) while_box_waits(boxes.back());
+  if (!answers_.empty()) {
+    const int answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+  }
+  return flags == kYesNoInformation ? kResultNo : kResultOk;
+}
+
+void FakeWidget::SetRows(const std::vector<std::string>& rows) {
+  rows_ = rows;
+  selected_ = -1;
+}
+
+void FakeWidget::Select(int row) {
+  selected_ = row >= 0 && row < static_cast<int>(rows_.size()) ? row : -1;
+}
+
+FakeWindow::FakeWindow(FakeWindowFactory& factory, const FormLayout& layout,
+                       EventSink& sink)
+    : factory_(factory), name_(layout.name), sink_(sink) {
+  for (const ControlLayout& control : layout.controls) {
+    widgets_.emplace(std::string(control.name),
+                     FakeWidget(control.kind, std::string(control.caption)));
+  }
+  factory_.live_[name_] = this;
+}
+
+FakeWindow::~FakeWindow() {
+  auto it = factory_.live_.find(name_);
+  if (it != factory_.live_.end() && it->second == this) factory_.live_.erase(it);
+}
+
+void FakeWindow::Show() {
+  loaded_ = true;
+  ++shows;
+}
+
+void FakeWindow::SetTimer(std::string_view name, bool enabled,
+                          unsigned interval_ms) {
+  timers_[std::string(name)] = {enabled, interval_ms};
+}
+
+FakeWidget& FakeWindow::Get(std::string_view name) {
+  auto it = widgets_.find(name);
+  if (it == widgets_.end())
+    throw std::out_of_range("no control named " + std::string(name));
+  return it->second;
+}
+
+void FakeWindow::Click(std::string_view name) {
+  FakeWidget& widget = Get(name);
+  if (widget.kind == ControlKind::CheckBox)
+    widget.SetValue(widget.Value() == 0 ? 1 : 0);
+  sink_.OnEvent(name, Event::Click);
+}
+
+void FakeWindow::PickRow(std::string_view name, int row) {
+  Get(name).Select(row);
+  sink_.OnEvent(name, Event::Change);
+}
+
+void FakeWindow::ClickRow(std::string_view name, int row) {
+  Get(name).Select(row);
+  sink_.OnEvent(name, Event::Click);
+}
+
+void FakeWindow::Tick(std::string_view name) {
+  if (TimerEnabled(name)) sink_.OnEvent(name, Event::Timer);
+}
+
+void FakeWindow::Close() {
+  loaded_ = false;
+  sink_.OnEvent("", Event::Unload);
+}
+
+bool FakeWindow::TimerEnabled(std::string_view name) const {
+  auto it = timers_.find(name);
+  return it != timers_.end() && it->second.first;
+}
+
+unsigned FakeWindow::TimerInterval(std::string_view name) const {
+  auto it = timers_.find(name);
+  return it == timers_.end() ? 0 : it->second.second;
+}
+
+std::unique_ptr<Window> FakeWindowFactory::Create(const FormLayout& layout,
+                                                  EventSink& sink) {
+  ++created;
+  return std::make_unique<FakeWindow>(*this, layout, sink);
+}
+
+FakeWindow* FakeWindowFactory::Get(std::string_view form) {
+  auto it = live_.find(form);
+  return it == live_.end() ? nullptr : it->second;
+}
+
+}  // namespace velmora::fake

@@ -1,0 +1,187 @@
+// An in-memory platform for tests: drives with readiness and write
+// protection, files with attributes and links, injected failures, scripted
+// message-box answers, and windows whose clicks and timer ticks are driven
+// by hand.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace velmora::fake {
+
+// Win32 attribute bits and error codes, so that fake results read like real
+// ones.
+inline constexpr unsigned kReadOnly = 0x1, kHidden = 0x2, kSystem = 0x4,
+                          kDirectory = 0x10, kArchive = 0x20,
+                          kReparsePoint = 0x400;
+inline constexpr std::uint32_t kErrFileNotFound = 2, kErrPathNotFound = 3,
+                               kErrAccessDenied = 5, kErrWriteProtect = 19,
+                               kErrNotReady = 21, kErrSharingViolation = 32;
+
+struct FakeFile {
+  std::string name;  // as created, in its case
+  unsigned attributes = kArchive;
+  std::string contents;
+  std::string link_target;  // a link: the full path it points to
+};
+
+struct FakeDrive {
+  bool ready = true;
+  bool write_protected = false;
+  std::string label;
+};
+
+enum class Op { Probe, ChangeDrive, SetAttr, Dir, Kill, ListFiles, ReadFile };
+
+struct ShownBox {
+  std::string text;
+  int flags;
+  std::string title;
+};
+
+class FakeSystem : public System {
+ public:
+  // --- setting the scene ---
+  FakeDrive& AddDrive(char letter, bool ready = true);
+  void RemoveDrive(char letter);
+  FakeDrive& Drive(char letter);
+  // Adds or replaces a file (or, with kDirectory, a folder) at `path`.
+  FakeFile& AddFile(const std::string& path, std::string contents = "",
+                    unsigned attributes = kArchive);
+  FakeFile* Find(const std::string& path);
+  bool Has(const std::string& path) { return Find(path) != nullptr; }
+  // Makes every later `op` on `path` (a drive entry for Probe/ChangeDrive)
+  // fail with `error`, until cleared.
+  void Fail(Op op, const std::string& path, std::uint32_t error);
+  void ClearFailures() { failures_.clear(); }
+  // Makes Kill on `path` report success while leaving the file in place, as
+  // a file system that refuses writes silently does.
+  void KillLies(const std::string& path) { lying_kills_.push_back(Key(path)); }
+  // Answers for the next message boxes, in order. Without a scripted answer
+  // an OK box gets OK and a Yes/No box gets No.
+  void Answer(int result) { answers_.push_back(result); }
+  // Runs while each box waits, before it is answered (e.g. to tick timers).
+  std::function<void(const ShownBox&)> while_box_waits;
+  void SetCurrent(char letter) { current_ = letter; }
+
+  // --- what happened ---
+  std::vector<ShownBox> boxes;
+  bool ended = false;
+  int calls(Op op) const;
+
+  // --- System ---
+  std::vector<std::string> DriveEntries() override;
+  std::string DriveRowText(const std::string& entry) override;
+  std::string CurrentDrive() override;
+  Error ChangeDrive(const std::string& entry) override;
+  DriveStatus ProbeDrive(const std::string& entry) override;
+  Error SetAttrZero(const std::string& path) override;
+  std::string Dir(const std::string& path, Error& error) override;
+  Error Kill(const std::string& path) override;
+  bool PathExists(const std::string& path) override;
+  std::vector<std::string> ListFiles(const std::string& folder,
+                                     const std::string& pattern,
+                                     Error& error) override;
+  FileBytes ReadFile(const std::string& path, std::size_t max_bytes,
+                     Error& error) override;
+  std::string AnsiToUtf8(std::string_view ansi) override;
+  int MsgBox(const std::string& text, int flags,
+             const std::string& title) override;
+  void End() override { ended = true; }
+
+ private:
+  static std::string Key(const std::string& path);
+  // Checks injected failures and the drive of `path`; counts the call.
+  Error Check(Op op, const std::string& path, bool writes);
+
+  std::map<char, FakeDrive> drives_;
+  std::map<std::string, FakeFile> files_;  // by upper-case full path
+  std::map<std::pair<Op, std::string>, std::uint32_t> failures_;
+  std::vector<std::string> lying_kills_;
+  std::map<Op, int> calls_;
+  std::deque<int> answers_;
+  char current_ = 'C';
+};
+
+class FakeWindowFactory;
+
+class FakeWidget : public Widget {
+ public:
+  FakeWidget(ControlKind kind, std::string text) : kind(kind), text_(std::move(text)) {}
+  void SetText(const std::string& text) override { text_ = text; }
+  std::string Text() const override { return text_; }
+  void SetRows(const std::vector<std::string>& rows) override;
+  void AddRow(const std::string& row) override { rows_.push_back(row); }
+  std::vector<std::string> Rows() const override { return rows_; }
+  int Selected() const override { return selected_; }
+  void Select(int row) override;
+  int Value() const override { return value_; }
+  void SetValue(int value) override { value_ = value; }
+
+  const ControlKind kind;
+
+ private:
+  std::string text_;
+  std::vector<std::string> rows_;
+  int selected_ = -1;
+  int value_ = 0;
+};
+
+class FakeWindow : public Window {
+ public:
+  FakeWindow(FakeWindowFactory& factory, const FormLayout& layout,
+             EventSink& sink);
+  ~FakeWindow() override;
+
+  Widget& Control(std::string_view name) override { return Get(name); }
+  void Show() override;
+  void Unload() override { loaded_ = false; }
+  bool Loaded() const override { return loaded_; }
+  void SetTimer(std::string_view name, bool enabled,
+                unsigned interval_ms) override;
+
+  // --- driving it as a user would ---
+  FakeWidget& Get(std::string_view name);
+  // Clicks a button, or toggles a check box (0 -> 1, else -> 0) and clicks it.
+  void Click(std::string_view name);
+  // Picks a row of the drive list and fires Change.
+  void PickRow(std::string_view name, int row);
+  // Clicks a row of the file list.
+  void ClickRow(std::string_view name, int row);
+  // One tick of a timer; does nothing while it is stopped.
+  void Tick(std::string_view name);
+  // The close box.
+  void Close();
+  void SendEvent(Event event) { sink_.OnEvent("", event); }
+  bool TimerEnabled(std::string_view name) const;
+  unsigned TimerInterval(std::string_view name) const;
+  int shows = 0;
+
+ private:
+  FakeWindowFactory& factory_;
+  std::string name_;
+  EventSink& sink_;
+  std::map<std::string, FakeWidget, std::less<>> widgets_;
+  std::map<std::string, std::pair<bool, unsigned>, std::less<>> timers_;
+  bool loaded_ = false;
+};
+
+class FakeWindowFactory : public WindowFactory {
+ public:
+  std::unique_ptr<Window> Create(const FormLayout& layout,
+                                 EventSink& sink) override;
+  // The live window made from the layout named `form`, or nullptr.
+  FakeWindow* Get(std::string_view form);
+  int created = 0;
+
+ private:
+  friend class FakeWindow;
+  std::map<std::string, FakeWindow*, std::less<>> live_;
+};
+
+}  // namespace velmora::fake
