@@ -15,7 +15,7 @@ need clang++ clang
 need x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix
 need x86_64-w64-mingw32-windres binutils-mingw-w64-x86-64
 need wine wine
-need wine64 wine64
+need /usr/lib/wine/wine64 wine64
 need Xvfb xvfb
 need /usr/src/googletest/CMakeLists.txt googletest
 need import imagemagick
