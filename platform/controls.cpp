@@ -1,6 +1,7 @@
 #include "platform/controls.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace velmora {
 
@@ -9,7 +10,8 @@ DriveList::DriveList(System& system, Widget& widget,
     : system_(system), widget_(widget), on_change_(std::move(on_change)) {
   entries_ = system_.DriveEntries();
   std::vector<std::string> rows;
-  for (const auto& entry : entries_) rows.push_back(system_.DriveRowText(entry));
+  for (const auto& entry : entries_)
+    rows.push_back(system_.DriveRowText(entry));
   widget_.SetRows(rows);
   widget_.Select(IndexOf(system_.CurrentDrive()));
 }
@@ -18,7 +20,8 @@ void DriveList::Refresh() {
   const std::string selected = Drive();
   entries_ = system_.DriveEntries();
   std::vector<std::string> rows;
-  for (const auto& entry : entries_) rows.push_back(system_.DriveRowText(entry));
+  for (const auto& entry : entries_)
+    rows.push_back(system_.DriveRowText(entry));
   widget_.SetRows(rows);
   const int kept = IndexOf(selected);
   if (kept >= 0) {
@@ -55,7 +58,15 @@ Error FileList::SetPath(const std::string& path) {
   if (error.failed()) return error;
   const std::string selected = FileName();
   widget_.SetRows(names);
-  auto it = std::find(names.begin(), names.end(), selected);
+  // File names compare without regard to case, as the file system does.
+  auto same_name = [&selected](const std::string& name) {
+    return std::equal(name.begin(), name.end(), selected.begin(),
+                      selected.end(), [](char a, char b) {
+                        return std::tolower(static_cast<unsigned char>(a)) ==
+                               std::tolower(static_cast<unsigned char>(b));
+                      });
+  };
+  auto it = std::find_if(names.begin(), names.end(), same_name);
   widget_.Select(it == names.end() ? -1 : static_cast<int>(it - names.begin()));
   path_ = path;
   return {};
