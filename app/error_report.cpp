@@ -5,8 +5,8 @@
 namespace velmora {
 
 bool ShowErrorReport(System& system, const Error& error) {
-  const std::string text = "Error: " + std::to_string(error.number) + ": " +
-                           error.description;
+  const std::string text =
+      "Error: " + std::to_string(error.number) + ": " + error.description;
   if (system.MsgBox(text, kOkCancelExclamation, "ERROR") == kResultOk)
     return true;
   system.End();

@@ -75,8 +75,7 @@ void Frmremover::Form_Unload() {
 void Frmremover::cmdabout_Click() {
   system.MsgBox("Kestrin - Velmora - A autorun remover made by Kestrin",
                 kOkOnly, "Kestrin - Velmora");
-  system.MsgBox("If the Error Says '0' then the file is existing", kOkOnly,
-                "");
+  system.MsgBox("If the Error Says '0' then the file is existing", kOkOnly, "");
 }
 
 void Frmremover::cmdclear_Click() { List1.Clear(); }

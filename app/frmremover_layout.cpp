@@ -11,6 +11,8 @@ constexpr Colour kWhite = 0x00FFFFFF;
 using K = ControlKind;
 constexpr Colour kForm = kWindowBackground;
 
+// One row per control, as the design table reads.
+// clang-format off
 constexpr ControlLayout kControls[] = {
     {"Check3", K::CheckBox, "Notify When Removing ", 4080, 1920, 2295, 255, 17, {}, kForm},
     {"cmdclear", K::Button, "Clear Log", 4680, 3480, 1335, 255, 16},
@@ -36,12 +38,19 @@ constexpr ControlLayout kControls[] = {
     {"Label2", K::Label, "Drive:", 120, 1320, 495, 255, 5, {}, kForm},
     {"Label1", K::Label, "Kestrin - Velmora", 1680, 120, 2610, 345, 0, kTitleFont, kForm, kNoColour, true},
 };
+// clang-format on
 
 }  // namespace
 
 const FormLayout kFrmremoverLayout = {
-    "frmremover", "Kestrin - Velmora 2.0", 0x00C0FFC0, {"Nina", 8.25, false},
-    6105,         3840,                   1,          kControls,
+    "frmremover",
+    "Kestrin - Velmora 2.0",
+    0x00C0FFC0,
+    {"Nina", 8.25, false},
+    6105,
+    3840,
+    1,
+    kControls,
 };
 
 }  // namespace velmora

@@ -13,12 +13,12 @@ enum class ControlKind {
   Button,
   CheckBox,
   Label,
-  TextBox,   // multi-line, both scroll bars, read only
-  ListBox,   // plain list of strings
-  FileList,  // list box of file names
-  DriveList, // drop-down list of drives
-  Timer,     // not shown
-  Line,      // drawn by the window; left/top/width/height hold x1,y1,x2,y2
+  TextBox,    // multi-line, both scroll bars, read only
+  ListBox,    // plain list of strings
+  FileList,   // list box of file names
+  DriveList,  // drop-down list of drives
+  Timer,      // not shown
+  Line,       // drawn by the window; left/top/width/height hold x1,y1,x2,y2
 };
 
 // A colour as &H00BBGGRR, the way the designs write it. kNoColour means "the
@@ -38,14 +38,15 @@ struct Font {
 struct ControlLayout {
   std::string_view name;
   ControlKind kind;
-  std::string_view caption;  // caption or initial text; "&" marks an accelerator
+  std::string_view
+      caption;  // caption or initial text; "&" marks an accelerator
   int left, top, width, height;
   int tab;  // tab order, -1 for none
   Font font = {};
   Colour background = kNoColour;
   Colour foreground = kNoColour;
-  bool autosize = false;        // labels that size themselves to their text
-  unsigned interval_ms = 0;     // timers
+  bool autosize = false;     // labels that size themselves to their text
+  unsigned interval_ms = 0;  // timers
 };
 
 struct FormLayout {

@@ -107,10 +107,10 @@ class System {
 
 // What a window reports to its owner.
 enum class Event {
-  Click,        // a button, check box or file list was clicked
-  Change,       // the drive list's selection was changed by the user
-  Timer,        // a timer ticked
-  Unload,       // the window was closed by its close box
+  Click,          // a button, check box or file list was clicked
+  Change,         // the drive list's selection was changed by the user
+  Timer,          // a timer ticked
+  Unload,         // the window was closed by its close box
   DeviceArrival,  // a volume arrived (removable medium, disc)
   DeviceRemoval,  // a volume went away
 };
