@@ -1,14 +1,81 @@
-// Placeholder until the viewer is written.
 #include "viewer/frmview.h"
+
+#include "app/error_report.h"
+#include "viewer/delimited_read.h"
 
 namespace velmora {
 namespace {
-constexpr ControlLayout kControls[] = {
-    {"OKButton", ControlKind::Button, "OK", 4680, 480, 1215, 375, 0},
-};
+
+constexpr const char* kAutorunName = "\\autorun.inf";
+// Items go one to a line; the text box shows Windows line breaks.
+constexpr const char* kItemSeparator = "\r\n";
+
+std::string JoinLines(const std::vector<std::string>& items) {
+  std::string text;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (i > 0) text += kItemSeparator;
+    text += items[i];
+  }
+  return text;
+}
+
 }  // namespace
-const FormLayout kFrmviewLayout = {"frmview", "Autorun.inf Contents", 0x00808080, {}, 6030, 3165, 2, kControls};
-void Frmview::cmdrescan_Click(DriveList&) {}
-void Frmview::Unload() { (void)system_; (void)windows_; }
-void Frmview::OnEvent(std::string_view, Event) {}
+
+// Whatever step fails, the ones after it are skipped and the box names that
+// failure; the file is never left open, as ReadFile closes it itself.
+void Frmview::cmdrescan_Click(DriveList& Drive1) {
+  const Error error = View(Drive1);
+  ShowErrorReport(system_, error);
+}
+
+Error Frmview::View(DriveList& Drive1) {
+  Show();
+  Drive1.Refresh();
+  const std::string path = Drive1.Drive() + kAutorunName;
+  Label lbldrive(window_->Control("lbldrive"));
+  lbldrive.Set(Drive1.Drive());
+
+  Error error;
+  const FileBytes file = system_.ReadFile(path, kMaxAutorunBytes, error);
+  if (error.failed()) return error;
+  const std::vector<std::string> items = AutorunItems(
+      file, [this](std::string_view ansi) { return system_.AnsiToUtf8(ansi); });
+  // An empty file reads no item and leaves the earlier text in place.
+  if (!items.empty()) {
+    TextBox txtautorun(window_->Control("txtautorun"));
+    txtautorun.Set(JoinLines(items));
+  }
+  return {};
+}
+
+void Frmview::Show() {
+  if (!window_ || !window_->Loaded()) {
+    window_.reset();
+    window_ = windows_.Create(kFrmviewLayout, *this);
+  }
+  window_->Show();
+}
+
+void Frmview::Unload() {
+  if (window_ && window_->Loaded()) window_->Unload();
+}
+
+void Frmview::OnEvent(std::string_view control, Event event) {
+  if (control.empty()) {
+    if (event == Event::Unload) Form_Unload();
+    return;
+  }
+  if (event != Event::Click) return;
+  if (control == "OKButton") OKButton_Click();
+  if (control == "CancelButton") CancelButton_Click();
+}
+
+void Frmview::OKButton_Click() { Unload(); }
+
+void Frmview::CancelButton_Click() { Unload(); }
+
+// The close box: the window is closed already or about to be; the object
+// stays until the next view.
+void Frmview::Form_Unload() { Unload(); }
+
 }  // namespace velmora

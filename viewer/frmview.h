@@ -16,15 +16,28 @@ class Frmview : public EventSink {
   Frmview(System& system, WindowFactory& windows)
       : system_(system), windows_(windows) {}
 
-  // Click of cmdrescan on the main window.
+  // Click of cmdrescan on the main window: shows the viewer, reads the
+  // selected drive's autorun.inf into it, then shows the error report box
+  // (number 0 after a clean read).
   void cmdrescan_Click(DriveList& Drive1);
   // Closes the viewer if it is open.
   void Unload();
   void OnEvent(std::string_view control, Event event) override;
 
  private:
+  // Creates the window where there is none or the last one was closed, and
+  // brings it forward.
+  void Show();
+  // The steps of a view up to the error report; the first failure ends them.
+  Error View(DriveList& Drive1);
+  void OKButton_Click();
+  void CancelButton_Click();
+  void Form_Unload();
+
   System& system_;
   WindowFactory& windows_;
+  // A closed window stays here, unloaded, until the next view replaces it:
+  // it is never destroyed from inside one of its own events.
   std::unique_ptr<Window> window_;
 };
 
