@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Runs the end-to-end tests: build/win64/e2e_tests.exe drives the real
+# velmora.exe through its windows, under Wine on a private Xvfb display, in a
+# fresh prefix whose D:, E: and F: are empty folders under build/e2e-drives/.
+# The screenshot of the main window lands in build/e2e/main-window.png; with
+# UPDATE_SCREENSHOT=1 it is also copied to docs/main-window.png.
+#
+# Usage: tools/e2e.sh [gtest flags, e.g. --gtest_filter=Viewer*]
+# E2E_APP and E2E_TESTS override the two programs (default build/win64/...).
+# Exit code: the tests' result.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+app=${E2E_APP:-build/win64/velmora.exe}
+tests=${E2E_TESTS:-build/win64/e2e_tests.exe}
+for f in "$app" "$tests"; do
+  [[ -f $f ]] || { echo "e2e: $f is missing (run make win64)" >&2; exit 1; }
+done
+
+work=$root/build/e2e
+drives=$root/build/e2e-drives
+rm -rf "$work" "$drives"
+mkdir -p "$work" "$drives"/{d,e,f}
+
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export VELMORA_DRIVES=DEF
+export VELMORA_DRIVE_D=$drives/d VELMORA_DRIVE_E=$drives/e VELMORA_DRIVE_F=$drives/f
+
+# A display of our own, so that nothing else on the machine gets in the way.
+display=
+for n in $(seq 90 99); do
+  if [[ ! -e /tmp/.X11-unix/X$n && ! -e /tmp/.X$n-lock ]]; then display=$n; break; fi
+done
+[[ -n $display ]] || { echo "e2e: no free X display in :90-:99" >&2; exit 1; }
+Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+cleanup() {
+  wineserver -k 2>/dev/null
+  kill "$xvfb_pid" 2>/dev/null
+  wait "$xvfb_pid" 2>/dev/null
+}
+trap cleanup EXIT
+for _ in $(seq 100); do [[ -e /tmp/.X11-unix/X$display ]] && break; sleep 0.1; done
+[[ -e /tmp/.X11-unix/X$display ]] || { echo "e2e: Xvfb did not start" >&2; cat "$work/xvfb.log"; exit 1; }
+export DISPLAY=:$display
+
+# The prefix: C: is its drive_c, D: E: F: the fresh folders, no z:.
+if [[ -x tools/wineprefix.sh ]]; then
+  tools/wineprefix.sh "$WINEPREFIX" D="$drives/d" E="$drives/e" F="$drives/f" \
+    >"$work/prefix.log" 2>&1 || { echo "e2e: wineprefix.sh failed" >&2; cat "$work/prefix.log"; exit 1; }
+else
+  wineboot -i >"$work/prefix.log" 2>&1
+  wineserver -w
+  rm -f "$WINEPREFIX/dosdevices/z:"
+  for l in d e f; do ln -sfn "$drives/$l" "$WINEPREFIX/dosdevices/$l:"; done
+  wineserver -k
+fi
+# Wine draws the window frames itself, so that the screenshot has them.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+
+# The programs run from C:, which is part of the prefix and so always there.
+bin=$WINEPREFIX/drive_c/velmora
+mkdir -p "$bin"
+cp "$app" "$bin/velmora.exe"
+cp "$tests" "$bin/e2e_tests.exe"
+export VELMORA_EXE='C:\velmora\velmora.exe'
+export VELMORA_SCREENSHOT='C:\velmora\main-window.bmp'
+
+timeout 300 wine 'C:\velmora\e2e_tests.exe' "$@"
+status=$?
+[[ $status -eq 124 ]] && echo "e2e: timed out after 300 s" >&2
+
+shot=$bin/main-window.bmp
+if [[ -f $shot ]]; then
+  if convert "$shot" "$work/main-window.png"; then
+    echo "e2e: screenshot in build/e2e/main-window.png"
+    if [[ ${UPDATE_SCREENSHOT:-0} == 1 ]]; then
+      cp "$work/main-window.png" docs/main-window.png
+      echo "e2e: copied to docs/main-window.png"
+    fi
+  fi
+fi
+exit $status
