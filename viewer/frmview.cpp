@@ -7,8 +7,9 @@ namespace velmora {
 namespace {
 
 constexpr const char* kAutorunName = "\\autorun.inf";
-// Items go one to a line; the text box shows Windows line breaks.
-constexpr const char* kItemSeparator = "\r\n";
+// Items go one to a line; the backend turns "\n" into the text box's own
+// line breaks.
+constexpr const char* kItemSeparator = "\n";
 
 std::string JoinLines(const std::vector<std::string>& items) {
   std::string text;

@@ -59,8 +59,7 @@ TEST_F(ViewerTest, CleanReadShowsItemsThenTheBoxWithZero) {
   ASSERT_NE(Viewer(), nullptr);
   EXPECT_TRUE(Viewer()->Loaded());
   EXPECT_EQ(DriveLabel(), "E:");
-  const std::string items =
-      "[autorun]\r\nicon=\"my app.exe\"\r\n0\r\nopen=a, b.exe";
+  const std::string items = "[autorun]\nicon=\"my app.exe\"\n0\nopen=a, b.exe";
   EXPECT_EQ(Text(), items);
   EXPECT_EQ(text_while_box_waits, items);
   ASSERT_EQ(system.boxes.size(), 1u);
@@ -149,9 +148,9 @@ TEST_F(ViewerTest, EmptyFileKeepsTheEarlierText) {
   EXPECT_EQ(Text(), "...");
   system.AddFile("C:\\autorun.inf", "a,b");
   View('C');
-  EXPECT_EQ(Text(), "a\r\nb");
+  EXPECT_EQ(Text(), "a\nb");
   View('E');
-  EXPECT_EQ(Text(), "a\r\nb");
+  EXPECT_EQ(Text(), "a\nb");
   EXPECT_EQ(DriveLabel(), "E:");
   ASSERT_EQ(system.boxes.size(), 3u);
   for (const auto& box : system.boxes) EXPECT_EQ(box.text, kCleanBox);
@@ -160,13 +159,13 @@ TEST_F(ViewerTest, EmptyFileKeepsTheEarlierText) {
 TEST_F(ViewerTest, FileOfBlankLinesReplacesTheText) {
   system.AddFile("E:\\autorun.inf", "\r\n\r\n");
   View('E');
-  EXPECT_EQ(Text(), "\r\n");  // two empty items
+  EXPECT_EQ(Text(), "\n");  // two empty items
 }
 
 TEST_F(ViewerTest, Utf16FileIsDecoded) {
   system.AddFile("E:\\autorun.inf", "\xFF\xFEo\0=\0\xE9\0,\0x\0"s);
   View('E');
-  EXPECT_EQ(Text(), "o=\xC3\xA9\r\nx");
+  EXPECT_EQ(Text(), "o=\xC3\xA9\nx");
 }
 
 TEST_F(ViewerTest, AnsiFileGoesThroughTheSystemCodePage) {
@@ -178,7 +177,7 @@ TEST_F(ViewerTest, AnsiFileGoesThroughTheSystemCodePage) {
 TEST_F(ViewerTest, NulInTheFileDoesNotCutTheText) {
   system.AddFile("E:\\autorun.inf", "open=a\0b.exe,1"s);
   View('E');
-  EXPECT_EQ(Text(), "open=a" + std::string(kNulSymbol) + "b.exe\r\n1");
+  EXPECT_EQ(Text(), "open=a" + std::string(kNulSymbol) + "b.exe\n1");
 }
 
 TEST_F(ViewerTest, FileOverTheLimitShowsWhatWasReadAndSaysSo) {
@@ -188,11 +187,11 @@ TEST_F(ViewerTest, FileOverTheLimitShowsWhatWasReadAndSaysSo) {
   system.AddFile("E:\\autorun.inf", contents);
   View('E');
   const std::string text = Text();
-  const std::string last = "\r\n" + std::string(kRestNotShown);
+  const std::string last = "\n" + std::string(kRestNotShown);
   ASSERT_GE(text.size(), last.size());
   EXPECT_EQ(text.substr(text.size() - last.size()), last);
   EXPECT_EQ(text.find("hidden"), std::string::npos);
-  EXPECT_EQ(text.substr(0, 13), "[autorun]\r\nxx");
+  EXPECT_EQ(text.substr(0, 12), "[autorun]\nxx");
   EXPECT_EQ(system.boxes.back().text, kCleanBox);
 }
 
