@@ -172,7 +172,7 @@ TEST(DelimitedReadTest, CharacterCutByTheLimitIsDropped) {
             Items{"x\xEF\xBF\xBD\xEF\xBF\xBD"});
 }
 
-TEST(DelimitedReadTest, MegabyteOfCommasStaysLinear) {
+TEST(DelimitedReadTest, MegabyteOfCommasGivesAnItemEach) {
   const std::string commas(kMaxAutorunBytes, ',');
   const Items items = AutorunItems({commas, true}, Latin1);
   ASSERT_EQ(items.size(), kMaxAutorunBytes + 2);
