@@ -221,21 +221,36 @@ TEST_F(SearchRemoveTest, ModeIsReadOnceForTheWholeWalk) {
 }
 
 TEST_F(SearchRemoveTest, DriveListIsRefreshedOnceAtTheStart) {
+  system.AddFile("C:\\autorun.inf");
   Start();
   // Inserted after the window was made: the click's refresh lists it.
   system.AddDrive('E');
   system.AddFile("E:\\autorun.inf");
   Confirming();
-  system.Answer(kResultYes);
-  system.Answer(kResultYes);
-  // A drive that arrives while a question waits is not walked this time.
+  for (int i = 0; i < 3; ++i) system.Answer(kResultYes);
+  // A drive that arrives while a question waits is not walked this time,
+  // and the entries after it keep their rows.
   system.while_box_waits = [&](const fake::ShownBox&) {
-    system.AddDrive('F');
-    system.AddFile("F:\\autorun.inf");
+    system.AddDrive('D');
+    system.AddFile("D:\\autorun.inf");
   };
   Search();
-  EXPECT_EQ(Log(), Join({{NotFound("C:")}, ConfirmedYes("E:")}));
-  EXPECT_TRUE(system.Has("F:\\autorun.inf"));
+  EXPECT_EQ(Log(), Join({ConfirmedYes("C:"), ConfirmedYes("E:")}));
+  EXPECT_TRUE(system.Has("D:\\autorun.inf"));
+  EXPECT_FALSE(system.Has("E:\\autorun.inf"));
+}
+
+TEST_F(SearchRemoveTest, FileMadeReadOnlyAgainWhileAskedIsStillDeleted) {
+  system.AddFile("C:\\autorun.inf");
+  Start();
+  Confirming();
+  system.Answer(kResultYes);
+  system.while_box_waits = [&](const fake::ShownBox&) {
+    system.Find("C:\\autorun.inf")->attributes = fake::kReadOnly;
+  };
+  Search();
+  EXPECT_EQ(Log(), ConfirmedYes("C:"));
+  EXPECT_FALSE(system.Has("C:\\autorun.inf"));
 }
 
 TEST_F(SearchRemoveTest, FolderNamedAutorunInfIsLeftInPlace) {
