@@ -1,0 +1,309 @@
+// The search and the automatic removal on real files under Wine (or
+// Windows): the real Win32 system under controls built on in-memory widgets.
+// Only the drives named in VELMORA_TEST_DRIVES are walked, so that no other
+// drive of the machine is ever touched.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/controls.h"
+#include "platform/fake/fake_platform.h"
+#include "platform/win32/win32_platform.h"
+#include "removal/auto_removal.h"
+#include "removal/search_remove.h"
+
+namespace velmora::win32 {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+std::vector<std::string> TestDrives() {
+  std::vector<std::string> drives;
+  const char* list = std::getenv("VELMORA_TEST_DRIVES");
+  if (!list) return drives;
+  for (const char* p = list; *p; ++p) {
+    if ((*p >= 'A' && *p <= 'Z') || (*p >= 'a' && *p <= 'z'))
+      drives.push_back({static_cast<char>(std::toupper(*p)), ':'});
+  }
+  return drives;
+}
+
+// The real system with its drive list cut down to the test drives.
+class TestDrivesOnly final : public System {
+ public:
+  TestDrivesOnly(System& real, std::vector<std::string> drives)
+      : real_(real), drives_(std::move(drives)) {}
+
+  std::vector<std::string> DriveEntries() override { return drives_; }
+  std::string DriveRowText(const std::string& entry) override {
+    return real_.DriveRowText(entry);
+  }
+  std::string CurrentDrive() override { return real_.CurrentDrive(); }
+  Error ChangeDrive(const std::string& entry) override {
+    return real_.ChangeDrive(entry);
+  }
+  DriveStatus ProbeDrive(const std::string& entry) override {
+    return real_.ProbeDrive(entry);
+  }
+  Error SetAttrZero(const std::string& path) override {
+    return real_.SetAttrZero(path);
+  }
+  std::string Dir(const std::string& path, Error& error) override {
+    return real_.Dir(path, error);
+  }
+  Error Kill(const std::string& path) override { return real_.Kill(path); }
+  bool PathExists(const std::string& path) override {
+    return real_.PathExists(path);
+  }
+  std::vector<std::string> ListFiles(const std::string& folder,
+                                     const std::string& pattern,
+                                     Error& error) override {
+    return real_.ListFiles(folder, pattern, error);
+  }
+  FileBytes ReadFile(const std::string& path, std::size_t max_bytes,
+                     Error& error) override {
+    return real_.ReadFile(path, max_bytes, error);
+  }
+  std::string AnsiToUtf8(std::string_view ansi) override {
+    return real_.AnsiToUtf8(ansi);
+  }
+  int MsgBox(const std::string& text, int flags,
+             const std::string& title) override {
+    ADD_FAILURE() << "unexpected message box: " << text;
+    (void)flags;
+    (void)title;
+    return kResultNo;
+  }
+  void End() override { ADD_FAILURE() << "unexpected End"; }
+
+ private:
+  System& real_;
+  std::vector<std::string> drives_;
+};
+
+void MakeFile(const std::string& path, const std::string& contents,
+              DWORD attributes = FILE_ATTRIBUTE_ARCHIVE) {
+  const std::wstring wide = Widen(path);
+  SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+  HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+  DWORD written = 0;
+  WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()),
+            &written, nullptr);
+  CloseHandle(file);
+  ASSERT_EQ(written, contents.size());
+  ASSERT_TRUE(SetFileAttributesW(wide.c_str(), attributes)) << path;
+}
+
+void MakeFolder(const std::string& path, DWORD attributes) {
+  const std::wstring wide = Widen(path);
+  ASSERT_TRUE(CreateDirectoryW(wide.c_str(), nullptr)) << path;
+  ASSERT_TRUE(SetFileAttributesW(wide.c_str(), attributes)) << path;
+}
+
+DWORD Attributes(const std::string& path) {
+  return GetFileAttributesW(Widen(path).c_str());
+}
+
+std::string Contents(const std::string& path) {
+  HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string contents(4096, '\0');
+  DWORD read = 0;
+  ReadFile(file, contents.data(), static_cast<DWORD>(contents.size()), &read,
+           nullptr);
+  CloseHandle(file);
+  contents.resize(read);
+  return contents;
+}
+
+void Empty(const std::string& folder) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(Widen(folder + "*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    const std::string path = folder + Narrow(name);
+    SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      Empty(path + "\\");
+      RemoveDirectoryW(Widen(path).c_str());
+    } else {
+      DeleteFileW(Widen(path).c_str());
+    }
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+}
+
+// A file that the removal must leave exactly as it was.
+struct Bystander {
+  std::string path;
+  std::string contents;
+  DWORD attributes;
+};
+
+class RemovalTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::vector<std::string> drives = TestDrives();
+    if (drives.size() < 3) GTEST_SKIP() << "VELMORA_TEST_DRIVES names < 3";
+    d = drives[0];
+    e = drives[1];
+    f = drives[2];
+    for (const auto& drive : drives) Empty(drive + "\\");
+    SetCurrentDirectoryW(L"C:\\");
+    system = std::make_unique<TestDrivesOnly>(real, drives);
+    Drive1 = std::make_unique<DriveList>(*system, drive_widget, nullptr);
+  }
+  void TearDown() override {
+    for (const auto& drive : TestDrives()) Empty(drive + "\\");
+  }
+
+  void AddBystander(const std::string& path, const std::string& contents,
+                    DWORD attributes) {
+    MakeFile(path, contents, attributes);
+    bystanders.push_back({path, contents, Attributes(path)});
+  }
+  void ExpectBystandersUntouched() {
+    for (const Bystander& file : bystanders) {
+      EXPECT_EQ(Contents(file.path), file.contents) << file.path;
+      EXPECT_EQ(Attributes(file.path), file.attributes) << file.path;
+    }
+  }
+  Lines Log() const { return log_widget.Rows(); }
+
+  Win32System real{"Velmora"};
+  std::unique_ptr<TestDrivesOnly> system;
+  fake::FakeWidget drive_widget{ControlKind::DriveList, ""};
+  fake::FakeWidget check_widget{ControlKind::CheckBox, ""};
+  fake::FakeWidget log_widget{ControlKind::ListBox, ""};
+  std::unique_ptr<DriveList> Drive1;
+  CheckBox Check3{check_widget};
+  ListBox List1{log_widget};
+  std::vector<Bystander> bystanders;
+  std::string d, e, f;
+};
+
+TEST_F(RemovalTest, HiddenSystemReadOnlyAutorunIsFoundAndDeleted) {
+  MakeFile(d + "\\autorun.inf", "[autorun]\r\nopen=evil.exe\r\n",
+           FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+               FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
+  // Wine keeps the attributes for real, so the file is hidden from the
+  // existence test until they are cleared.
+  ASSERT_NE(Attributes(d + "\\autorun.inf") & FILE_ATTRIBUTE_HIDDEN, 0u);
+  AddBystander(d + "\\evil.exe", "MZ", FILE_ATTRIBUTE_HIDDEN);
+  AddBystander(d + "\\autorun.inf.bak", "old", FILE_ATTRIBUTE_READONLY);
+  MakeFolder(d + "\\sub", FILE_ATTRIBUTE_DIRECTORY);
+  AddBystander(d + "\\sub\\autorun.inf", "nested", FILE_ATTRIBUTE_HIDDEN);
+  AddBystander(e + "\\readme.txt", "hello", FILE_ATTRIBUTE_SYSTEM);
+
+  cmdremove_Click(*system, *Drive1, Check3, List1);
+
+  const std::string path = d + "\\autorun.inf";
+  EXPECT_EQ(Log(),
+            (Lines{"Autorun Found in: " + path, "Removing from: " + path,
+                   "Autorun Removed from: " + path,
+                   "Autorun does not exists in " + e + "\\autorun.inf",
+                   "Autorun does not exists in " + f + "\\autorun.inf"}));
+  EXPECT_EQ(Attributes(path), INVALID_FILE_ATTRIBUTES);
+  ExpectBystandersUntouched();
+  EXPECT_EQ(real.CurrentDrive(), f);
+
+  // A second search finds nothing more.
+  cmdremove_Click(*system, *Drive1, Check3, List1);
+  EXPECT_EQ(Log().size(), 8u);
+  EXPECT_EQ(Log()[5], "Autorun does not exists in " + path);
+  ExpectBystandersUntouched();
+}
+
+TEST_F(RemovalTest, FolderNamedAutorunInfIsLeftInPlaceWithItsContents) {
+  const std::string folder = e + "\\autorun.inf";
+  MakeFolder(folder, FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN |
+                         FILE_ATTRIBUTE_SYSTEM);
+  AddBystander(folder + "\\inside.txt", "keep me", FILE_ATTRIBUTE_ARCHIVE);
+  AddBystander(folder + "\\autorun.inf", "nested", FILE_ATTRIBUTE_HIDDEN);
+  AddBystander(e + "\\other.inf", "x", FILE_ATTRIBUTE_ARCHIVE);
+
+  cmdremove_Click(*system, *Drive1, Check3, List1);
+
+  EXPECT_EQ(Log(),
+            (Lines{"Autorun does not exists in " + d + "\\autorun.inf",
+                   "Autorun does not exists in " + folder,
+                   "Autorun does not exists in " + f + "\\autorun.inf"}));
+  const DWORD after = Attributes(folder);
+  ASSERT_NE(after, INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(after & FILE_ATTRIBUTE_DIRECTORY, 0u);
+  ExpectBystandersUntouched();
+}
+
+TEST_F(RemovalTest, TimerTickRemovesWithOneLineAndThenFindsNothing) {
+  MakeFile(f + "\\AUTORUN.INF", "[autorun]", FILE_ATTRIBUTE_READONLY);
+  AddBystander(f + "\\data.bin", "data", FILE_ATTRIBUTE_ARCHIVE);
+  AutoRemoval removal;
+
+  removal.Timer1_Timer(*system, *Drive1, List1);
+  removal.Timer1_Timer(*system, *Drive1, List1);
+
+  EXPECT_EQ(Log(), Lines{"Autorun Removed from: " + f + "\\autorun.inf"});
+  EXPECT_EQ(Attributes(f + "\\autorun.inf"), INVALID_FILE_ATTRIBUTES);
+  ExpectBystandersUntouched();
+}
+
+// A write-protected medium: VELMORA_TEST_RO_DRIVE names a drive letter
+// mapped to a read-only mount whose root holds a plain autorun.inf (made
+// before the mount was made read-only). Skipped where there is none.
+class WriteProtectedTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* letter = std::getenv("VELMORA_TEST_RO_DRIVE");
+    if (!letter || !*letter) GTEST_SKIP() << "no VELMORA_TEST_RO_DRIVE";
+    drive = {static_cast<char>(std::toupper(*letter)), ':'};
+    path = drive + "\\autorun.inf";
+    if (Attributes(path) == INVALID_FILE_ATTRIBUTES)
+      GTEST_SKIP() << "no " << path;
+    system = std::make_unique<TestDrivesOnly>(real, Lines{drive});
+    Drive1 = std::make_unique<DriveList>(*system, drive_widget, nullptr);
+  }
+  Lines Log() const { return log_widget.Rows(); }
+
+  Win32System real{"Velmora"};
+  std::unique_ptr<TestDrivesOnly> system;
+  fake::FakeWidget drive_widget{ControlKind::DriveList, ""};
+  fake::FakeWidget check_widget{ControlKind::CheckBox, ""};
+  fake::FakeWidget log_widget{ControlKind::ListBox, ""};
+  std::unique_ptr<DriveList> Drive1;
+  CheckBox Check3{check_widget};
+  ListBox List1{log_widget};
+  std::string drive, path;
+};
+
+TEST_F(WriteProtectedTest, SearchLogsTheFailureInsteadOfARemoval) {
+  cmdremove_Click(*system, *Drive1, Check3, List1);
+  const Lines log = Log();
+  ASSERT_EQ(log.size(), 3u);
+  EXPECT_EQ(log[0], "Autorun Found in: " + path);
+  EXPECT_EQ(log[1], "Removing from: " + path);
+  EXPECT_EQ(log[2].rfind("Autorun Removal Failed: " + path + " (", 0), 0u)
+      << log[2];
+  EXPECT_EQ(log[2].back(), ')');
+  EXPECT_NE(Attributes(path), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(WriteProtectedTest, TimerLogsTheFailureOnce) {
+  AutoRemoval removal;
+  for (int i = 0; i < 4; ++i) removal.Timer1_Timer(*system, *Drive1, List1);
+  const Lines log = Log();
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0].rfind("Autorun Removal Failed: " + path + " (", 0), 0u)
+      << log[0];
+  EXPECT_NE(Attributes(path), INVALID_FILE_ATTRIBUTES);
+}
+
+}  // namespace
+}  // namespace velmora::win32
