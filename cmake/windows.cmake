@@ -15,10 +15,19 @@ add_library(velmora_win32 STATIC ${WIN32_SOURCES})
 target_link_libraries(velmora_win32 PUBLIC velmora_core user32 gdi32 comctl32
                                            shell32 ole32)
 
-add_executable(velmora WIN32 app/win32_main.cpp app/velmora.rc)
+# The resources (icons, version, manifest) name their files relative to app/.
+set(VELMORA_RC ${CMAKE_CURRENT_SOURCE_DIR}/app/velmora.rc)
+set_property(SOURCE ${VELMORA_RC} APPEND PROPERTY OBJECT_DEPENDS
+  ${CMAKE_CURRENT_SOURCE_DIR}/app/res/velmora.ico
+  ${CMAKE_CURRENT_SOURCE_DIR}/app/res/viewer.ico
+  ${CMAKE_CURRENT_SOURCE_DIR}/app/res/velmora.manifest)
+
+add_executable(velmora WIN32 app/win32_main.cpp ${VELMORA_RC})
+target_include_directories(velmora PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/app)
 target_link_libraries(velmora PRIVATE velmora_win32)
 if(NOT MSVC)
-  target_link_options(velmora PRIVATE -s)
+  # wWinMain is the entry point; -s keeps the executable small.
+  target_link_options(velmora PRIVATE -municode -s)
 endif()
 
 # Test and benchmark programs, run under Wine by the scripts in tests/.
@@ -29,6 +38,9 @@ add_subdirectory(${GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FRO
 file(GLOB WINE_TESTS CONFIGURE_DEPENDS tests/wine/*.cpp)
 if(WINE_TESTS)
   add_executable(wine_tests ${WINE_TESTS})
+  # The program's resources too, so icons and the manifest are tested.
+  target_sources(wine_tests PRIVATE ${VELMORA_RC})
+  target_include_directories(wine_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/app)
   target_link_libraries(wine_tests PRIVATE velmora_win32 velmora_fake GTest::gtest_main)
 endif()
 

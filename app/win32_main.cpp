@@ -1,0 +1,20 @@
+// The Windows program: the main window on the real platform, and the
+// message loop that runs until its windows are closed.
+#include <commctrl.h>
+#include <windows.h>
+
+#include "app/frmremover.h"
+#include "platform/win32/win32_platform.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // An empty disc or card drive must never raise "insert a disk".
+  SetErrorMode(SEM_FAILCRITICALERRORS);
+  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  velmora::win32::Win32System system(velmora::kAppTitle);
+  velmora::win32::Win32WindowFactory windows;
+  velmora::Frmremover frmremover(system, windows);
+  frmremover.Load();
+  return velmora::win32::RunMessageLoop();
+}

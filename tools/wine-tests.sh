@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Runs the Win32 backend tests (build/win64/wine_tests.exe) under Wine in a
+# prefix of its own whose D:, E: and F: are fresh empty folders, then hands
+# over to the end-to-end tests (tools/e2e.sh) where they exist, unless
+# E2E=0. Arguments go to wine_tests.exe (e.g. --gtest_filter=Window*).
+# Exits non-zero when any test fails.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+exe=build/win64/wine_tests.exe
+[[ -f $exe ]] || { echo "missing $exe (run make win64)" >&2; exit 1; }
+
+drives=$root/build/wine-test-drives
+rm -rf "$drives"
+mkdir -p "$drives"/{d,e,f}
+# shellcheck source=tools/wineprefix.sh
+source tools/wineprefix.sh "$root/build/wine-test-prefix" \
+  D="$drives/d" E="$drives/e" F="$drives/f" || exit 1
+
+# The window tests need a display: Xvfb of our own unless one is given.
+xvfb_pid=
+if [[ -z ${DISPLAY:-} ]]; then
+  for n in $(seq 80 99); do
+    [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    export DISPLAY=:$n
+    for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$n ]] && break; sleep 0.1; done
+    break
+  done
+fi
+# No window manager runs on the test display: Wine draws the frames itself
+# and does not wait for one when a window is shown. (The first Wine process
+# starts the desktop on $DISPLAY, so this comes after it is set.)
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+}
+trap cleanup EXIT
+
+status=0
+# Started from D:\ so that the current drive is a test drive.
+(cd "$drives/d" && VELMORA_TEST_DRIVES=D,E,F wine "$root/$exe" "$@") || status=1
+wineserver -w >/dev/null 2>&1 || true
+
+if [[ -x tools/e2e.sh && ${E2E:-1} != 0 ]]; then
+  [[ -n $xvfb_pid ]] && { kill "$xvfb_pid" 2>/dev/null; xvfb_pid=; unset DISPLAY; }
+  tools/e2e.sh || status=1
+fi
+exit $status
