@@ -2,12 +2,13 @@
 // standard controls created in tab order, twips mapped to pixels at the
 // window's DPI, colours and fonts from the design, and the window's
 // messages turned into the program's events.
+// clang-format off
+#include "platform/win32/win32_internal.h"  // <windows.h> before <dbt.h>
 #include <dbt.h>
+// clang-format on
 
 #include <algorithm>
 #include <stdexcept>
-
-#include "platform/win32/win32_internal.h"  // <windows.h> first
 
 namespace velmora::win32 {
 namespace {

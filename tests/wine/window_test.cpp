@@ -1,9 +1,12 @@
 // The Win32 windows made from layouts: native controls, placement at the
 // DPI, tab order, colours, fonts, rows and values, and the events that the
 // window's messages become. Needs a display (tools/wine-tests.sh gives one).
-#include <dbt.h>
-#include <gtest/gtest.h>
+// clang-format off
 #include <windows.h>
+#include <dbt.h>
+// clang-format on
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <stdexcept>
