@@ -1,7 +1,9 @@
 // The Windows program: the main window on the real platform, and the
 // message loop that runs until its windows are closed.
-#include <commctrl.h>
+// clang-format off
 #include <windows.h>
+#include <commctrl.h>
+// clang-format on
 
 #include "app/frmremover.h"
 #include "platform/win32/win32_platform.h"
