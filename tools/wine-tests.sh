@@ -11,11 +11,27 @@ exe=build/win64/wine_tests.exe
 [[ -f $exe ]] || { echo "missing $exe (run make win64)" >&2; exit 1; }
 
 drives=$root/build/wine-test-drives
+mountpoint -q "$drives/g" 2>/dev/null && umount "$drives/g"
 rm -rf "$drives"
 mkdir -p "$drives"/{d,e,f}
+
+# G: is a write-protected medium where a read-only bind mount can be made
+# (root on Linux): its root holds a plain autorun.inf made before.
+ro_map=()
+mkdir -p "$drives/g-src" "$drives/g"
+printf '[autorun]\r\nopen=setup.exe\r\n' >"$drives/g-src/autorun.inf"
+if mount --bind "$drives/g-src" "$drives/g" 2>/dev/null; then
+  if mount -o remount,bind,ro "$drives/g" 2>/dev/null; then
+    ro_map=(G="$drives/g")
+    export VELMORA_TEST_RO_DRIVE=G
+  else
+    umount "$drives/g"
+  fi
+fi
+
 # shellcheck source=tools/wineprefix.sh
 source tools/wineprefix.sh "$root/build/wine-test-prefix" \
-  D="$drives/d" E="$drives/e" F="$drives/f" || exit 1
+  D="$drives/d" E="$drives/e" F="$drives/f" "${ro_map[@]}" || exit 1
 
 # The window tests need a display: Xvfb of our own unless one is given.
 xvfb_pid=
@@ -36,6 +52,7 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
+  mountpoint -q "$drives/g" 2>/dev/null && umount "$drives/g"
   [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
 }
 trap cleanup EXIT

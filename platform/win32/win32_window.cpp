@@ -360,17 +360,19 @@ void Win32Window::Layout() {
       // window is the dropped list's.
       SetWindowPos(widget->hwnd, nullptr, x, y, width, height,
                    SWP_NOZORDER | SWP_NOACTIVATE);
-      // The field's height follows the item height; a few steps settle it
-      // where borders are counted differently.
-      for (int step = 0; step < 3; ++step) {
+      // The field's height follows the item height set for it. A few steps
+      // settle it, as systems count the borders differently (and Wine's
+      // CB_GETITEMHEIGHT does not give back what was set).
+      LRESULT field = SendMessageW(widget->hwnd, CB_GETITEMHEIGHT,
+                                   static_cast<WPARAM>(-1), 0);
+      for (int step = 0; step < 3 && field > 0; ++step) {
         RECT closed;
         GetWindowRect(widget->hwnd, &closed);
         const int extra = height - (closed.bottom - closed.top);
-        const LRESULT field = SendMessageW(widget->hwnd, CB_GETITEMHEIGHT,
-                                           static_cast<WPARAM>(-1), 0);
-        if (extra == 0 || field <= 0 || field + extra <= 0) break;
+        if (extra == 0 || field + extra <= 0) break;
+        field += extra;
         SendMessageW(widget->hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
-                     field + extra);
+                     field);
       }
       const LRESULT row = SendMessageW(widget->hwnd, CB_GETITEMHEIGHT, 0, 0);
       height += kDroppedRows * static_cast<int>(row > 0 ? row : 16) + 2;
