@@ -8,6 +8,7 @@
 // clang-format on
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 
 namespace velmora::win32 {
@@ -60,13 +61,68 @@ bool HasNativeWindow(ControlKind kind) {
   return kind != ControlKind::Timer && kind != ControlKind::Line;
 }
 
+int CALLBACK NoteFace(const LOGFONTW*, const TEXTMETRICW*, DWORD,
+                      LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
+bool FaceInstalled(const std::wstring& name) {
+  static std::map<std::wstring, bool> known;
+  auto it = known.find(name);
+  if (it != known.end()) return it->second;
+  LOGFONTW query = {};
+  query.lfCharSet = DEFAULT_CHARSET;
+  name.copy(query.lfFaceName, LF_FACESIZE - 1);
+  bool found = false;
+  HDC dc = GetDC(nullptr);
+  EnumFontFamiliesExW(dc, &query, NoteFace, reinterpret_cast<LPARAM>(&found),
+                      0);
+  ReleaseDC(nullptr, dc);
+  return known[name] = found;
+}
+
+// Condensed design faces that are often missing. The font mapper would put
+// a face of normal width in their place, and then captions made to fit no
+// longer do; a narrow face stands in instead, or, where none is installed,
+// the mapper's face drawn narrower.
+constexpr const wchar_t* kCondensedFaces[] = {L"Nina"};
+constexpr const wchar_t* kNarrowFaces[] = {
+    L"Arial Narrow", L"Liberation Sans Narrow", L"Nimbus Sans Narrow"};
+constexpr int kCondensedPercent = 87;  // narrow faces' width against Arial
+
 HFONT MakeFont(const Font& font, UINT dpi) {
   const int height = -static_cast<int>(font.points * dpi / 72.0 + 0.5);
-  const std::wstring name = Widen(font.name);
-  return CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE,
-                     FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+  std::wstring name = Widen(font.name);
+  int width = 0;
+  const bool condensed =
+      std::find(std::begin(kCondensedFaces), std::end(kCondensedFaces), name) !=
+      std::end(kCondensedFaces);
+  if (condensed && !FaceInstalled(name)) {
+    auto narrow =
+        std::find_if(std::begin(kNarrowFaces), std::end(kNarrowFaces),
+                     [](const wchar_t* face) { return FaceInstalled(face); });
+    if (narrow != std::end(kNarrowFaces)) {
+      name = *narrow;
+    } else {
+      HFONT probe =
+          CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                      DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                      DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, name.c_str());
+      HDC dc = GetDC(nullptr);
+      HGDIOBJ old = SelectObject(dc, probe);
+      TEXTMETRICW metrics = {};
+      if (GetTextMetricsW(dc, &metrics))
+        width = MulDiv(metrics.tmAveCharWidth, kCondensedPercent, 100);
+      SelectObject(dc, old);
+      ReleaseDC(nullptr, dc);
+      DeleteObject(probe);
+    }
+  }
+  return CreateFontW(height, width, 0, 0, font.bold ? FW_BOLD : FW_NORMAL,
+                     FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     DEFAULT_PITCH | FF_DONTCARE, name.c_str());
+                     DEFAULT_PITCH | FF_SWISS, name.c_str());
 }
 
 // The system's message font at `dpi`, for windows that name no font.
