@@ -57,9 +57,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# Run from C: (inside the prefix), so that the program has a Windows path
+# of its own and can start itself again; started in D:\ so that the
+# current drive is a test drive.
+mkdir -p "$WINEPREFIX/drive_c/velmora"
+cp "$exe" "$WINEPREFIX/drive_c/velmora/wine_tests.exe"
 status=0
-# Started from D:\ so that the current drive is a test drive.
-(cd "$drives/d" && VELMORA_TEST_DRIVES=D,E,F wine "$root/$exe" "$@") || status=1
+(cd "$drives/d" &&
+  VELMORA_TEST_DRIVES=D,E,F wine 'C:\velmora\wine_tests.exe' "$@") || status=1
 wineserver -w >/dev/null 2>&1 || true
 
 if [[ -x tools/e2e.sh && ${E2E:-1} != 0 ]]; then

@@ -88,9 +88,14 @@ std::string Win32System::DriveRowText(const std::string& entry) {
   return entry + " [" + Narrow(clean) + "]";
 }
 
+// Where the current folder is on no drive letter (a network share, or a
+// Linux folder outside Wine's drives), the Windows drive counts as current.
 std::string Win32System::CurrentDrive() {
   wchar_t buffer[MAX_PATH + 1] = {};
-  const DWORD length = GetCurrentDirectoryW(MAX_PATH + 1, buffer);
+  DWORD length = GetCurrentDirectoryW(MAX_PATH + 1, buffer);
+  if (length < 2 || length > MAX_PATH || buffer[1] != L':' ||
+      !std::iswalpha(buffer[0]))
+    length = GetWindowsDirectoryW(buffer, MAX_PATH + 1);
   if (length < 2 || length > MAX_PATH || buffer[1] != L':') return "";
   return {static_cast<char>(std::towupper(buffer[0])), ':'};
 }

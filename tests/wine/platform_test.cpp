@@ -234,6 +234,17 @@ TEST_F(PlatformTest, ChangeDriveMakesTheDriveCurrent) {
   EXPECT_EQ(system.CurrentDrive(), f);
 }
 
+TEST_F(PlatformTest, CurrentFolderOnNoDriveMeansTheWindowsDrive) {
+  // Wine reaches Linux folders outside its drives this way.
+  if (!SetCurrentDirectoryW(L"\\\\?\\unix\\tmp"))
+    GTEST_SKIP() << "no folder outside the drives";
+  wchar_t windows[MAX_PATH] = {};
+  GetWindowsDirectoryW(windows, MAX_PATH);
+  EXPECT_EQ(system.CurrentDrive(),
+            std::string({static_cast<char>(std::toupper(windows[0])), ':'}));
+  SetCurrentDirectoryW(L"C:\\");
+}
+
 TEST_F(PlatformTest, ChangeDriveToAnUnknownDriveFails) {
   ASSERT_FALSE(system.ChangeDrive(d).failed());
   const Error error = system.ChangeDrive(UnknownDrive());

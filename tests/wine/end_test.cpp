@@ -1,0 +1,88 @@
+// End ends the process at once. The test runs itself again as a child that
+// opens windows and calls End, and watches what the child leaves behind.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/win32/win32_platform.h"
+
+namespace velmora::win32 {
+namespace {
+
+constexpr ControlLayout kControls[] = {
+    {"btn", ControlKind::Button, "OK", 120, 120, 1200, 375, 0},
+};
+constexpr FormLayout kLayout = {"endform", "End", 0x00C0FFC0, {},
+                                3000,      2000,  1,          kControls};
+
+class NoEvents : public EventSink {
+ public:
+  void OnEvent(std::string_view, Event) override {}
+};
+
+void Note(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::app) << text << "\n";
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The child's part: two windows, then End, which must not return.
+void RunChild(const std::string& marker) {
+  Win32System system("Velmora");
+  Win32WindowFactory factory;
+  NoEvents sink;
+  auto first = factory.Create(kLayout, sink);
+  auto second = factory.Create(kLayout, sink);
+  first->Show();
+  Note(marker, "windows " + std::to_string(factory.LiveWindows()));
+  system.End();
+  Note(marker, "End returned");
+}
+
+TEST(EndTest, EndsTheProcessAtOnceWithExitCodeZero) {
+  if (const char* marker = std::getenv("VELMORA_END_CHILD")) {
+    RunChild(marker);
+    FAIL() << "End returned";
+  }
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::string marker =
+      Narrow(temp) + "velmora-end-" + std::to_string(GetCurrentProcessId());
+  DeleteFileW(Widen(marker).c_str());
+
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring command = L"\"" + std::wstring(self) +
+                         L"\" --gtest_filter=EndTest.EndsTheProcessAtOnce*";
+  SetEnvironmentVariableW(L"VELMORA_END_CHILD", Widen(marker).c_str());
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION child = {};
+  const BOOL started =
+      CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE,
+                     CREATE_NO_WINDOW, nullptr, nullptr, &startup, &child);
+  SetEnvironmentVariableW(L"VELMORA_END_CHILD", nullptr);
+  ASSERT_TRUE(started) << GetLastError();
+  const DWORD waited = WaitForSingleObject(child.hProcess, 60000);
+  DWORD code = 1;
+  GetExitCodeProcess(child.hProcess, &code);
+  if (waited != WAIT_OBJECT_0) TerminateProcess(child.hProcess, 1);
+  CloseHandle(child.hThread);
+  CloseHandle(child.hProcess);
+  ASSERT_EQ(waited, WAIT_OBJECT_0);
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(ReadAll(marker), "windows 2\n");
+  DeleteFileW(Widen(marker).c_str());
+}
+
+}  // namespace
+}  // namespace velmora::win32
