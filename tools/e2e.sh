@@ -19,6 +19,10 @@ done
 
 work=$root/build/e2e
 drives=$root/build/e2e-drives
+# One run at a time: a second one would delete the first one's prefix.
+mkdir -p build
+exec 9>build/e2e.lock
+flock -w 600 9 || { echo "e2e: another run holds build/e2e.lock" >&2; exit 1; }
 rm -rf "$work" "$drives"
 mkdir -p "$work" "$drives"/{d,e,f}
 

@@ -131,7 +131,7 @@ TEST_F(Commands, PickingADriveListsItsHiddenAutorunAndClickingItFillsTheLabel) {
   EXPECT_EQ(ListSelected(files), 0) << "the clicked file stays selected";
   EXPECT_TRUE(app.NoBoxFor(300));
   // Looking changes nothing.
-  EXPECT_EQ(Attributes("D:\\autorun.inf"),
+  EXPECT_EQ(DosBits("D:\\autorun.inf"),
             DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM});
 }
 

@@ -348,6 +348,13 @@ DWORD Attributes(const std::string& path) {
   return GetFileAttributesW(Wide(path).c_str());
 }
 
+DWORD DosBits(const std::string& path) {
+  DWORD attributes = Attributes(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return attributes;
+  return attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                       FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY);
+}
+
 std::string ReadAll(const std::string& path) {
   HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

@@ -78,6 +78,9 @@ void PutFile(const std::string& path, const std::string& bytes,
 bool Exists(const std::string& path);
 // GetFileAttributesW; INVALID_FILE_ATTRIBUTES when missing.
 DWORD Attributes(const std::string& path);
+// The read-only, hidden, system and folder bits of a path; what "cleared"
+// means. (Wine shows every plain file as archive, so that bit is left out.)
+DWORD DosBits(const std::string& path);
 std::string ReadAll(const std::string& path);
 
 // One running velmora.exe.

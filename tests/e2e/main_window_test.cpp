@@ -247,7 +247,7 @@ TEST_F(MainWindow, StartsWithTheMachinesDrivesAndTheCurrentDriveSelected) {
     }
   EXPECT_TRUE(app.NoBoxFor(300));
   // Start-up changes nothing on the drive.
-  EXPECT_EQ(Attributes("E:\\autorun.inf"),
+  EXPECT_EQ(DosBits("E:\\autorun.inf"),
             DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM});
 }
 

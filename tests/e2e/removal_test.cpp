@@ -54,9 +54,9 @@ class Removal : public ::testing::Test {
 
   void ExpectBystandersUntouched() {
     EXPECT_EQ(ReadAll("D:\\readme.txt"), "keep me");
-    EXPECT_EQ(Attributes("D:\\readme.txt"), DWORD{FILE_ATTRIBUTE_NORMAL});
+    EXPECT_EQ(DosBits("D:\\readme.txt"), DWORD{0});
     EXPECT_EQ(ReadAll("D:\\secret.dat"), "hidden bystander");
-    EXPECT_EQ(Attributes("D:\\secret.dat"),
+    EXPECT_EQ(DosBits("D:\\secret.dat"),
               DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY});
     EXPECT_EQ(ReadAll("D:\\sub\\autorun.inf"), "not in the root");
     EXPECT_EQ(ReadAll("E:\\autorun.inf.bak"), "look-alike");
@@ -155,7 +155,7 @@ TEST_F(Removal, ConfirmingClickAsksPerFileAndHonoursTheAnswer) {
   EXPECT_FALSE(Exists("D:\\autorun.inf"));
   // No leaves the file where it was, its attributes already cleared.
   EXPECT_EQ(ReadAll("E:\\autorun.inf"), "[autorun]\r\n");
-  EXPECT_EQ(Attributes("E:\\autorun.inf"), DWORD{FILE_ATTRIBUTE_NORMAL});
+  EXPECT_EQ(DosBits("E:\\autorun.inf"), DWORD{0});
   ExpectBystandersUntouched();
 }
 
@@ -179,8 +179,7 @@ TEST_F(Removal, HiddenAnsweredNoIsLeftWithItsAttributesCleared) {
   EXPECT_TRUE(app.NoBoxFor(500));
   for (char drive : {'D', 'E'}) {
     EXPECT_TRUE(Exists(AutorunOf(drive))) << drive;
-    EXPECT_EQ(Attributes(AutorunOf(drive)), DWORD{FILE_ATTRIBUTE_NORMAL})
-        << drive;
+    EXPECT_EQ(DosBits(AutorunOf(drive)), DWORD{0}) << drive;
   }
 }
 

@@ -59,7 +59,7 @@ TEST(Screenshot, MainWindowAfterASearch) {
       FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
   PutFile("E:\\autorun.inf", "[autorun]\r\n", FILE_ATTRIBUTE_HIDDEN);
 
-  App app("E:\\");
+  App app("C:\\");
   ASSERT_TRUE(app.started());
   HWND search = app.Control("Button", "&Search && &Remove Autorun");
   ASSERT_TRUE(search);

@@ -12,9 +12,12 @@ namespace {
 
 constexpr char kView[] = "View Autorun.inf Contents On Selected Drive";
 constexpr char kViewer[] = "Autorun.inf Contents";
-constexpr char kContents[] = "[autorun]\r\nopen=a,b\r\nlabel=\"x,y\"\r\n";
+// Commas split items; an item that starts with a double quote may hold
+// commas and loses its quotes, while quotes inside an item are its own text.
+constexpr char kContents[] =
+    "[autorun]\r\nopen=a,b\r\nlabel=\"x,y\"\r\n\"icon=c,d\"\r\n";
 const std::vector<std::string> kItems = {"[autorun]", "open=a", "b",
-                                         "label=x,y"};
+                                         "label=\"x", "y\"",    "icon=c,d"};
 
 class Viewer : public ::testing::Test {
  protected:
@@ -76,7 +79,7 @@ TEST_F(Viewer, ShowsTheItemsThenTheZeroErrorBox) {
   EXPECT_TRUE(IsWindowVisible(viewer));
   // The viewer only reads.
   EXPECT_EQ(ReadAll("D:\\autorun.inf"), kContents);
-  EXPECT_EQ(Attributes("D:\\autorun.inf"), DWORD{FILE_ATTRIBUTE_HIDDEN});
+  EXPECT_EQ(DosBits("D:\\autorun.inf"), DWORD{FILE_ATTRIBUTE_HIDDEN});
 }
 
 TEST_F(Viewer, DriveWithoutAutorunGivesTheSystemErrorAndKeepsTheViewer) {
