@@ -1,0 +1,101 @@
+// Small helpers shared by the benchmark programs: a clock, medians, and
+// finding a process's window by its caption.
+#pragma once
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+inline double NowMs() {
+  static LARGE_INTEGER frequency = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  return 1000.0 * static_cast<double>(now.QuadPart) /
+         static_cast<double>(frequency.QuadPart);
+}
+
+inline double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  size_t middle = values.size() / 2;
+  if (values.size() % 2) return values[middle];
+  return (values[middle - 1] + values[middle]) / 2;
+}
+
+inline std::wstring Widen(const char* text) {
+  int size = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(size > 0 ? size - 1 : 0), L'\0');
+  if (size > 1) MultiByteToWideChar(CP_UTF8, 0, text, -1, wide.data(), size);
+  return wide;
+}
+
+struct WindowSearch {
+  DWORD pid;
+  const std::wstring* caption;
+  HWND found;
+};
+
+inline BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lparam) {
+  auto* search = reinterpret_cast<WindowSearch*>(lparam);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid != search->pid || !IsWindowVisible(hwnd)) return TRUE;
+  wchar_t text[256] = {};
+  GetWindowTextW(hwnd, text, 256);
+  if (*search->caption != text) return TRUE;
+  search->found = hwnd;
+  return FALSE;
+}
+
+// The visible top-level window of process `pid` with this caption, or null.
+inline HWND FindProcessWindow(DWORD pid, const std::wstring& caption) {
+  WindowSearch search = {pid, &caption, nullptr};
+  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Waits up to `timeout_ms` for the window to be shown and its message loop
+// to answer; null on timeout.
+inline HWND WaitShown(DWORD pid, const std::wstring& caption,
+                      DWORD timeout_ms) {
+  double deadline = NowMs() + timeout_ms;
+  while (NowMs() < deadline) {
+    if (HWND hwnd = FindProcessWindow(pid, caption)) {
+      DWORD_PTR result;
+      if (SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, timeout_ms,
+                              &result))
+        return hwnd;
+    }
+    Sleep(1);
+  }
+  return nullptr;
+}
+
+inline bool Start(const std::wstring& exe, PROCESS_INFORMATION& process) {
+  std::wstring command = L"\"" + exe + L"\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  return CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0,
+                        nullptr, nullptr, &startup, &process) != 0;
+}
+
+// Asks the window to close, then makes sure the process is gone.
+inline void Stop(PROCESS_INFORMATION& process, HWND hwnd) {
+  if (hwnd) PostMessageW(hwnd, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(process.hProcess, 5000) != WAIT_OBJECT_0) {
+    TerminateProcess(process.hProcess, 1);
+    WaitForSingleObject(process.hProcess, 5000);
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+}
+
+}  // namespace bench

@@ -1,0 +1,99 @@
+// Timer cost benchmark: starts velmora.exe, checks "Auto Remove w/o
+// Notification" so that Timer1 ticks every 900 ms with nothing to remove,
+// and reports the process's CPU time over a stretch of wall time as a share
+// of one core. A quarter of the stretch with the option off comes first,
+// for scale.
+//
+// Each phase starts with a line "timer cpu phase: NAME" on stdout, so that
+// a script can sample the process from outside too: Wine's GetProcessTimes
+// gives nothing for another process, and tools/bench.sh then measures
+// /proc instead. The phases are "off", "on" and "end".
+//
+//   timer_cpu.exe VELMORA.EXE [SECONDS]
+#include <cstdio>
+#include <cstdlib>
+
+#include "bench_common.h"
+
+namespace {
+
+double CpuMs(HANDLE process) {
+  FILETIME created, exited, kernel, user;
+  if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return -1;
+  auto ms = [](FILETIME t) {
+    return static_cast<double>(
+               (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) |
+               t.dwLowDateTime) /
+           10000.0;
+  };
+  return ms(kernel) + ms(user);
+}
+
+void Phase(const char* name) {
+  std::printf("timer cpu phase: %s\n", name);
+  std::fflush(stdout);
+}
+
+// CPU share of one core over `seconds`, in percent.
+double Share(HANDLE process, int seconds, const char* phase) {
+  Phase(phase);
+  double cpu = CpuMs(process), wall = bench::NowMs();
+  Sleep(static_cast<DWORD>(seconds) * 1000);
+  return 100.0 * (CpuMs(process) - cpu) / (bench::NowMs() - wall);
+}
+
+HWND FindButton(HWND parent, const wchar_t* caption) {
+  for (HWND child = GetWindow(parent, GW_CHILD); child;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t text[256] = {};
+    GetWindowTextW(child, text, 256);
+    if (std::wstring(text) == caption) return child;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: timer_cpu VELMORA [SECONDS]\n");
+    return 2;
+  }
+  const int seconds = argc > 2 ? std::atoi(argv[2]) : 20;
+  PROCESS_INFORMATION process = {};
+  if (!bench::Start(bench::Widen(argv[1]), process)) {
+    std::printf("timer cpu: cannot start %s\n", argv[1]);
+    return 1;
+  }
+  HWND main =
+      bench::WaitShown(process.dwProcessId, L"Kestrin - Velmora 2.0", 30000);
+  HWND check2 =
+      main ? FindButton(main, L"Auto Remove w/o Notification") : nullptr;
+  if (!check2) {
+    std::printf("timer cpu: no main window or no Check2\n");
+    bench::Stop(process, main);
+    return 1;
+  }
+  Sleep(1000);  // let the start-up settle
+  const double off =
+      Share(process.hProcess, seconds / 4 > 0 ? seconds / 4 : 1, "off");
+  PostMessageW(check2, BM_CLICK, 0, 0);
+  Sleep(200);
+  DWORD_PTR state = 0;
+  SendMessageTimeoutW(check2, BM_GETCHECK, 0, 0, SMTO_NORMAL, 5000, &state);
+  if (state != BST_CHECKED) {
+    std::printf("timer cpu: Check2 did not become checked\n");
+    bench::Stop(process, main);
+    return 1;
+  }
+  const double on = Share(process.hProcess, seconds, "on");
+  Phase("end");
+  bench::Stop(process, main);
+  if (on <= 0 && off <= 0) {
+    std::printf("timer cpu: GetProcessTimes gives no times here\n");
+  } else {
+    std::printf("idle cpu, options off: %.2f%% of one core\n", off);
+    std::printf("timer cpu share: %.2f%% of one core (target < 1%%)\n", on);
+  }
+  return 0;
+}

@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# The benchmarks (`make bench`), under Wine on a private Xvfb display, in a
+# prefix whose C: to Z: are 24 ready drives (D: to Z: empty folders under
+# build/bench-drives/). Prints one "name: value (target ...)" line per
+# measure. Benchmarks report; they never fail the build.
+#
+#   RUNS=10 SECONDS_CPU=20 tools/bench.sh
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+bin=build/win64
+runs=${RUNS:-10}
+cpu_seconds=${SECONDS_CPU:-20}
+
+for exe in velmora bare_window startup_time removal_tick timer_cpu; do
+  [[ -f $bin/$exe.exe ]] || { echo "bench: $bin/$exe.exe is missing (make win64)"; exit 0; }
+done
+
+size=$(stat -c %s "$bin/velmora.exe")
+printf 'executable size: %d bytes = %.2f MB (target < 1 MB)\n' "$size" \
+  "$(awk -v s="$size" 'BEGIN { print s / 1048576 }')"
+
+drives=$root/build/bench-drives
+rm -rf "$drives"
+maps=()
+for l in {d..y}; do mkdir -p "$drives/$l"; maps+=("${l^^}=$drives/$l"); done
+mkdir -p "$drives/z"
+
+display=
+for n in $(seq 70 89); do
+  if [[ ! -e /tmp/.X11-unix/X$n && ! -e /tmp/.X$n-lock ]]; then display=$n; break; fi
+done
+[[ -n $display ]] || { echo "bench: no free X display"; exit 0; }
+Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+cleanup() {
+  wineserver -k 2>/dev/null
+  kill "$xvfb_pid" 2>/dev/null
+  wait "$xvfb_pid" 2>/dev/null
+}
+trap cleanup EXIT
+for _ in $(seq 100); do [[ -e /tmp/.X11-unix/X$display ]] && break; sleep 0.1; done
+export DISPLAY=:$display
+
+# The prefix is kept between runs (only its drives are made anew). The
+# start-up is timed with C:, D: and E:; the removal with C: to Z:, where z:
+# (left out by wineprefix.sh, as it is the Linux root by default) is one
+# more empty folder.
+# shellcheck source=tools/wineprefix.sh
+source tools/wineprefix.sh "$root/build/bench/prefix" ||
+  { echo "bench: cannot make the prefix"; exit 0; }
+
+dest=$WINEPREFIX/drive_c/bench
+mkdir -p "$dest"
+for exe in velmora bare_window startup_time removal_tick timer_cpu; do
+  cp "$bin/$exe.exe" "$dest/"
+done
+cd "$dest" || exit 0
+
+# CPU ticks (user + system) of a Linux process, from /proc.
+ticks() {
+  local stat
+  stat=$(cat "/proc/$1/stat" 2>/dev/null) || { echo 0; return; }
+  stat=${stat##*) }
+  awk '{ print $12 + $13 }' <<<"$stat"
+}
+# The Linux pid of a Wine process of this prefix whose command line matches.
+prefix_pid() {
+  local p
+  for p in $(pgrep -f "$1"); do
+    tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
+      { echo "$p"; return; }
+  done
+}
+percent() { awk -v t="$1" -v hz="$2" -v s="$3" 'BEGIN { printf "%.2f", 100 * t / hz / s }'; }
+
+# Maps the drive letters anew (C: stays).
+set_drives() {
+  source "$root/tools/wineprefix.sh" "$WINEPREFIX" "$@" >/dev/null 2>&1
+}
+set_drives D="$drives/d" E="$drives/e"
+# Wine draws the frames itself and does not wait for a window manager.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+# Wine gives no CPU times for another process, so the phases that
+# timer_cpu.exe announces are measured here from /proc as well, for
+# velmora.exe alone and with the wineserver that does part of its work.
+# timer_cpu DRIVES: one run, its lines tagged with the number of drives.
+hz=$(getconf CLK_TCK)
+timer_cpu() {
+  local tag="($1 drives)" app_pid= server_pid= last_app=0 last_server=0
+  local last_time=0 phase= line now app server secs own both
+  while IFS= read -r line; do
+    line=${line%$'\r'}
+    if [[ $line != "timer cpu phase: "* ]]; then
+      [[ $line == "timer cpu: GetProcessTimes"* ]] || echo "$line"
+      continue
+    fi
+    [[ -n $app_pid ]] || app_pid=$(prefix_pid '^[^ ]*velmora\.exe')
+    [[ -n $server_pid ]] || server_pid=$(prefix_pid wineserver)
+    now=$(date +%s.%N)
+    app=$(ticks "${app_pid:-0}") server=$(ticks "${server_pid:-0}")
+    if [[ -n $phase && -n $app_pid ]]; then
+      secs=$(awk -v a="$now" -v b="$last_time" 'BEGIN { print a - b }')
+      own=$(percent $((app - last_app)) "$hz" "$secs")
+      both=$(percent $((app - last_app + server - last_server)) "$hz" "$secs")
+      if [[ $phase == off ]]; then
+        echo "idle cpu, options off $tag: $own% of one core, $both% with wineserver"
+      else
+        echo "timer cpu share $tag: $own% of one core, $both% with wineserver (target < 1%)"
+      fi
+    fi
+    phase=${line#timer cpu phase: } last_app=$app last_server=$server last_time=$now
+  done < <(wine 'C:\bench\timer_cpu.exe' 'C:\bench\velmora.exe' "$cpu_seconds" ||
+           echo "timer cpu share: not measured")
+}
+wine 'C:\bench\startup_time.exe' 'C:\bench\velmora.exe' 'Kestrin - Velmora 2.0' \
+  'C:\bench\bare_window.exe' 'Velmora Bench Bare Window' "$runs" ||
+  echo "start-up time ratio: not measured"
+timer_cpu 3
+
+set_drives "${maps[@]}"
+ln -sfn "$drives/z" "$WINEPREFIX/dosdevices/z:"
+wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1
+cd "$dest" || exit 0
+wine 'C:\bench\removal_tick.exe' 30 DJPV || echo "removal tick ratio: not measured"
+
+timer_cpu 24
+exit 0
