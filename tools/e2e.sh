@@ -70,7 +70,7 @@ cp "$tests" "$bin/e2e_tests.exe"
 export VELMORA_EXE='C:\velmora\velmora.exe'
 export VELMORA_SCREENSHOT='C:\velmora\main-window.bmp'
 
-timeout 300 wine 'C:\velmora\e2e_tests.exe' "$@"
+(cd "$bin" && timeout 300 wine 'C:\velmora\e2e_tests.exe' "$@")
 status=$?
 [[ $status -eq 124 ]] && echo "e2e: timed out after 300 s" >&2
 
