@@ -56,5 +56,11 @@ int main(int argc, char** argv) {
   std::printf("start-up velmora.exe: %.1f ms (median of %d)\n", a, runs);
   std::printf("start-up bare window: %.1f ms (median of %d)\n", b, runs);
   std::printf("start-up time ratio: %.2fx (target <= 1.5x)\n", a / b);
+  // The fastest starts are the least disturbed by other load.
+  double fa = *std::min_element(app_ms.begin(), app_ms.end());
+  double fb = *std::min_element(bare_ms.begin(), bare_ms.end());
+  std::printf(
+      "start-up time ratio of the fastest starts: %.2fx (%.1f / %.1f ms)\n",
+      fa / fb, fa, fb);
   return 0;
 }

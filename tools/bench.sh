@@ -84,11 +84,12 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 # Wine gives no CPU times for another process, so the phases that
 # timer_cpu.exe announces are measured here from /proc as well, for
 # velmora.exe alone and with the wineserver that does part of its work.
+# The ticks' share is the running share less the idle one.
 # timer_cpu DRIVES: one run, its lines tagged with the number of drives.
 hz=$(getconf CLK_TCK)
 timer_cpu() {
   local tag="($1 drives)" app_pid= server_pid= last_app=0 last_server=0
-  local last_time=0 phase= line now app server secs own both
+  local last_time=0 phase= line now app server secs own both idle_own=0 idle_both=0
   while IFS= read -r line; do
     line=${line%$'\r'}
     if [[ $line != "timer cpu phase: "* ]]; then
@@ -105,8 +106,11 @@ timer_cpu() {
       both=$(percent $((app - last_app + server - last_server)) "$hz" "$secs")
       if [[ $phase == off ]]; then
         echo "idle cpu, options off $tag: $own% of one core, $both% with wineserver"
+        idle_own=$own idle_both=$both
       else
-        echo "timer cpu share $tag: $own% of one core, $both% with wineserver (target < 1%)"
+        echo "cpu with Timer1 running $tag: $own% of one core, $both% with wineserver"
+        echo "timer ticks' share $tag: $(awk -v a="$own" -v b="$idle_own" 'BEGIN { printf "%.2f", a - b }')% of one core," \
+          "$(awk -v a="$both" -v b="$idle_both" 'BEGIN { printf "%.2f", a - b }')% with wineserver (target < 1%)"
       fi
     fi
     phase=${line#timer cpu phase: } last_app=$app last_server=$server last_time=$now
