@@ -608,9 +608,12 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       }
       return 0;
     case WM_DEVICECHANGE: {
+      // Only a volume counts, and only a header that is there and as large
+      // as a volume's: anything else sent by anyone is passed over.
       const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(lparam);
       if ((wparam == DBT_DEVICEARRIVAL || wparam == DBT_DEVICEREMOVECOMPLETE) &&
-          header && header->dbch_devicetype == DBT_DEVTYP_VOLUME)
+          header && header->dbch_size >= sizeof(DEV_BROADCAST_VOLUME) &&
+          header->dbch_devicetype == DBT_DEVTYP_VOLUME)
         sink_.OnEvent("", wparam == DBT_DEVICEARRIVAL ? Event::DeviceArrival
                                                       : Event::DeviceRemoval);
       return TRUE;

@@ -1,0 +1,128 @@
+// WM_DEVICECHANGE on the real main window: which messages become the
+// arrival and removal events, and that the whole main window then runs the
+// automatic removal's work at once. The header is checked before it is
+// read further: a null pointer, a block too short for a volume or another
+// device type is passed over.
+// clang-format off
+#include <windows.h>
+#include <dbt.h>
+// clang-format on
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/frmremover.h"
+#include "platform/fake/fake_platform.h"
+#include "platform/win32/win32_platform.h"
+
+namespace velmora::win32 {
+namespace {
+
+constexpr ControlLayout kControls[] = {
+    {"btn", ControlKind::Button, "Button", 120, 120, 1200, 375, 0},
+};
+constexpr FormLayout kLayout = {
+    "devform", "Device messages", kNoColour, {}, 3000, 1500, 1, kControls,
+};
+
+class Counter : public EventSink {
+ public:
+  void OnEvent(std::string_view control, Event event) override {
+    if (control.empty() && event == Event::DeviceArrival) ++arrivals;
+    if (control.empty() && event == Event::DeviceRemoval) ++removals;
+    if (!control.empty() ||
+        (event != Event::DeviceArrival && event != Event::DeviceRemoval))
+      ++others;
+  }
+  int arrivals = 0, removals = 0, others = 0;
+};
+
+LRESULT Send(HWND hwnd, WPARAM code, const void* block) {
+  return SendMessageW(hwnd, WM_DEVICECHANGE, code,
+                      reinterpret_cast<LPARAM>(block));
+}
+
+TEST(DeviceMessageTest, OnlyWholeVolumeHeadersOfArrivalOrRemovalCount) {
+  Win32WindowFactory factory(false);
+  Counter sink;
+  auto window = factory.Create(kLayout, sink);
+  HWND hwnd = static_cast<HWND>(NativeHandle(*window));
+  ASSERT_NE(hwnd, nullptr);
+  // A top-level window: the system broadcasts device changes to those.
+  EXPECT_EQ(GetAncestor(hwnd, GA_ROOT), hwnd);
+  EXPECT_EQ(GetParent(hwnd), nullptr);
+
+  DEV_BROADCAST_VOLUME volume = {};
+  volume.dbcv_size = sizeof volume;
+  volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
+  volume.dbcv_unitmask = 1u << 4;
+  // Each is answered TRUE, as a window that lets the change go ahead.
+  EXPECT_EQ(Send(hwnd, DBT_DEVICEARRIVAL, nullptr), TRUE);
+  EXPECT_EQ(Send(hwnd, DBT_DEVICEREMOVECOMPLETE, nullptr), TRUE);
+
+  // A header that claims a volume but is too short to be one.
+  DEV_BROADCAST_HDR short_volume = {};
+  short_volume.dbch_size = sizeof short_volume;
+  short_volume.dbch_devicetype = DBT_DEVTYP_VOLUME;
+  Send(hwnd, DBT_DEVICEARRIVAL, &short_volume);
+  DEV_BROADCAST_VOLUME zero_size = volume;
+  zero_size.dbcv_size = 0;
+  Send(hwnd, DBT_DEVICEARRIVAL, &zero_size);
+  // Other codes for a volume.
+  Send(hwnd, DBT_DEVICEQUERYREMOVE, &volume);
+  Send(hwnd, DBT_DEVICEREMOVEPENDING, &volume);
+  Send(hwnd, DBT_DEVNODES_CHANGED, nullptr);
+  // Other device types.
+  DEV_BROADCAST_DEVICEINTERFACE_W device = {};
+  device.dbcc_size = sizeof device;
+  device.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+  Send(hwnd, DBT_DEVICEARRIVAL, &device);
+  EXPECT_EQ(sink.arrivals + sink.removals + sink.others, 0);
+
+  EXPECT_EQ(Send(hwnd, DBT_DEVICEARRIVAL, &volume), TRUE);
+  EXPECT_EQ(Send(hwnd, DBT_DEVICEREMOVECOMPLETE, &volume), TRUE);
+  EXPECT_EQ(sink.arrivals, 1);
+  EXPECT_EQ(sink.removals, 1);
+  EXPECT_EQ(sink.others, 0);
+}
+
+// The main window of the program on the real backend, over the fake's
+// drives so that nothing of the machine is touched: an arrival message
+// makes the file go before any tick, only while Check2 is on.
+TEST(DeviceMessageTest, MainWindowRemovesOnArrivalWhileCheck2IsOn) {
+  fake::FakeSystem system;
+  system.AddDrive('C');
+  system.AddDrive('E');
+  system.SetCurrent('C');
+  Win32WindowFactory factory(false);
+  Frmremover form(system, factory);
+  form.Load();
+  HWND hwnd = static_cast<HWND>(NativeHandle(*form.window));
+  HWND check2 = static_cast<HWND>(NativeHandle(*form.window, "Check2"));
+  HWND log = static_cast<HWND>(NativeHandle(*form.window, "List1"));
+  ASSERT_TRUE(hwnd && check2 && log);
+
+  DEV_BROADCAST_VOLUME volume = {};
+  volume.dbcv_size = sizeof volume;
+  volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
+  volume.dbcv_unitmask = 1u << 4;
+
+  system.AddFile("E:\\autorun.inf", "[autorun]", fake::kHidden);
+  Send(hwnd, DBT_DEVICEARRIVAL, &volume);
+  EXPECT_TRUE(system.Has("E:\\autorun.inf"));
+  EXPECT_EQ(SendMessageW(log, LB_GETCOUNT, 0, 0), 0);
+
+  SendMessageW(check2, BM_CLICK, 0, 0);
+  ASSERT_EQ(SendMessageW(check2, BM_GETCHECK, 0, 0), BST_CHECKED);
+  Send(hwnd, DBT_DEVICEARRIVAL, &volume);
+  EXPECT_FALSE(system.Has("E:\\autorun.inf"));
+  ASSERT_EQ(SendMessageW(log, LB_GETCOUNT, 0, 0), 1);
+  EXPECT_EQ(form.List1.List(0), "Autorun Removed from: E:\\autorun.inf");
+  EXPECT_TRUE(system.boxes.empty());
+  form.window->Unload();
+}
+
+}  // namespace
+}  // namespace velmora::win32

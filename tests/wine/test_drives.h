@@ -1,0 +1,81 @@
+// The real Win32 system cut down to the drives named in VELMORA_TEST_DRIVES
+// (tools/wine-tests.sh sets D,E,F), so that the long-run and property tests
+// never walk or touch any other drive of the machine. A message box or End
+// is a test failure: the removal shows neither.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace velmora::win32::test_drives {
+
+// "D:", "E:", ... from VELMORA_TEST_DRIVES; empty when it is not set.
+inline std::vector<std::string> Entries() {
+  std::vector<std::string> drives;
+  const char* list = std::getenv("VELMORA_TEST_DRIVES");
+  if (!list) return drives;
+  for (const char* p = list; *p; ++p) {
+    if (std::isalpha(static_cast<unsigned char>(*p)))
+      drives.push_back(
+          {static_cast<char>(std::toupper(static_cast<unsigned char>(*p))),
+           ':'});
+  }
+  return drives;
+}
+
+class DrivesOnly final : public System {
+ public:
+  DrivesOnly(System& real, std::vector<std::string> drives)
+      : real_(real), drives_(std::move(drives)) {}
+
+  std::vector<std::string> DriveEntries() override { return drives_; }
+  std::string DriveRowText(const std::string& entry) override {
+    return real_.DriveRowText(entry);
+  }
+  std::string CurrentDrive() override { return real_.CurrentDrive(); }
+  Error ChangeDrive(const std::string& entry) override {
+    return real_.ChangeDrive(entry);
+  }
+  DriveStatus ProbeDrive(const std::string& entry) override {
+    return real_.ProbeDrive(entry);
+  }
+  Error SetAttrZero(const std::string& path) override {
+    return real_.SetAttrZero(path);
+  }
+  std::string Dir(const std::string& path, Error& error) override {
+    return real_.Dir(path, error);
+  }
+  Error Kill(const std::string& path) override { return real_.Kill(path); }
+  bool PathExists(const std::string& path) override {
+    return real_.PathExists(path);
+  }
+  std::vector<std::string> ListFiles(const std::string& folder,
+                                     const std::string& pattern,
+                                     Error& error) override {
+    return real_.ListFiles(folder, pattern, error);
+  }
+  FileBytes ReadFile(const std::string& path, std::size_t max_bytes,
+                     Error& error) override {
+    return real_.ReadFile(path, max_bytes, error);
+  }
+  std::string AnsiToUtf8(std::string_view ansi) override {
+    return real_.AnsiToUtf8(ansi);
+  }
+  int MsgBox(const std::string& text, int, const std::string&) override {
+    ADD_FAILURE() << "unexpected message box: " << text;
+    return kResultNo;
+  }
+  void End() override { ADD_FAILURE() << "unexpected End"; }
+
+ private:
+  System& real_;
+  std::vector<std::string> drives_;
+};
+
+}  // namespace velmora::win32::test_drives
