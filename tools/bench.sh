@@ -129,4 +129,6 @@ cd "$dest" || exit 0
 wine 'C:\bench\removal_tick.exe' 30 DJPV || echo "removal tick ratio: not measured"
 
 timer_cpu 24
+# Arrival latency (bench/arrival_latency.cpp): M:, one of the 24 drives, message against timer alone.
+cp "$root/$bin/arrival_latency.exe" "$dest/" && wine 'C:\bench\arrival_latency.exe' 'C:\bench\velmora.exe' M "$runs" || echo "arrival latency ratio: not measured"
 exit 0
