@@ -176,11 +176,11 @@ std::vector<std::string> Win32System::ListFiles(const std::string& folder,
                                                 const std::string& pattern,
                                                 Error& error) {
   error = {};
-  std::string spec = folder;
-  if (!spec.empty() && spec.back() != ':' && spec.back() != '\\') spec += '\\';
-  spec += pattern;
+  std::string query = folder;
+  if (!query.empty() && query.back() != ':' && query.back() != '\\') query += '\\';
+  query += pattern;
   WIN32_FIND_DATAW data;
-  FindHandle find{FindFirstFileW(Widen(spec).c_str(), &data)};
+  FindHandle find{FindFirstFileW(Widen(query).c_str(), &data)};
   if (find.handle == INVALID_HANDLE_VALUE) {
     const DWORD code = GetLastError();
     if (!IsNothingFound(code)) error = ErrorFromCode(code);
