@@ -177,7 +177,8 @@ std::vector<std::string> Win32System::ListFiles(const std::string& folder,
                                                 Error& error) {
   error = {};
   std::string query = folder;
-  if (!query.empty() && query.back() != ':' && query.back() != '\\') query += '\\';
+  if (!query.empty() && query.back() != ':' && query.back() != '\\')
+    query += '\\';
   query += pattern;
   WIN32_FIND_DATAW data;
   FindHandle find{FindFirstFileW(Widen(query).c_str(), &data)};

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/win32/win32_platform.h"
+#include "tests/wine/test_files.h"
 
 namespace velmora::win32 {
 namespace {
@@ -33,32 +34,6 @@ std::string UnknownDrive() {
     if (!(mask & (1u << i))) return {static_cast<char>('A' + i), ':'};
   }
   return "";
-}
-
-void MakeFile(const std::string& path, const std::string& contents = "x",
-              DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
-  const std::wstring wide = Widen(path);
-  SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
-  HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr,
-                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-  DWORD written = 0;
-  WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()),
-            &written, nullptr);
-  CloseHandle(file);
-  ASSERT_EQ(written, contents.size());
-  ASSERT_TRUE(SetFileAttributesW(wide.c_str(), attributes)) << path;
-}
-
-void MakeFolder(const std::string& path,
-                DWORD attributes = FILE_ATTRIBUTE_DIRECTORY) {
-  const std::wstring wide = Widen(path);
-  CreateDirectoryW(wide.c_str(), nullptr);
-  ASSERT_TRUE(SetFileAttributesW(wide.c_str(), attributes)) << path;
-}
-
-DWORD Attributes(const std::string& path) {
-  return GetFileAttributesW(Widen(path).c_str());
 }
 
 class PlatformTest : public ::testing::Test {

@@ -14,100 +14,13 @@
 #include "platform/win32/win32_platform.h"
 #include "removal/auto_removal.h"
 #include "removal/search_remove.h"
+#include "tests/wine/test_drives.h"
+#include "tests/wine/test_files.h"
 
 namespace velmora::win32 {
 namespace {
 
 using Lines = std::vector<std::string>;
-
-std::vector<std::string> TestDrives() {
-  std::vector<std::string> drives;
-  const char* list = std::getenv("VELMORA_TEST_DRIVES");
-  if (!list) return drives;
-  for (const char* p = list; *p; ++p) {
-    if ((*p >= 'A' && *p <= 'Z') || (*p >= 'a' && *p <= 'z'))
-      drives.push_back({static_cast<char>(std::toupper(*p)), ':'});
-  }
-  return drives;
-}
-
-// The real system with its drive list cut down to the test drives.
-class TestDrivesOnly final : public System {
- public:
-  TestDrivesOnly(System& real, std::vector<std::string> drives)
-      : real_(real), drives_(std::move(drives)) {}
-
-  std::vector<std::string> DriveEntries() override { return drives_; }
-  std::string DriveRowText(const std::string& entry) override {
-    return real_.DriveRowText(entry);
-  }
-  std::string CurrentDrive() override { return real_.CurrentDrive(); }
-  Error ChangeDrive(const std::string& entry) override {
-    return real_.ChangeDrive(entry);
-  }
-  DriveStatus ProbeDrive(const std::string& entry) override {
-    return real_.ProbeDrive(entry);
-  }
-  Error SetAttrZero(const std::string& path) override {
-    return real_.SetAttrZero(path);
-  }
-  std::string Dir(const std::string& path, Error& error) override {
-    return real_.Dir(path, error);
-  }
-  Error Kill(const std::string& path) override { return real_.Kill(path); }
-  bool PathExists(const std::string& path) override {
-    return real_.PathExists(path);
-  }
-  std::vector<std::string> ListFiles(const std::string& folder,
-                                     const std::string& pattern,
-                                     Error& error) override {
-    return real_.ListFiles(folder, pattern, error);
-  }
-  FileBytes ReadFile(const std::string& path, std::size_t max_bytes,
-                     Error& error) override {
-    return real_.ReadFile(path, max_bytes, error);
-  }
-  std::string AnsiToUtf8(std::string_view ansi) override {
-    return real_.AnsiToUtf8(ansi);
-  }
-  int MsgBox(const std::string& text, int flags,
-             const std::string& title) override {
-    ADD_FAILURE() << "unexpected message box: " << text;
-    (void)flags;
-    (void)title;
-    return kResultNo;
-  }
-  void End() override { ADD_FAILURE() << "unexpected End"; }
-
- private:
-  System& real_;
-  std::vector<std::string> drives_;
-};
-
-void MakeFile(const std::string& path, const std::string& contents,
-              DWORD attributes = FILE_ATTRIBUTE_ARCHIVE) {
-  const std::wstring wide = Widen(path);
-  SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
-  HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr,
-                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-  DWORD written = 0;
-  WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()),
-            &written, nullptr);
-  CloseHandle(file);
-  ASSERT_EQ(written, contents.size());
-  ASSERT_TRUE(SetFileAttributesW(wide.c_str(), attributes)) << path;
-}
-
-void MakeFolder(const std::string& path, DWORD attributes) {
-  const std::wstring wide = Widen(path);
-  ASSERT_TRUE(CreateDirectoryW(wide.c_str(), nullptr)) << path;
-  ASSERT_TRUE(SetFileAttributesW(wide.c_str(), attributes)) << path;
-}
-
-DWORD Attributes(const std::string& path) {
-  return GetFileAttributesW(Widen(path).c_str());
-}
 
 std::string Contents(const std::string& path) {
   HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
@@ -151,18 +64,18 @@ struct Bystander {
 class RemovalTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::vector<std::string> drives = TestDrives();
+    const std::vector<std::string> drives = test_drives::Entries();
     if (drives.size() < 3) GTEST_SKIP() << "VELMORA_TEST_DRIVES names < 3";
     d = drives[0];
     e = drives[1];
     f = drives[2];
     for (const auto& drive : drives) Empty(drive + "\\");
     SetCurrentDirectoryW(L"C:\\");
-    system = std::make_unique<TestDrivesOnly>(real, drives);
+    system = std::make_unique<test_drives::DrivesOnly>(real, drives);
     Drive1 = std::make_unique<DriveList>(*system, drive_widget, nullptr);
   }
   void TearDown() override {
-    for (const auto& drive : TestDrives()) Empty(drive + "\\");
+    for (const auto& drive : test_drives::Entries()) Empty(drive + "\\");
   }
 
   void AddBystander(const std::string& path, const std::string& contents,
@@ -179,7 +92,7 @@ class RemovalTest : public ::testing::Test {
   Lines Log() const { return log_widget.Rows(); }
 
   Win32System real{"Velmora"};
-  std::unique_ptr<TestDrivesOnly> system;
+  std::unique_ptr<test_drives::DrivesOnly> system;
   fake::FakeWidget drive_widget{ControlKind::DriveList, ""};
   fake::FakeWidget check_widget{ControlKind::CheckBox, ""};
   fake::FakeWidget log_widget{ControlKind::ListBox, ""};
@@ -267,13 +180,13 @@ class WriteProtectedTest : public ::testing::Test {
     path = drive + "\\autorun.inf";
     if (Attributes(path) == INVALID_FILE_ATTRIBUTES)
       GTEST_SKIP() << "no " << path;
-    system = std::make_unique<TestDrivesOnly>(real, Lines{drive});
+    system = std::make_unique<test_drives::DrivesOnly>(real, Lines{drive});
     Drive1 = std::make_unique<DriveList>(*system, drive_widget, nullptr);
   }
   Lines Log() const { return log_widget.Rows(); }
 
   Win32System real{"Velmora"};
-  std::unique_ptr<TestDrivesOnly> system;
+  std::unique_ptr<test_drives::DrivesOnly> system;
   fake::FakeWidget drive_widget{ControlKind::DriveList, ""};
   fake::FakeWidget check_widget{ControlKind::CheckBox, ""};
   fake::FakeWidget log_widget{ControlKind::ListBox, ""};
