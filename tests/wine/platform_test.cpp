@@ -45,27 +45,8 @@ class PlatformTest : public ::testing::Test {
     e = drives[1];
     f = drives[2];
     // Each test starts on empty drives.
-    for (const auto& drive : drives) Empty(drive + "\\");
+    for (const auto& drive : drives) EmptyFolder(drive + "\\");
     SetCurrentDirectoryW(L"C:\\");
-  }
-
-  static void Empty(const std::string& folder) {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(Widen(folder + "*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return;
-    do {
-      const std::wstring name = data.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::string path = folder + Narrow(name);
-      SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        Empty(path + "\\");
-        RemoveDirectoryW(Widen(path).c_str());
-      } else {
-        DeleteFileW(Widen(path).c_str());
-      }
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
   }
 
   Win32System system{"Velmora"};

@@ -35,25 +35,6 @@ std::string Contents(const std::string& path) {
   return contents;
 }
 
-void Empty(const std::string& folder) {
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW(Widen(folder + "*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return;
-  do {
-    const std::wstring name = data.cFileName;
-    if (name == L"." || name == L"..") continue;
-    const std::string path = folder + Narrow(name);
-    SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      Empty(path + "\\");
-      RemoveDirectoryW(Widen(path).c_str());
-    } else {
-      DeleteFileW(Widen(path).c_str());
-    }
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
-}
-
 // A file that the removal must leave exactly as it was.
 struct Bystander {
   std::string path;
@@ -69,13 +50,13 @@ class RemovalTest : public ::testing::Test {
     d = drives[0];
     e = drives[1];
     f = drives[2];
-    for (const auto& drive : drives) Empty(drive + "\\");
+    for (const auto& drive : drives) EmptyFolder(drive + "\\");
     SetCurrentDirectoryW(L"C:\\");
     system = std::make_unique<test_drives::DrivesOnly>(real, drives);
     Drive1 = std::make_unique<DriveList>(*system, drive_widget, nullptr);
   }
   void TearDown() override {
-    for (const auto& drive : test_drives::Entries()) Empty(drive + "\\");
+    for (const auto& drive : test_drives::Entries()) EmptyFolder(drive + "\\");
   }
 
   void AddBystander(const std::string& path, const std::string& contents,

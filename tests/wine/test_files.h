@@ -36,6 +36,27 @@ inline void MakeFolder(const std::string& path,
   ASSERT_TRUE(SetFileAttributesW(wide.c_str(), attributes)) << path;
 }
 
+// Deletes everything inside `folder` (which ends in a backslash), whatever
+// its attributes.
+inline void EmptyFolder(const std::string& folder) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(Widen(folder + "*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    const std::string path = folder + Narrow(name);
+    SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      EmptyFolder(path + "\\");
+      RemoveDirectoryW(Widen(path).c_str());
+    } else {
+      DeleteFileW(Widen(path).c_str());
+    }
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+}
+
 inline DWORD Attributes(const std::string& path) {
   return GetFileAttributesW(Widen(path).c_str());
 }
