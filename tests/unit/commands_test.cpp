@@ -3,24 +3,18 @@
 
 #include "app/frmremover.h"
 #include "platform/fake/fake_platform.h"
+#include "tests/unit/form_test.h"
 
 namespace velmora {
 namespace {
 
-class CommandsTest : public ::testing::Test {
+class CommandsTest : public FormTest {
  protected:
   void SetUp() override {
     system.AddDrive('C');
     system.AddDrive('E');
-    form = std::make_unique<Frmremover>(system, windows);
-    form->Load();
+    StartForm();
   }
-  fake::FakeWindow& W() { return *windows.Get("frmremover"); }
-  std::vector<std::string> Log() { return W().Get("List1").Rows(); }
-
-  fake::FakeSystem system;
-  fake::FakeWindowFactory windows;
-  std::unique_ptr<Frmremover> form;
 };
 
 TEST_F(CommandsTest, AboutShowsTwoOkBoxesTheSecondWithTheApplicationTitle) {

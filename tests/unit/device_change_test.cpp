@@ -8,6 +8,7 @@
 
 #include "app/frmremover.h"
 #include "platform/fake/fake_platform.h"
+#include "tests/unit/form_test.h"
 
 namespace velmora {
 namespace {
@@ -21,25 +22,18 @@ std::string Removed(const std::string& entry) {
   return "Autorun Removed from: " + entry + "\\autorun.inf";
 }
 
-class DeviceChangeTest : public ::testing::Test {
+class DeviceChangeTest : public FormTest {
  protected:
   void SetUp() override {
     system.AddDrive('C');
     system.AddDrive('D');
     system.SetCurrent('C');
     system.AddFile("C:\\readme.txt", "keep");
-    form = std::make_unique<Frmremover>(system, windows);
-    form->Load();
+    StartForm();
   }
-  fake::FakeWindow& W() { return *windows.Get("frmremover"); }
-  Lines Log() { return W().Get("List1").Rows(); }
   Lines DriveRows() { return W().Get("Drive1").Rows(); }
   void Arrive() { W().SendEvent(Event::DeviceArrival); }
   void Leave() { W().SendEvent(Event::DeviceRemoval); }
-
-  FakeSystem system;
-  FakeWindowFactory windows;
-  std::unique_ptr<Frmremover> form;
 };
 
 TEST_F(DeviceChangeTest, ArrivalWithCheck2RemovesAtOnceWithTheTimersLine) {

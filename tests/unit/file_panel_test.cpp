@@ -4,26 +4,21 @@
 
 #include "app/frmremover.h"
 #include "platform/fake/fake_platform.h"
+#include "tests/unit/form_test.h"
 
 namespace velmora {
 namespace {
 
-class FilePanelTest : public ::testing::Test {
+class FilePanelTest : public FormTest {
  protected:
   void SetUp() override {
     system.AddDrive('C');
     system.AddDrive('D', /*ready=*/false);
     system.AddDrive('E');
     system.AddFile("C:\\autorun.inf");
-    form = std::make_unique<Frmremover>(system, windows);
-    form->Load();
+    StartForm();
   }
-  fake::FakeWindow& W() { return *windows.Get("frmremover"); }
   std::vector<std::string> Files() { return W().Get("File1").Rows(); }
-
-  fake::FakeSystem system;
-  fake::FakeWindowFactory windows;
-  std::unique_ptr<Frmremover> form;
 };
 
 TEST_F(FilePanelTest, PickingADriveListsItsHiddenAutorun) {

@@ -9,6 +9,7 @@
 
 #include "app/frmremover.h"
 #include "platform/fake/fake_platform.h"
+#include "tests/unit/form_test.h"
 
 namespace velmora {
 namespace {
@@ -22,18 +23,15 @@ constexpr unsigned kTargetAttributes =
     fake::kHidden | fake::kReadOnly | fake::kArchive;
 constexpr char kTargetContents[] = "[autorun]\r\nopen=real.exe\r\n";
 
-class LinkRemovalTest : public ::testing::Test {
+class LinkRemovalTest : public FormTest {
  protected:
   void SetUp() override {
     system.AddDrive('C');
     system.AddDrive('E');
     system.SetCurrent('C');
     system.AddFile("C:\\real.txt", kTargetContents, kTargetAttributes);
-    form = std::make_unique<Frmremover>(system, windows);
-    form->Load();
+    StartForm();
   }
-  fake::FakeWindow& W() { return *windows.Get("frmremover"); }
-  Lines Log() { return W().Get("List1").Rows(); }
 
   // A symbolic link E:\autorun.inf -> C:\real.txt, itself hidden and
   // read-only so that its own attributes must be cleared to delete it.
@@ -50,10 +48,6 @@ class LinkRemovalTest : public ::testing::Test {
     EXPECT_EQ(target->contents, kTargetContents);
     EXPECT_EQ(target->name, "real.txt");
   }
-
-  FakeSystem system;
-  FakeWindowFactory windows;
-  std::unique_ptr<Frmremover> form;
 };
 
 TEST_F(LinkRemovalTest, SilentSearchDeletesTheLinkAndLeavesItsTarget) {

@@ -20,6 +20,7 @@
 
 #include "app/frmremover.h"
 #include "platform/fake/fake_platform.h"
+#include "tests/unit/form_test.h"
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
@@ -81,7 +82,7 @@ constexpr Step kMinute[] = {
     {35000, Happening::PlugH},   {55000, Happening::UnplugH},
 };
 
-class LongRunTest : public ::testing::Test {
+class LongRunTest : public FormTest {
  protected:
   void SetUp() override {
     system.AddDrive('C');
@@ -92,12 +93,10 @@ class LongRunTest : public ::testing::Test {
     fake::FakeDrive& g = system.AddDrive('G', false);
     g.write_protected = true;
     system.AddFile("G:\\autorun.inf", "[autorun]\r\nopen=setup.exe\r\n");
-    form = std::make_unique<Frmremover>(system, windows);
-    form->Load();
+    StartForm();
     W().Click("Check1");
     W().Click("Check2");
   }
-  fake::FakeWindow& W() { return *windows.Get("frmremover"); }
 
   // Makes one happening of minute `m` true, and notes the lines it must
   // bring about.
@@ -156,10 +155,6 @@ class LongRunTest : public ::testing::Test {
         break;
     }
   }
-
-  fake::FakeSystem system;
-  fake::FakeWindowFactory windows;
-  std::unique_ptr<Frmremover> form;
 };
 
 TEST_F(LongRunTest, AnHourOfBothTimersLogsWhatHappenedAndStaysFlat) {

@@ -6,6 +6,7 @@
 
 #include "app/frmremover.h"
 #include "platform/fake/fake_platform.h"
+#include "tests/unit/form_test.h"
 
 namespace velmora {
 namespace {
@@ -23,27 +24,20 @@ std::string WriteProtected(const std::string& entry) {
          "\\autorun.inf (The media is write protected.)";
 }
 
-class AutoRemovalTest : public ::testing::Test {
+class AutoRemovalTest : public FormTest {
  protected:
   void SetUp() override {
     system.AddDrive('C');
     system.SetCurrent('C');
   }
   void Start() {
-    form = std::make_unique<Frmremover>(system, windows);
-    form->Load();
-    Window().Click("Check2");
-    ASSERT_TRUE(Window().TimerEnabled("Timer1"));
+    StartForm();
+    W().Click("Check2");
+    ASSERT_TRUE(W().TimerEnabled("Timer1"));
   }
-  fake::FakeWindow& Window() { return *windows.Get("frmremover"); }
   void Tick(int times = 1) {
-    for (int i = 0; i < times; ++i) Window().Tick("Timer1");
+    for (int i = 0; i < times; ++i) W().Tick("Timer1");
   }
-  Lines Log() { return Window().Get("List1").Rows(); }
-
-  FakeSystem system;
-  FakeWindowFactory windows;
-  std::unique_ptr<Frmremover> form;
 };
 
 TEST_F(AutoRemovalTest, NothingToRemoveLeavesTheLogUnchanged) {
@@ -52,7 +46,7 @@ TEST_F(AutoRemovalTest, NothingToRemoveLeavesTheLogUnchanged) {
   system.AddFile("D:\\autorun.inf", "", fake::kDirectory);
   system.AddFile("D:\\readme.txt");
   Start();
-  Window().Get("List1").AddRow("earlier line");
+  W().Get("List1").AddRow("earlier line");
   Tick(5);
   EXPECT_EQ(Log(), Lines{"earlier line"});
   EXPECT_TRUE(system.Has("D:\\autorun.inf"));
@@ -111,7 +105,7 @@ TEST_F(AutoRemovalTest, ConfirmingOptionHasNoEffect) {
   system.AddDrive('D');
   system.AddFile("D:\\autorun.inf");
   Start();
-  Window().Click("Check3");
+  W().Click("Check3");
   Tick();
   EXPECT_EQ(Log(), Lines{Removed("D:")});
   EXPECT_TRUE(system.boxes.empty());
@@ -142,9 +136,9 @@ TEST_F(AutoRemovalTest, FailureIsLoggedAgainAfterTheTimerWasSwitchedOffAndOn) {
   system.AddFile("D:\\autorun.inf");
   Start();
   Tick(3);
-  Window().Click("Check2");
-  EXPECT_FALSE(Window().TimerEnabled("Timer1"));
-  Window().Click("Check2");
+  W().Click("Check2");
+  EXPECT_FALSE(W().TimerEnabled("Timer1"));
+  W().Click("Check2");
   Tick(3);
   EXPECT_EQ(Log(), (Lines{WriteProtected("D:"), WriteProtected("D:")}));
 }
@@ -241,13 +235,13 @@ TEST_F(AutoRemovalTest, TicksWhileASearchQuestionWaits) {
   system.AddFile("C:\\autorun.inf");
   system.AddFile("D:\\autorun.inf");
   Start();
-  Window().Click("Check3");
+  W().Click("Check3");
   system.Answer(kResultYes);
   system.Answer(kResultYes);
   // While the question about C: waits the timer removes both files; the
   // search's own deletion then fails and says so rather than claiming it.
   system.while_box_waits = [this](const fake::ShownBox&) { Tick(); };
-  Window().Click("cmdremove");
+  W().Click("cmdremove");
   EXPECT_EQ(Log(), (Lines{"Autorun Found in: C:\\autorun.inf", Removed("C:"),
                           Removed("D:"),
                           "Autorun Removal Failed: C:\\autorun.inf (The "
@@ -261,7 +255,7 @@ TEST_F(AutoRemovalTest, ClearLogWhileTheTimerRuns) {
   system.AddFile("C:\\autorun.inf");
   Start();
   Tick();
-  Window().Click("cmdclear");
+  W().Click("cmdclear");
   EXPECT_TRUE(Log().empty());
   system.AddFile("D:\\autorun.inf");
   Tick();

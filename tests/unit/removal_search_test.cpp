@@ -7,6 +7,7 @@
 #include "app/frmremover.h"
 #include "platform/fake/fake_platform.h"
 #include "removal/dexists.h"
+#include "tests/unit/form_test.h"
 
 namespace velmora {
 namespace {
@@ -89,24 +90,15 @@ Lines Join(std::initializer_list<Lines> parts) {
   return all;
 }
 
-class SearchRemoveTest : public ::testing::Test {
+class SearchRemoveTest : public FormTest {
  protected:
   void SetUp() override {
     system.AddDrive('C');
     system.SetCurrent('C');
   }
-  void Start() {
-    form = std::make_unique<Frmremover>(system, windows);
-    form->Load();
-  }
-  fake::FakeWindow& Window() { return *windows.Get("frmremover"); }
-  void Confirming() { Window().Click("Check3"); }
-  void Search() { Window().Click("cmdremove"); }
-  Lines Log() { return Window().Get("List1").Rows(); }
-
-  FakeSystem system;
-  FakeWindowFactory windows;
-  std::unique_ptr<Frmremover> form;
+  void Start() { StartForm(); }
+  void Confirming() { W().Click("Check3"); }
+  void Search() { W().Click("cmdremove"); }
 };
 
 TEST_F(SearchRemoveTest, NoDriveReadyGivesOneNotReadyLinePerEntry) {
@@ -213,7 +205,7 @@ TEST_F(SearchRemoveTest, ModeIsReadOnceForTheWholeWalk) {
   // Unchecking the option while the first question waits changes nothing
   // for this walk.
   system.while_box_waits = [&](const fake::ShownBox&) {
-    if (Window().Get("Check3").Value() == 1) Window().Click("Check3");
+    if (W().Get("Check3").Value() == 1) W().Click("Check3");
   };
   Search();
   EXPECT_EQ(Log(), Join({ConfirmedNo("C:"), ConfirmedNo("D:")}));
@@ -374,7 +366,7 @@ class DriveGoesAwayTest : public SearchRemoveTest {
       system.AddFile(std::string(1, letter) + ":\\autorun.inf");
     }
     Start();
-    Window().Click("Check1");  // the drive list refreshes by itself
+    W().Click("Check1");  // the drive list refreshes by itself
     Confirming();
   }
   // While the question about `asked` waits, `gone` is taken out and the
@@ -383,7 +375,7 @@ class DriveGoesAwayTest : public SearchRemoveTest {
     system.while_box_waits = [this, asked, gone](const fake::ShownBox& box) {
       if (box.text.find(asked) == std::string::npos) return;
       system.RemoveDrive(gone);
-      Window().Tick("Timer2");
+      W().Tick("Timer2");
     };
   }
 };

@@ -7,6 +7,7 @@
 
 #include "app/frmremover.h"
 #include "platform/fake/fake_platform.h"
+#include "tests/unit/form_test.h"
 #include "viewer/delimited_read.h"
 
 namespace velmora {
@@ -16,16 +17,14 @@ using namespace std::string_literals;
 
 constexpr const char* kCleanBox = "Error: 0: ";
 
-class ViewerTest : public ::testing::Test {
+class ViewerTest : public FormTest {
  protected:
   void SetUp() override {
     system.AddDrive('C');
     system.AddDrive('E');
     system.SetCurrent('C');
-    form = std::make_unique<Frmremover>(system, windows);
-    form->Load();
+    StartForm();
   }
-  fake::FakeWindow& Main() { return *windows.Get("frmremover"); }
   fake::FakeWindow* Viewer() { return windows.Get("frmview"); }
   std::string Text() { return Viewer()->Get("txtautorun").Text(); }
   std::string DriveLabel() { return Viewer()->Get("lbldrive").Text(); }
@@ -33,17 +32,13 @@ class ViewerTest : public ::testing::Test {
   // selected yet) and clicks the view button.
   void View(char letter) {
     const std::string entry{letter, ':'};
-    const auto rows = Main().Get("Drive1").Rows();
+    const auto rows = W().Get("Drive1").Rows();
     for (int i = 0; i < static_cast<int>(rows.size()); ++i)
       if (rows[i].starts_with(entry) && form->Drive1.Drive() != entry)
-        Main().PickRow("Drive1", i);
+        W().PickRow("Drive1", i);
     ASSERT_EQ(form->Drive1.Drive(), entry);
-    Main().Click("cmdrescan");
+    W().Click("cmdrescan");
   }
-
-  fake::FakeSystem system;
-  fake::FakeWindowFactory windows;
-  std::unique_ptr<Frmremover> form;
 };
 
 TEST_F(ViewerTest, CleanReadShowsItemsThenTheBoxWithZero) {
@@ -273,7 +268,7 @@ TEST_F(ViewerTest, ClosingTheMainWindowClosesTheViewer) {
   View('C');
   fake::FakeWindow* viewer = Viewer();
   ASSERT_TRUE(viewer->Loaded());
-  Main().Close();
+  W().Close();
   EXPECT_FALSE(viewer->Loaded());
   EXPECT_TRUE(system.ended);
 }
