@@ -28,16 +28,6 @@ namespace {
 constexpr DWORD kTickMs = 900;
 constexpr double kGiveUpMs = 5000;
 
-HWND FindButton(HWND parent, const wchar_t* caption) {
-  for (HWND child = GetWindow(parent, GW_CHILD); child;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    wchar_t text[256] = {};
-    GetWindowTextW(child, text, 256);
-    if (std::wstring(text) == caption) return child;
-  }
-  return nullptr;
-}
-
 bool Exists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -98,17 +88,13 @@ int main(int argc, char** argv) {
   HWND main =
       bench::WaitShown(process.dwProcessId, L"Kestrin - Velmora 2.0", 30000);
   HWND check2 =
-      main ? FindButton(main, L"Auto Remove w/o Notification") : nullptr;
+      main ? bench::FindButton(main, L"Auto Remove w/o Notification") : nullptr;
   if (!check2) {
     std::printf("arrival latency: no main window or no Check2\n");
     bench::Stop(process, main);
     return 1;
   }
-  PostMessageW(check2, BM_CLICK, 0, 0);
-  Sleep(200);
-  DWORD_PTR state = 0;
-  SendMessageTimeoutW(check2, BM_GETCHECK, 0, 0, SMTO_NORMAL, 5000, &state);
-  if (state != BST_CHECKED) {
+  if (!bench::ClickToCheck(check2)) {
     std::printf("arrival latency: Check2 did not become checked\n");
     bench::Stop(process, main);
     return 1;

@@ -98,4 +98,25 @@ inline void Stop(PROCESS_INFORMATION& process, HWND hwnd) {
   CloseHandle(process.hProcess);
 }
 
+// The child of `parent` whose caption is `caption`, or nullptr.
+inline HWND FindButton(HWND parent, const wchar_t* caption) {
+  for (HWND child = GetWindow(parent, GW_CHILD); child;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t text[256] = {};
+    GetWindowTextW(child, text, 256);
+    if (std::wstring(text) == caption) return child;
+  }
+  return nullptr;
+}
+
+// Clicks a check box of another process and tells whether it is checked
+// afterwards.
+inline bool ClickToCheck(HWND box) {
+  PostMessageW(box, BM_CLICK, 0, 0);
+  Sleep(200);
+  DWORD_PTR state = 0;
+  SendMessageTimeoutW(box, BM_GETCHECK, 0, 0, SMTO_NORMAL, 5000, &state);
+  return state == BST_CHECKED;
+}
+
 }  // namespace bench

@@ -42,16 +42,6 @@ double Share(HANDLE process, int seconds, const char* phase) {
   return 100.0 * (CpuMs(process) - cpu) / (bench::NowMs() - wall);
 }
 
-HWND FindButton(HWND parent, const wchar_t* caption) {
-  for (HWND child = GetWindow(parent, GW_CHILD); child;
-       child = GetWindow(child, GW_HWNDNEXT)) {
-    wchar_t text[256] = {};
-    GetWindowTextW(child, text, 256);
-    if (std::wstring(text) == caption) return child;
-  }
-  return nullptr;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -68,7 +58,7 @@ int main(int argc, char** argv) {
   HWND main =
       bench::WaitShown(process.dwProcessId, L"Kestrin - Velmora 2.0", 30000);
   HWND check2 =
-      main ? FindButton(main, L"Auto Remove w/o Notification") : nullptr;
+      main ? bench::FindButton(main, L"Auto Remove w/o Notification") : nullptr;
   if (!check2) {
     std::printf("timer cpu: no main window or no Check2\n");
     bench::Stop(process, main);
@@ -83,11 +73,7 @@ int main(int argc, char** argv) {
   Sleep(2000);  // let the start-up settle
   const double off =
       Share(process.hProcess, seconds / 2 > 0 ? seconds / 2 : 1, "off");
-  PostMessageW(check2, BM_CLICK, 0, 0);
-  Sleep(200);
-  DWORD_PTR state = 0;
-  SendMessageTimeoutW(check2, BM_GETCHECK, 0, 0, SMTO_NORMAL, 5000, &state);
-  if (state != BST_CHECKED) {
+  if (!bench::ClickToCheck(check2)) {
     std::printf("timer cpu: Check2 did not become checked\n");
     bench::Stop(process, main);
     return 1;
