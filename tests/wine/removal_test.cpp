@@ -42,7 +42,27 @@ struct Bystander {
   DWORD attributes;
 };
 
-class RemovalTest : public ::testing::Test {
+// The real system, cut down to `drives`, under controls built on in-memory
+// widgets: what the search and the timer read and write.
+class RealControls : public ::testing::Test {
+ protected:
+  void Use(const Lines& drives) {
+    system = std::make_unique<test_drives::DrivesOnly>(real, drives);
+    Drive1 = std::make_unique<DriveList>(*system, drive_widget, nullptr);
+  }
+  Lines Log() const { return log_widget.Rows(); }
+
+  Win32System real{"Velmora"};
+  std::unique_ptr<test_drives::DrivesOnly> system;
+  fake::FakeWidget drive_widget{ControlKind::DriveList, ""};
+  fake::FakeWidget check_widget{ControlKind::CheckBox, ""};
+  fake::FakeWidget log_widget{ControlKind::ListBox, ""};
+  std::unique_ptr<DriveList> Drive1;
+  CheckBox Check3{check_widget};
+  ListBox List1{log_widget};
+};
+
+class RemovalTest : public RealControls {
  protected:
   void SetUp() override {
     const std::vector<std::string> drives = test_drives::Entries();
@@ -52,8 +72,7 @@ class RemovalTest : public ::testing::Test {
     f = drives[2];
     for (const auto& drive : drives) EmptyFolder(drive + "\\");
     SetCurrentDirectoryW(L"C:\\");
-    system = std::make_unique<test_drives::DrivesOnly>(real, drives);
-    Drive1 = std::make_unique<DriveList>(*system, drive_widget, nullptr);
+    Use(drives);
   }
   void TearDown() override {
     for (const auto& drive : test_drives::Entries()) EmptyFolder(drive + "\\");
@@ -70,16 +89,6 @@ class RemovalTest : public ::testing::Test {
       EXPECT_EQ(Attributes(file.path), file.attributes) << file.path;
     }
   }
-  Lines Log() const { return log_widget.Rows(); }
-
-  Win32System real{"Velmora"};
-  std::unique_ptr<test_drives::DrivesOnly> system;
-  fake::FakeWidget drive_widget{ControlKind::DriveList, ""};
-  fake::FakeWidget check_widget{ControlKind::CheckBox, ""};
-  fake::FakeWidget log_widget{ControlKind::ListBox, ""};
-  std::unique_ptr<DriveList> Drive1;
-  CheckBox Check3{check_widget};
-  ListBox List1{log_widget};
   std::vector<Bystander> bystanders;
   std::string d, e, f;
 };
@@ -152,7 +161,7 @@ TEST_F(RemovalTest, TimerTickRemovesWithOneLineAndThenFindsNothing) {
 // A write-protected medium: VELMORA_TEST_RO_DRIVE names a drive letter
 // mapped to a read-only mount whose root holds a plain autorun.inf (made
 // before the mount was made read-only). Skipped where there is none.
-class WriteProtectedTest : public ::testing::Test {
+class WriteProtectedTest : public RealControls {
  protected:
   void SetUp() override {
     const char* letter = std::getenv("VELMORA_TEST_RO_DRIVE");
@@ -161,19 +170,8 @@ class WriteProtectedTest : public ::testing::Test {
     path = drive + "\\autorun.inf";
     if (Attributes(path) == INVALID_FILE_ATTRIBUTES)
       GTEST_SKIP() << "no " << path;
-    system = std::make_unique<test_drives::DrivesOnly>(real, Lines{drive});
-    Drive1 = std::make_unique<DriveList>(*system, drive_widget, nullptr);
+    Use(Lines{drive});
   }
-  Lines Log() const { return log_widget.Rows(); }
-
-  Win32System real{"Velmora"};
-  std::unique_ptr<test_drives::DrivesOnly> system;
-  fake::FakeWidget drive_widget{ControlKind::DriveList, ""};
-  fake::FakeWidget check_widget{ControlKind::CheckBox, ""};
-  fake::FakeWidget log_widget{ControlKind::ListBox, ""};
-  std::unique_ptr<DriveList> Drive1;
-  CheckBox Check3{check_widget};
-  ListBox List1{log_widget};
   std::string drive, path;
 };
 
