@@ -8,12 +8,9 @@ namespace velmora {
 DriveList::DriveList(System& system, Widget& widget,
                      std::function<void()> on_change)
     : system_(system), widget_(widget), on_change_(std::move(on_change)) {
-  entries_ = system_.DriveEntries();
-  std::vector<std::string> rows;
-  for (const auto& entry : entries_)
-    rows.push_back(system_.DriveRowText(entry));
-  widget_.SetRows(rows);
-  widget_.Select(IndexOf(system_.CurrentDrive()));
+  // Nothing is selected yet, so the first read selects the current drive
+  // and fires nothing.
+  Refresh();
 }
 
 void DriveList::Refresh() {
