@@ -1,61 +1,43 @@
 #include "app/frmremover.h"
 
 #include "app/error_report.h"
+#include "removal/autorun_path.h"
 #include "removal/search_remove.h"
 
 namespace velmora {
-namespace {
-
-constexpr const char* kAutorunPattern = "autorun.inf";
-constexpr unsigned kRemovalInterval = 900;  // Timer1
-constexpr unsigned kRefreshInterval = 500;  // Timer2
-
-}  // namespace
 
 Frmremover::Frmremover(System& system, WindowFactory& windows)
     : system(system),
-      windows(windows),
-      window(windows.Create(kFrmremoverLayout, *this)),
+      window(windows.Create(
+          kFrmremoverLayout,
+          {.onUnload = [this] { Form_Unload(); },
+           .onDeviceArrival = [this](DriveLetters d) { OnDeviceArrival(d); },
+           .onDeviceRemoval = [this](DriveLetters d) { OnDeviceRemoval(d); }})),
       Drive1(system, window->Control("Drive1"), [this] { Drive1_Change(); }),
-      File1(system, window->Control("File1"), kAutorunPattern),
+      File1(system, window->Control("File1"), kAutorunFileName,
+            [this] { File1_Click(); }),
       List1(window->Control("List1")),
-      Check1(window->Control("Check1")),
-      Check2(window->Control("Check2")),
-      Check3(window->Control("Check3")),
+      Check1(window->Control("Check1"), [this] { Check1_Click(); }),
+      Check2(window->Control("Check2"), [this] { Check2_Click(); }),
+      // Notify When Removing is only read by the search; its click does
+      // nothing by itself.
+      Check3(window->Control("Check3"), [] {}),
       lblfilename(window->Control("lblfilename")),
-      Timer1(*window, "Timer1", kRemovalInterval),
-      Timer2(*window, "Timer2", kRefreshInterval),
+      Timer1(window->Control("Timer1"), [this] { Timer1_Timer(); }),
+      Timer2(window->Control("Timer2"), [this] { Timer2_Timer(); }),
+      cmdremove(
+          window->Control("cmdremove"),
+          [this] { cmdremove_Click(this->system, Drive1, Check3, List1); }),
+      cmdrescan(window->Control("cmdrescan"),
+                [this] { frmview_.cmdrescan_Click(Drive1); }),
+      cmdabout(window->Control("cmdabout"), [this] { cmdabout_Click(); }),
+      cmdclear(window->Control("cmdclear"), [this] { cmdclear_Click(); }),
+      cmdreload(window->Control("cmdreload"), [this] { cmdreload_Click(); }),
       frmview_(system, windows) {}
 
 void Frmremover::Load() {
   window->Show();
   Form_Load();
-}
-
-void Frmremover::OnEvent(std::string_view control, Event event) {
-  if (control.empty()) {
-    if (event == Event::Unload) Form_Unload();
-    if (event == Event::DeviceArrival || event == Event::DeviceRemoval)
-      OnDeviceChange(event);
-    return;
-  }
-  if (event == Event::Timer) {
-    if (control == "Timer1") auto_removal_.Timer1_Timer(system, Drive1, List1);
-    if (control == "Timer2") Timer2_Timer();
-    return;
-  }
-  if (event == Event::Change) {
-    if (control == "Drive1") Drive1_Change();
-    return;
-  }
-  if (control == "cmdremove") cmdremove_Click(system, Drive1, Check3, List1);
-  if (control == "cmdrescan") frmview_.cmdrescan_Click(Drive1);
-  if (control == "cmdabout") cmdabout_Click();
-  if (control == "cmdclear") cmdclear_Click();
-  if (control == "cmdreload") cmdreload_Click();
-  if (control == "Check1") Check1_Click();
-  if (control == "Check2") Check2_Click();
-  if (control == "File1") File1_Click();
 }
 
 // Points the file list at the drive selected at start. Nothing is trapped
@@ -91,17 +73,21 @@ void Frmremover::Check2_Click() {
   Timer1.SetEnabled(Check2.Value() == 1);
 }
 
+void Frmremover::Timer1_Timer() {
+  auto_removal_.Timer1_Timer(system, Drive1, List1);
+}
+
 // A refresh cannot fail in a way worth reporting; it only re-reads drives.
 void Frmremover::Timer2_Timer() { Drive1.Refresh(); }
 
 void Frmremover::Drive1_Change() {
-  File1.SetPattern(kAutorunPattern);
+  File1.SetPattern(kAutorunFileName);
   if (Error error = File1.SetPath(Drive1.Drive()); error.failed())
     ShowErrorReport(system, error);
 }
 
 void Frmremover::File1_Click() {
-  File1.SetPattern(kAutorunPattern);
+  File1.SetPattern(kAutorunFileName);
   if (Error error = File1.SetPath(Drive1.Drive()); error.failed()) {
     ShowErrorReport(system, error);
     return;
@@ -111,10 +97,13 @@ void Frmremover::File1_Click() {
 
 // A medium that arrives is cleaned at once rather than at the next tick;
 // the timers stay as they are for media that become ready silently.
-void Frmremover::OnDeviceChange(Event event) {
+void Frmremover::OnDeviceArrival(DriveLetters) {
   if (Check1.Value() == 1) Drive1.Refresh();
-  if (event == Event::DeviceArrival && Check2.Value() == 1)
-    auto_removal_.Timer1_Timer(system, Drive1, List1);
+  if (Check2.Value() == 1) Timer1_Timer();
+}
+
+void Frmremover::OnDeviceRemoval(DriveLetters) {
+  if (Check1.Value() == 1) Drive1.Refresh();
 }
 
 }  // namespace velmora

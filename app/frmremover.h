@@ -16,23 +16,19 @@ extern const FormLayout kFrmremoverLayout;
 
 inline constexpr const char* kAppTitle = "Velmora";
 
-class Frmremover : public EventSink {
+class Frmremover {
  public:
   Frmremover(System& system, WindowFactory& windows);
 
   // Shows the window and runs its Load handler.
   void Load();
-  void OnEvent(std::string_view control, Event event) override;
 
-  System& system;
-  WindowFactory& windows;
-  std::unique_ptr<Window> window;
-  DriveList Drive1;
-  FileList File1;
-  ListBox List1;
-  CheckBox Check1, Check2, Check3;
-  Label lblfilename;
-  Timer Timer1, Timer2;
+  // What tests read of the state the controls keep beyond their widgets.
+  struct State {
+    const DriveList& Drive1;
+    const FileList& File1;
+  };
+  State ForTest() const { return {Drive1, File1}; }
 
  private:
   void Form_Load();
@@ -43,12 +39,25 @@ class Frmremover : public EventSink {
   void cmdreload_Click();
   void Check1_Click();
   void Check2_Click();
+  void Timer1_Timer();
   void Timer2_Timer();
   // File panel.
   void Drive1_Change();
   void File1_Click();
   // Volume arrival and removal while the options run.
-  void OnDeviceChange(Event event);
+  void OnDeviceArrival(DriveLetters arrived);
+  void OnDeviceRemoval(DriveLetters gone);
+
+  System& system;
+  std::unique_ptr<Window> window;
+  // The controls, bound to their handlers as they are made.
+  DriveList Drive1;
+  FileList File1;
+  ListBox List1;
+  CheckBox Check1, Check2, Check3;
+  Label lblfilename;
+  Timer Timer1, Timer2;
+  Button cmdremove, cmdrescan, cmdabout, cmdclear, cmdreload;
 
   AutoRemoval auto_removal_;
   Frmview frmview_;

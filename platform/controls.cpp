@@ -5,9 +5,9 @@
 
 namespace velmora {
 
-DriveList::DriveList(System& system, Widget& widget,
-                     std::function<void()> on_change)
+DriveList::DriveList(System& system, Widget& widget, Handler on_change)
     : system_(system), widget_(widget), on_change_(std::move(on_change)) {
+  widget_.SetHandler(on_change_);
   // Nothing is selected yet, so the first read selects the current drive
   // and fires nothing.
   Refresh();
@@ -46,8 +46,11 @@ int DriveList::IndexOf(const std::string& entry) const {
   return static_cast<int>(it - entries_.begin());
 }
 
-FileList::FileList(System& system, Widget& widget, std::string pattern)
-    : system_(system), widget_(widget), pattern_(std::move(pattern)) {}
+FileList::FileList(System& system, Widget& widget, std::string pattern,
+                   Handler on_click)
+    : system_(system), widget_(widget), pattern_(std::move(pattern)) {
+  widget_.SetHandler(std::move(on_click));
+}
 
 Error FileList::SetPath(const std::string& path) {
   Error error;
@@ -76,10 +79,6 @@ std::string FileList::FileName() const {
   return rows[row];
 }
 
-std::int16_t FileList::ListCount() const {
-  return static_cast<std::int16_t>(widget_.Rows().size());
-}
-
 std::int16_t ListBox::ListCount() const {
   return static_cast<std::int16_t>(widget_.Rows().size());
 }
@@ -88,11 +87,6 @@ std::string ListBox::List(int i) const {
   const auto rows = widget_.Rows();
   if (i < 0 || i >= static_cast<int>(rows.size())) return "";
   return rows[i];
-}
-
-void Timer::SetEnabled(bool enabled) {
-  enabled_ = enabled;
-  window_.SetTimer(name_, enabled, interval_ms_);
 }
 
 }  // namespace velmora

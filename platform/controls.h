@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,7 +16,9 @@ namespace velmora {
 class DriveList {
  public:
   // Fills the list and selects the current drive; fires nothing.
-  DriveList(System& system, Widget& widget, std::function<void()> on_change);
+  // `on_change` runs when the user picks a drive, and when a refresh finds
+  // the selected drive gone.
+  DriveList(System& system, Widget& widget, Handler on_change);
 
   // Re-reads the drives. The selected drive stays selected while it is still
   // listed, and no Change fires; where it is gone, the current drive is
@@ -34,24 +35,24 @@ class DriveList {
 
   System& system_;
   Widget& widget_;
-  std::function<void()> on_change_;
+  Handler on_change_;
   std::vector<std::string> entries_;
 };
 
 // A list of the files matching Pattern in Path, hidden and system included.
 class FileList {
  public:
-  FileList(System& system, Widget& widget, std::string pattern);
+  // `on_click` runs when the user clicks a file.
+  FileList(System& system, Widget& widget, std::string pattern,
+           Handler on_click);
 
   void SetPattern(const std::string& pattern) { pattern_ = pattern; }
-  const std::string& Pattern() const { return pattern_; }
   // Re-reads the list for `path`. On failure the list and Path stay as they
   // were. The selected file stays selected while it is still listed.
   Error SetPath(const std::string& path);
   const std::string& Path() const { return path_; }
   // The selected file's name, "" where none is selected.
   std::string FileName() const;
-  std::int16_t ListCount() const;
 
  private:
   System& system_;
@@ -85,9 +86,19 @@ class TextControl {
 using Label = TextControl;
 using TextBox = TextControl;
 
+class Button {
+ public:
+  Button(Widget& widget, Handler on_click) {
+    widget.SetHandler(std::move(on_click));
+  }
+};
+
 class CheckBox {
  public:
-  explicit CheckBox(Widget& widget) : widget_(widget) {}
+  // `on_click` runs after the user's click has changed the value.
+  CheckBox(Widget& widget, Handler on_click) : widget_(widget) {
+    widget_.SetHandler(std::move(on_click));
+  }
   int Value() const { return widget_.Value(); }
   void SetValue(int value) { widget_.SetValue(value); }
 
@@ -95,19 +106,16 @@ class CheckBox {
   Widget& widget_;
 };
 
+// Ticks at the interval its layout row gives, while enabled.
 class Timer {
  public:
-  Timer(Window& window, std::string name, unsigned interval_ms)
-      : window_(window), name_(std::move(name)), interval_ms_(interval_ms) {}
-  bool Enabled() const { return enabled_; }
-  void SetEnabled(bool enabled);
-  unsigned Interval() const { return interval_ms_; }
+  Timer(Widget& widget, Handler on_timer) : widget_(widget) {
+    widget_.SetHandler(std::move(on_timer));
+  }
+  void SetEnabled(bool enabled) { widget_.SetRunning(enabled); }
 
  private:
-  Window& window_;
-  std::string name_;
-  unsigned interval_ms_;
-  bool enabled_ = false;
+  Widget& widget_;
 };
 
 }  // namespace velmora

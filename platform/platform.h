@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -105,26 +106,36 @@ class System {
   virtual void End() = 0;
 };
 
-// What a window reports to its owner.
-enum class Event {
-  Click,          // a button, check box or file list was clicked
-  Change,         // the drive list's selection was changed by the user
-  Timer,          // a timer ticked
-  Unload,         // the window was closed by its close box
-  DeviceArrival,  // a volume arrived (removable medium, disc)
-  DeviceRemoval,  // a volume went away
-};
+// The handler of one event. Handlers are bound when their control or window
+// is made, so that an event always reaches exactly the code written for it.
+using Handler = std::function<void()>;
 
-class EventSink {
+// The drive letters that a volume message names, as Windows gives them
+// (bit 0 is A:, bit 25 is Z:).
+class DriveLetters {
  public:
-  virtual ~EventSink() = default;
-  // `control` is the name from the layout ("cmdremove", "Timer1"); empty for
-  // events of the window itself.
-  virtual void OnEvent(std::string_view control, Event event) = 0;
+  constexpr explicit DriveLetters(std::uint32_t mask = 0)
+      : mask_(mask & 0x03FFFFFFu) {}
+  // Whether the drive of `entry` ("E:") is among them.
+  bool Has(std::string_view entry) const;
+  std::uint32_t mask() const { return mask_; }
+  bool operator==(const DriveLetters&) const = default;
+
+ private:
+  std::uint32_t mask_;
 };
 
-// One native control of a window. Which members mean something depends on
-// the kind; the others do nothing.
+// What a window itself reports: its close box, and volumes (removable media,
+// discs) arriving and going away. Any of them may be left empty.
+struct WindowEvents {
+  Handler onUnload;
+  std::function<void(DriveLetters)> onDeviceArrival;
+  std::function<void(DriveLetters)> onDeviceRemoval;
+};
+
+// One native control of a window. Each kind of control has its own members
+// (see platform/widget_kinds.h); calling a member that the kind lacks is a
+// fault in the program, and both backends throw std::logic_error for it.
 class Widget {
  public:
   virtual ~Widget() = default;
@@ -133,7 +144,7 @@ class Widget {
   virtual void SetText(const std::string& text) = 0;
   virtual std::string Text() const = 0;
 
-  // Rows of a list box or drop-down list.
+  // Rows of a list box, file list or drive list.
   virtual void SetRows(const std::vector<std::string>& rows) = 0;
   virtual void AddRow(const std::string& row) = 0;
   virtual std::vector<std::string> Rows() const = 0;
@@ -144,30 +155,39 @@ class Widget {
   // Check box value: 0 unchecked, 1 checked, 2 greyed.
   virtual int Value() const = 0;
   virtual void SetValue(int value) = 0;
+
+  // Timers: starts ticking every interval of the control's layout row, or
+  // stops.
+  virtual void SetRunning(bool running) = 0;
+
+  // Binds the handler of the one event this kind of control raises: Click
+  // for a button, check box or file list, Change for a drive list (picked by
+  // the user), Timer for a timer. Replaces an earlier handler.
+  virtual void SetHandler(Handler handler) = 0;
 };
 
 class Window {
  public:
   virtual ~Window() = default;
 
+  // The control named `name` in the layout; throws std::out_of_range for a
+  // name the layout does not have.
   virtual Widget& Control(std::string_view name) = 0;
-  // Shows the window (not modal) and brings it forward.
+  // Shows the window (not modal) and brings it forward. Throws
+  // std::logic_error where a control that raises events has no handler, so
+  // that a window never appears with a control that would do nothing.
   virtual void Show() = 0;
   // Closes the native window. The object stays, reporting !Loaded().
   virtual void Unload() = 0;
   virtual bool Loaded() const = 0;
-  // Starts or stops the timer of the layout named `name`; a started timer
-  // reports Event::Timer every `interval_ms` until stopped.
-  virtual void SetTimer(std::string_view name, bool enabled,
-                        unsigned interval_ms) = 0;
 };
 
-// Creates windows from their layouts. The sink must outlive the window.
+// Creates windows from their layouts. The handlers must outlive the window.
 class WindowFactory {
  public:
   virtual ~WindowFactory() = default;
   virtual std::unique_ptr<Window> Create(const FormLayout& layout,
-                                         EventSink& sink) = 0;
+                                         WindowEvents events) = 0;
 };
 
 }  // namespace velmora

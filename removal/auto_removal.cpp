@@ -26,12 +26,9 @@ void AutoRemoval::Timer1_Timer(System& system, DriveList& Drive1,
     system.SetAttrZero(path);
     Error dir_error;
     if (system.Dir(path, dir_error).empty() || dir_error.failed()) continue;
-    system.SetAttrZero(path);
-    const Error kill = system.Kill(path);
-    if (auto failure = DeletionFailure(system, path, kill)) {
-      if (!failure_logged_.contains(path)) {
-        List1.AddItem(FailedLine(path, *failure));
-      }
+    if (const Deletion d = DeleteAutorun(system, path); !d.removed) {
+      if (!failure_logged_.contains(path))
+        List1.AddItem(FailedLine(path, d.reason));
       still_failing.insert(path);
       continue;
     }

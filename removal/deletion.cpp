@@ -4,15 +4,16 @@
 
 namespace velmora {
 
-std::optional<std::string> DeletionFailure(System& system,
-                                           const std::string& path,
-                                           const Error& kill) {
+Deletion DeleteAutorun(System& system, const std::string& path) {
+  system.SetAttrZero(path);
+  const Error kill = system.Kill(path);
   if (kill.failed()) {
-    if (kill.description.empty()) return "error " + std::to_string(kill.number);
-    return kill.description;
+    if (kill.description.empty())
+      return {false, "error " + std::to_string(kill.number)};
+    return {false, kill.description};
   }
-  if (system.PathExists(path)) return kStillThereReason;
-  return std::nullopt;
+  if (system.PathExists(path)) return {false, kStillThereReason};
+  return {true, ""};
 }
 
 }  // namespace velmora

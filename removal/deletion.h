@@ -1,19 +1,22 @@
-// Whether a deletion really happened.
+// The honest deletion of one autorun.inf: the only way the program deletes
+// a file.
 #pragma once
 
-#include <optional>
 #include <string>
 
 #include "platform/platform.h"
 
 namespace velmora {
 
-// Judges the deletion of `path` by its result `kill` and by the path being
-// gone afterwards: some file systems refuse a deletion and still report
-// success. Gives nothing where the file is gone and the call succeeded,
-// else the reason it failed, fit for the log.
-std::optional<std::string> DeletionFailure(System& system,
-                                           const std::string& path,
-                                           const Error& kill);
+struct Deletion {
+  bool removed = false;
+  std::string reason;  // why it failed, fit for the log; empty when removed
+};
+
+// Clears the attributes of `path` (a read-only file cannot be deleted),
+// deletes it, and counts it removed only where the delete call succeeded
+// and the path is gone afterwards: some file systems refuse a deletion and
+// still report success.
+Deletion DeleteAutorun(System& system, const std::string& path);
 
 }  // namespace velmora

@@ -6,10 +6,9 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "removal/autorun_path.h"
 
 namespace velmora {
-
-inline constexpr const char* kAutorunName = "\\autorun.inf";
 
 inline constexpr const char* kFoundLine = "Autorun Found in: ";
 inline constexpr const char* kRemovingLine = "Removing from: ";
@@ -34,11 +33,6 @@ inline constexpr const char* kStillThereReason = "the file is still there";
 inline constexpr const char* kConfirmText = "Do You Want to Remove Autorun in ";
 inline constexpr const char* kConfirmTitle = "Autorun Found";
 inline constexpr int kConfirmFlags = kYesNoInformation;
-
-// The only file the program ever deletes on a drive: "<entry>\autorun.inf".
-inline std::string AutorunPath(const std::string& entry) {
-  return entry + kAutorunName;
-}
 
 // "Autorun Removal Failed: <path> (<reason>)".
 inline std::string FailedLine(const std::string& path,

@@ -40,10 +40,8 @@ void cmdremove_Click(System& system, DriveList& Drive1, CheckBox& Check3,
     if (!confirming) {
       List1.AddItem(kFoundLine + path);
       List1.AddItem(kRemovingLine + path);
-      system.SetAttrZero(path);
-      const Error kill = system.Kill(path);
-      if (auto failure = DeletionFailure(system, path, kill)) {
-        List1.AddItem(FailedLine(path, *failure));
+      if (const Deletion d = DeleteAutorun(system, path); !d.removed) {
+        List1.AddItem(FailedLine(path, d.reason));
         continue;
       }
       List1.AddItem(kRemovedLine + path);
@@ -55,10 +53,8 @@ void cmdremove_Click(System& system, DriveList& Drive1, CheckBox& Check3,
       List1.AddItem(kCancelledLine + path);
       continue;
     }
-    system.SetAttrZero(path);
-    const Error kill = system.Kill(path);
-    if (auto failure = DeletionFailure(system, path, kill)) {
-      List1.AddItem(FailedLine(path, *failure));
+    if (const Deletion d = DeleteAutorun(system, path); !d.removed) {
+      List1.AddItem(FailedLine(path, d.reason));
       continue;
     }
     List1.AddItem(kRemovingLine + path);

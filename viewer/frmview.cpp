@@ -1,12 +1,12 @@
 #include "viewer/frmview.h"
 
 #include "app/error_report.h"
+#include "removal/autorun_path.h"
 #include "viewer/delimited_read.h"
 
 namespace velmora {
 namespace {
 
-constexpr const char* kAutorunName = "\\autorun.inf";
 // Items go one to a line; the backend turns "\n" into the text box's own
 // line breaks.
 constexpr const char* kItemSeparator = "\n";
@@ -32,7 +32,7 @@ void Frmview::cmdrescan_Click(DriveList& Drive1) {
 Error Frmview::View(DriveList& Drive1) {
   Show();
   Drive1.Refresh();
-  const std::string path = Drive1.Drive() + kAutorunName;
+  const std::string path = AutorunPath(Drive1.Drive());
   Label lbldrive(window_->Control("lbldrive"));
   lbldrive.Set(Drive1.Drive());
 
@@ -52,23 +52,16 @@ Error Frmview::View(DriveList& Drive1) {
 void Frmview::Show() {
   if (!window_ || !window_->Loaded()) {
     window_.reset();
-    window_ = windows_.Create(kFrmviewLayout, *this);
+    window_ = windows_.Create(kFrmviewLayout,
+                              {.onUnload = [this] { Form_Unload(); }});
+    Button(window_->Control("OKButton"), [this] { OKButton_Click(); });
+    Button(window_->Control("CancelButton"), [this] { CancelButton_Click(); });
   }
   window_->Show();
 }
 
 void Frmview::Unload() {
   if (window_ && window_->Loaded()) window_->Unload();
-}
-
-void Frmview::OnEvent(std::string_view control, Event event) {
-  if (control.empty()) {
-    if (event == Event::Unload) Form_Unload();
-    return;
-  }
-  if (event != Event::Click) return;
-  if (control == "OKButton") OKButton_Click();
-  if (control == "CancelButton") CancelButton_Click();
 }
 
 void Frmview::OKButton_Click() { Unload(); }

@@ -11,7 +11,7 @@ namespace velmora {
 
 extern const FormLayout kFrmviewLayout;
 
-class Frmview : public EventSink {
+class Frmview {
  public:
   Frmview(System& system, WindowFactory& windows)
       : system_(system), windows_(windows) {}
@@ -22,11 +22,10 @@ class Frmview : public EventSink {
   void cmdrescan_Click(DriveList& Drive1);
   // Closes the viewer if it is open.
   void Unload();
-  void OnEvent(std::string_view control, Event event) override;
 
  private:
-  // Creates the window where there is none or the last one was closed, and
-  // brings it forward.
+  // Creates the window where there is none or the last one was closed,
+  // binding its handlers, and brings it forward.
   void Show();
   // The steps of a view up to the error report; the first failure ends them.
   Error View(DriveList& Drive1);

@@ -2,12 +2,16 @@
 
 #include <algorithm>
 #include <cctype>
+#include <stdexcept>
+
+#include "platform/widget_kinds.h"
 
 namespace velmora::fake {
 namespace {
 
 std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : text)
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return text;
 }
 
@@ -23,14 +27,14 @@ Error MakeError(std::uint32_t number) {
        "another process."},
   };
   auto it = kTexts.find(number);
-  return {number, it == kTexts.end() ? "Error " + std::to_string(number)
-                                     : it->second};
+  return {number,
+          it == kTexts.end() ? "Error " + std::to_string(number) : it->second};
 }
 
 char LetterOf(const std::string& path) {
   return path.empty() ? '\0'
-                      : static_cast<char>(std::toupper(
-                            static_cast<unsigned char>(path[0])));
+                      : static_cast<char>(
+                            std::toupper(static_cast<unsigned char>(path[0])));
 }
 
 // "E:" and "E:\" both mean the root of E:.
@@ -95,7 +99,8 @@ Error FakeSystem::Check(Op op, const std::string& path, bool writes) {
   auto drive = drives_.find(LetterOf(path));
   if (drive == drives_.end()) return MakeError(kErrPathNotFound);
   if (!drive->second.ready) return MakeError(kErrNotReady);
-  if (writes && drive->second.write_protected) return MakeError(kErrWriteProtect);
+  if (writes && drive->second.write_protected)
+    return MakeError(kErrWriteProtect);
   return {};
 }
 
@@ -136,7 +141,8 @@ DriveStatus FakeSystem::ProbeDrive(const std::string& entry) {
 }
 
 Error FakeSystem::SetAttrZero(const std::string& path) {
-  if (Error error = Check(Op::SetAttr, path, true); error.failed()) return error;
+  if (Error error = Check(Op::SetAttr, path, true); error.failed())
+    return error;
   FakeFile* file = Find(path);
   if (!file) return MakeError(kErrFileNotFound);
   // Only the entry itself changes; a link's target is never looked at.
@@ -178,7 +184,8 @@ std::vector<std::string> FakeSystem::ListFiles(const std::string& folder,
   for (const auto& [key, file] : files_) {
     if (file.attributes & kDirectory) continue;
     if (ParentKey(key) != folder_key) continue;
-    if (wanted != "*" && wanted != "*.*" && Upper(file.name) != wanted) continue;
+    if (wanted != "*" && wanted != "*.*" && Upper(file.name) != wanted)
+      continue;
     names.push_back(file.name);
   }
   return names;
@@ -197,7 +204,8 @@ FileBytes FakeSystem::ReadFile(const std::string& path, std::size_t max_bytes,
     error = MakeError(kErrAccessDenied);
     return {};
   }
-  return {file->contents.substr(0, max_bytes), file->contents.size() > max_bytes};
+  return {file->contents.substr(0, max_bytes),
+          file->contents.size() > max_bytes};
 }
 
 std::string FakeSystem::AnsiToUtf8(std::string_view ansi) {
@@ -226,87 +234,140 @@ int FakeSystem::MsgBox(const std::string& text, int flags,
   return flags == kYesNoInformation ? kResultNo : kResultOk;
 }
 
+void FakeWidget::SetText(const std::string& text) {
+  RequirePart(layout, WidgetPart::Text, "SetText");
+  text_ = text;
+}
+
+std::string FakeWidget::Text() const {
+  RequirePart(layout, WidgetPart::Text, "Text");
+  return text_;
+}
+
 void FakeWidget::SetRows(const std::vector<std::string>& rows) {
+  RequirePart(layout, WidgetPart::Rows, "SetRows");
   rows_ = rows;
   selected_ = -1;
 }
 
+void FakeWidget::AddRow(const std::string& row) {
+  RequirePart(layout, WidgetPart::Rows, "AddRow");
+  rows_.push_back(row);
+}
+
+std::vector<std::string> FakeWidget::Rows() const {
+  RequirePart(layout, WidgetPart::Rows, "Rows");
+  return rows_;
+}
+
+int FakeWidget::Selected() const {
+  RequirePart(layout, WidgetPart::Rows, "Selected");
+  return selected_;
+}
+
 void FakeWidget::Select(int row) {
+  RequirePart(layout, WidgetPart::Rows, "Select");
   selected_ = row >= 0 && row < static_cast<int>(rows_.size()) ? row : -1;
 }
 
+int FakeWidget::Value() const {
+  RequirePart(layout, WidgetPart::Value, "Value");
+  return value_;
+}
+
+// Values other than 0, 1 and 2 are ignored, as a check box ignores them.
+void FakeWidget::SetValue(int value) {
+  RequirePart(layout, WidgetPart::Value, "SetValue");
+  if (value >= 0 && value <= 2) value_ = value;
+}
+
+void FakeWidget::SetRunning(bool running) {
+  RequirePart(layout, WidgetPart::Running, "SetRunning");
+  running_ = running && layout.interval_ms > 0;
+}
+
+void FakeWidget::SetHandler(Handler handler) {
+  RequirePart(layout, WidgetPart::Handler, "SetHandler");
+  handler_ = std::move(handler);
+}
+
+void FakeWidget::Raise() {
+  RequirePart(layout, WidgetPart::Handler, "an event");
+  if (handler_) handler_();
+}
+
 FakeWindow::FakeWindow(FakeWindowFactory& factory, const FormLayout& layout,
-                       EventSink& sink)
-    : factory_(factory), name_(layout.name), sink_(sink) {
-  for (const ControlLayout& control : layout.controls) {
-    widgets_.emplace(std::string(control.name),
-                     FakeWidget(control.kind, std::string(control.caption)));
-  }
-  factory_.live_[name_] = this;
+                       WindowEvents events)
+    : factory_(factory), layout_(layout), events_(std::move(events)) {
+  widgets_.reserve(layout.controls.size());
+  for (const ControlLayout& control : layout.controls)
+    widgets_.emplace_back(control);
+  factory_.live_[std::string(layout_.name)] = this;
 }
 
 FakeWindow::~FakeWindow() {
-  auto it = factory_.live_.find(name_);
-  if (it != factory_.live_.end() && it->second == this) factory_.live_.erase(it);
+  auto it = factory_.live_.find(layout_.name);
+  if (it != factory_.live_.end() && it->second == this)
+    factory_.live_.erase(it);
 }
 
 void FakeWindow::Show() {
+  RequireHandlers(layout_,
+                  [this](std::size_t i) { return widgets_[i].bound(); });
   loaded_ = true;
   ++shows;
 }
 
-void FakeWindow::SetTimer(std::string_view name, bool enabled,
-                          unsigned interval_ms) {
-  timers_[std::string(name)] = {enabled, interval_ms};
-}
-
 FakeWidget& FakeWindow::Get(std::string_view name) {
-  auto it = widgets_.find(name);
-  if (it == widgets_.end())
-    throw std::out_of_range("no control named " + std::string(name));
-  return it->second;
+  for (FakeWidget& widget : widgets_) {
+    if (widget.layout.name == name) return widget;
+  }
+  throw std::out_of_range("no control named " + std::string(name));
 }
 
 void FakeWindow::Click(std::string_view name) {
   FakeWidget& widget = Get(name);
-  if (widget.kind == ControlKind::CheckBox)
+  if (widget.layout.kind == ControlKind::CheckBox)
     widget.SetValue(widget.Value() == 0 ? 1 : 0);
-  sink_.OnEvent(name, Event::Click);
+  widget.Raise();
 }
 
 void FakeWindow::PickRow(std::string_view name, int row) {
   Get(name).Select(row);
-  sink_.OnEvent(name, Event::Change);
+  Get(name).Raise();
 }
 
 void FakeWindow::ClickRow(std::string_view name, int row) {
   Get(name).Select(row);
-  sink_.OnEvent(name, Event::Click);
+  Get(name).Raise();
 }
 
 void FakeWindow::Tick(std::string_view name) {
-  if (TimerEnabled(name)) sink_.OnEvent(name, Event::Timer);
+  if (TimerEnabled(name)) Get(name).Raise();
 }
 
 void FakeWindow::Close() {
   loaded_ = false;
-  sink_.OnEvent("", Event::Unload);
+  if (events_.onUnload) events_.onUnload();
 }
 
-bool FakeWindow::TimerEnabled(std::string_view name) const {
-  auto it = timers_.find(name);
-  return it != timers_.end() && it->second.first;
+void FakeWindow::SendDeviceArrival(DriveLetters letters) {
+  if (events_.onDeviceArrival) events_.onDeviceArrival(letters);
 }
 
-unsigned FakeWindow::TimerInterval(std::string_view name) const {
-  auto it = timers_.find(name);
-  return it == timers_.end() ? 0 : it->second.second;
+void FakeWindow::SendDeviceRemoval(DriveLetters letters) {
+  if (events_.onDeviceRemoval) events_.onDeviceRemoval(letters);
+}
+
+unsigned FakeWindow::TimerInterval(std::string_view name) {
+  FakeWidget& timer = Get(name);
+  return timer.running() ? timer.layout.interval_ms : 0;
 }
 
 std::unique_ptr<Window> FakeWindowFactory::Create(const FormLayout& layout,
-                                                  EventSink& sink) {
+                                                  WindowEvents events) {
   ++created;
-  return std::make_unique<FakeWindow>(*this, layout, sink);
+  return std::make_unique<FakeWindow>(*this, layout, std::move(events));
 }
 
 FakeWindow* FakeWindowFactory::Get(std::string_view form) {

@@ -56,9 +56,8 @@ class FakeSystem : public System {
   FakeFile* Find(const std::string& path);
   bool Has(const std::string& path) { return Find(path) != nullptr; }
   // Makes every later `op` on `path` (a drive entry for Probe/ChangeDrive)
-  // fail with `error`, until cleared.
+  // fail with `error`.
   void Fail(Op op, const std::string& path, std::uint32_t error);
-  void ClearFailures() { failures_.clear(); }
   // Makes Kill on `path` report success while leaving the file in place, as
   // a file system that refuses writes silently does.
   void KillLies(const std::string& path) { lying_kills_.push_back(Key(path)); }
@@ -110,40 +109,50 @@ class FakeSystem : public System {
 
 class FakeWindowFactory;
 
+// A control in memory. It has the members of its kind only, as the real
+// controls do: others throw std::logic_error.
 class FakeWidget : public Widget {
  public:
-  FakeWidget(ControlKind kind, std::string text) : kind(kind), text_(std::move(text)) {}
-  void SetText(const std::string& text) override { text_ = text; }
-  std::string Text() const override { return text_; }
+  explicit FakeWidget(const ControlLayout& layout)
+      : layout(layout), text_(layout.caption) {}
+  void SetText(const std::string& text) override;
+  std::string Text() const override;
   void SetRows(const std::vector<std::string>& rows) override;
-  void AddRow(const std::string& row) override { rows_.push_back(row); }
-  std::vector<std::string> Rows() const override { return rows_; }
-  int Selected() const override { return selected_; }
+  void AddRow(const std::string& row) override;
+  std::vector<std::string> Rows() const override;
+  int Selected() const override;
   void Select(int row) override;
-  int Value() const override { return value_; }
-  void SetValue(int value) override { value_ = value; }
+  int Value() const override;
+  void SetValue(int value) override;
+  void SetRunning(bool running) override;
+  void SetHandler(Handler handler) override;
 
-  const ControlKind kind;
+  // Runs the bound handler, as the control's event would.
+  void Raise();
+  bool running() const { return running_; }
+  bool bound() const { return static_cast<bool>(handler_); }
+
+  const ControlLayout layout;
 
  private:
   std::string text_;
   std::vector<std::string> rows_;
   int selected_ = -1;
   int value_ = 0;
+  bool running_ = false;
+  Handler handler_;
 };
 
 class FakeWindow : public Window {
  public:
   FakeWindow(FakeWindowFactory& factory, const FormLayout& layout,
-             EventSink& sink);
+             WindowEvents events);
   ~FakeWindow() override;
 
   Widget& Control(std::string_view name) override { return Get(name); }
   void Show() override;
   void Unload() override { loaded_ = false; }
   bool Loaded() const override { return loaded_; }
-  void SetTimer(std::string_view name, bool enabled,
-                unsigned interval_ms) override;
 
   // --- driving it as a user would ---
   FakeWidget& Get(std::string_view name);
@@ -157,24 +166,25 @@ class FakeWindow : public Window {
   void Tick(std::string_view name);
   // The close box.
   void Close();
-  void SendEvent(Event event) { sink_.OnEvent("", event); }
-  bool TimerEnabled(std::string_view name) const;
-  unsigned TimerInterval(std::string_view name) const;
+  void SendDeviceArrival(DriveLetters letters);
+  void SendDeviceRemoval(DriveLetters letters);
+  bool TimerEnabled(std::string_view name) { return Get(name).running(); }
+  // The interval a running timer ticks at; 0 while it is stopped.
+  unsigned TimerInterval(std::string_view name);
   int shows = 0;
 
  private:
   FakeWindowFactory& factory_;
-  std::string name_;
-  EventSink& sink_;
-  std::map<std::string, FakeWidget, std::less<>> widgets_;
-  std::map<std::string, std::pair<bool, unsigned>, std::less<>> timers_;
+  const FormLayout& layout_;
+  WindowEvents events_;
+  std::vector<FakeWidget> widgets_;  // layout order
   bool loaded_ = false;
 };
 
 class FakeWindowFactory : public WindowFactory {
  public:
   std::unique_ptr<Window> Create(const FormLayout& layout,
-                                 EventSink& sink) override;
+                                 WindowEvents events) override;
   // The live window made from the layout named `form`, or nullptr.
   FakeWindow* Get(std::string_view form);
   int created = 0;

@@ -48,7 +48,7 @@ TEST_F(CommandsTest, EachCheckBoxRunsItsTimerExactlyWhileChecked) {
 
   // A greyed box counts as not checked.
   W().Get("Check2").SetValue(2);
-  W().SendEvent(Event::Click);  // an event of the window itself changes nothing
+  W().Click("Check3");  // another box's click changes nothing
   EXPECT_TRUE(W().TimerEnabled("Timer1"));
   windows.Get("frmremover")->Get("Check2").SetValue(1);
   W().Click("Check2");  // 1 -> 0
@@ -94,17 +94,17 @@ TEST_F(CommandsTest, TimersTickWhileAMessageBoxWaits) {
 
 TEST_F(CommandsTest, RefreshKeepsTheSelectedDriveAndFiresNoChange) {
   W().PickRow("Drive1", 1);  // E:
-  ASSERT_EQ(form->Drive1.Drive(), "E:");
+  ASSERT_EQ(Drive1().Drive(), "E:");
   const int lists = system.calls(fake::Op::ListFiles);
 
   system.AddDrive('D');  // a medium arrives before E:
   W().Click("Check1");
   W().Tick("Timer2");
-  EXPECT_EQ(form->Drive1.Drive(), "E:");
-  EXPECT_EQ(form->Drive1.ListCount(), 3);
-  EXPECT_EQ(form->Drive1.List(1), "D:");
+  EXPECT_EQ(Drive1().Drive(), "E:");
+  EXPECT_EQ(Drive1().ListCount(), 3);
+  EXPECT_EQ(Drive1().List(1), "D:");
   W().Click("cmdreload");
-  EXPECT_EQ(form->Drive1.Drive(), "E:");
+  EXPECT_EQ(Drive1().Drive(), "E:");
   EXPECT_EQ(system.calls(fake::Op::ListFiles), lists);  // no Change handled
 }
 
@@ -118,7 +118,7 @@ TEST_F(CommandsTest,
   system.RemoveDrive('E');
   W().Click("Check1");
   W().Tick("Timer2");
-  EXPECT_EQ(form->Drive1.Drive(), "C:");
+  EXPECT_EQ(Drive1().Drive(), "C:");
   EXPECT_EQ(system.calls(fake::Op::ListFiles), lists + 1);  // Change, once
   EXPECT_EQ(W().Get("File1").Rows(), std::vector<std::string>{"autorun.inf"});
 

@@ -32,8 +32,13 @@ class DeviceChangeTest : public FormTest {
     StartForm();
   }
   Lines DriveRows() { return W().Get("Drive1").Rows(); }
-  void Arrive() { W().SendEvent(Event::DeviceArrival); }
-  void Leave() { W().SendEvent(Event::DeviceRemoval); }
+  // A volume message naming the drives `letters` ("DG").
+  void Arrive(std::string_view letters = "D") {
+    W().SendDeviceArrival(Letters(letters));
+  }
+  void Leave(std::string_view letters = "D") {
+    W().SendDeviceRemoval(Letters(letters));
+  }
 };
 
 TEST_F(DeviceChangeTest, ArrivalWithCheck2RemovesAtOnceWithTheTimersLine) {
@@ -57,7 +62,7 @@ TEST_F(DeviceChangeTest, ArrivalOfANewDriveLetterCleansIt) {
   W().Click("Check2");
   system.AddDrive('G');
   system.AddFile("G:\\AUTORUN.INF", "x");
-  Arrive();
+  Arrive("G");
   EXPECT_EQ(Log(), Lines{Removed("G:")});
   EXPECT_FALSE(system.Has("G:\\autorun.inf"));
 }
@@ -110,10 +115,10 @@ TEST_F(DeviceChangeTest, ArrivalAndRemovalWithCheck1RefreshTheDriveList) {
   W().Click("Check1");
   system.AddDrive('G').label = "STICK";
   EXPECT_EQ(DriveRows(), (Lines{"C:", "D:"}));
-  Arrive();
+  Arrive("G");
   EXPECT_EQ(DriveRows(), (Lines{"C:", "D:", "G: [STICK]"}));
   system.RemoveDrive('G');
-  Leave();
+  Leave("G");
   EXPECT_EQ(DriveRows(), (Lines{"C:", "D:"}));
   EXPECT_EQ(W().Get("Drive1").Selected(), 0);  // C: stays selected
   EXPECT_TRUE(Log().empty());
@@ -122,7 +127,7 @@ TEST_F(DeviceChangeTest, ArrivalAndRemovalWithCheck1RefreshTheDriveList) {
 
 TEST_F(DeviceChangeTest, WithoutCheck1TheDriveListWaitsForAReload) {
   system.AddDrive('G');
-  Arrive();
+  Arrive("G");
   EXPECT_EQ(DriveRows(), (Lines{"C:", "D:"}));
   W().Click("cmdreload");
   EXPECT_EQ(DriveRows(), (Lines{"C:", "D:", "G:"}));
@@ -136,7 +141,7 @@ TEST_F(DeviceChangeTest, SelectedDriveThatLeavesPointsTheFileListElsewhere) {
   ASSERT_EQ(W().Get("File1").Rows(), Lines{"autorun.inf"});
   W().Click("Check1");
   system.RemoveDrive('G');
-  Leave();
+  Leave("G");
   EXPECT_EQ(DriveRows(), (Lines{"C:", "D:"}));
   EXPECT_EQ(W().Get("Drive1").Selected(), 0);
   EXPECT_TRUE(W().Get("File1").Rows().empty());
@@ -164,7 +169,7 @@ TEST_F(DeviceChangeTest, BothOptionsOnArrivalListsAndCleansOnce) {
   system.AddDrive('H');
   system.AddFile("H:\\autorun.inf");
   system.AddFile("H:\\photo.jpg", "jpeg");
-  Arrive();
+  Arrive("H");
   EXPECT_EQ(DriveRows(), (Lines{"C:", "D:", "H:"}));
   EXPECT_EQ(Log(), Lines{Removed("H:")});
   EXPECT_TRUE(system.Has("H:\\photo.jpg"));

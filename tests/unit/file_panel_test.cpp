@@ -26,7 +26,7 @@ TEST_F(FilePanelTest, PickingADriveListsItsHiddenAutorun) {
   system.AddFile("E:\\notes.txt");
   W().PickRow("Drive1", 2);
   EXPECT_EQ(Files(), std::vector<std::string>{"AUTORUN.INF"});
-  EXPECT_EQ(form->File1.Path(), "E:");
+  EXPECT_EQ(File1().Path(), "E:");
   EXPECT_TRUE(system.boxes.empty());
 }
 
@@ -45,7 +45,7 @@ TEST_F(FilePanelTest, NotReadyDriveShowsErrorReportAndOkKeepsGoing) {
   EXPECT_EQ(system.boxes[0].flags, kOkCancelExclamation);
   EXPECT_FALSE(system.ended);
   EXPECT_EQ(Files(), std::vector<std::string>{"autorun.inf"});  // unchanged
-  EXPECT_EQ(form->File1.Path(), "C:");
+  EXPECT_EQ(File1().Path(), "C:");
 }
 
 TEST_F(FilePanelTest, CancelInTheErrorReportEndsTheProgram) {
@@ -59,7 +59,7 @@ TEST_F(FilePanelTest, ClickingTheFileFillsTheLabelAfterReReadingTheList) {
   system.AddFile("C:\\Autorun.inf");  // replaced: the name's case changes
   W().ClickRow("File1", 0);
   EXPECT_EQ(W().Get("lblfilename").Text(), "Autorun.inf");
-  EXPECT_EQ(form->File1.FileName(), "Autorun.inf");
+  EXPECT_EQ(File1().FileName(), "Autorun.inf");
 }
 
 TEST_F(FilePanelTest, ClickWhenTheDriveTurnedNotReadyReportsAndLeavesTheLabel) {

@@ -22,6 +22,14 @@ class FormTest : public ::testing::Test {
   }
   fake::FakeWindow& W() { return *windows.Get("frmremover"); }
   std::vector<std::string> Log() { return W().Get("List1").Rows(); }
+  const DriveList& Drive1() { return form->ForTest().Drive1; }
+  const FileList& File1() { return form->ForTest().File1; }
+  // The drive letters of a volume message: Letters("DG") names D: and G:.
+  static DriveLetters Letters(std::string_view letters) {
+    std::uint32_t mask = 0;
+    for (char letter : letters) mask |= 1u << (letter - 'A');
+    return DriveLetters(mask);
+  }
 
   fake::FakeSystem system;
   fake::FakeWindowFactory windows;

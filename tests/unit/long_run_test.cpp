@@ -115,7 +115,7 @@ class LongRunTest : public FormTest {
         }
         system.Drive('E').ready = true;
         // Every other card is announced by the system as it arrives.
-        if (m % 2 == 0) W().SendEvent(Event::DeviceArrival);
+        if (m % 2 == 0) W().SendDeviceArrival(Letters("E"));
         break;
       }
       case Happening::EjectE: {
@@ -124,7 +124,7 @@ class LongRunTest : public FormTest {
             << "minute " << m;
         EXPECT_FALSE(system.Has("E:\\autorun.inf")) << "minute " << m;
         system.Drive('E').ready = false;
-        if (m % 2 == 0) W().SendEvent(Event::DeviceRemoval);
+        if (m % 2 == 0) W().SendDeviceRemoval(Letters("E"));
         break;
       }
       case Happening::InsertG:
@@ -133,7 +133,7 @@ class LongRunTest : public FormTest {
         if (m % 4 != 0) break;
         system.Drive('G').ready = true;
         expected.push_back(WriteProtected('G'));
-        if (m % 8 == 0) W().SendEvent(Event::DeviceArrival);
+        if (m % 8 == 0) W().SendDeviceArrival(Letters("G"));
         break;
       case Happening::EjectG:
         system.Drive('G').ready = false;
@@ -146,12 +146,12 @@ class LongRunTest : public FormTest {
                          fake::kHidden);
           expected.push_back(Removed('H'));
         }
-        if (m % 4 == 1) W().SendEvent(Event::DeviceArrival);
+        if (m % 4 == 1) W().SendDeviceArrival(Letters("H"));
         break;
       case Happening::UnplugH:
         EXPECT_FALSE(system.Has("H:\\autorun.inf")) << "minute " << m;
         system.RemoveDrive('H');
-        if (m % 4 == 1) W().SendEvent(Event::DeviceRemoval);
+        if (m % 4 == 1) W().SendDeviceRemoval(Letters("H"));
         break;
     }
   }

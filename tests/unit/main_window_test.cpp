@@ -30,14 +30,14 @@ TEST_F(MainWindowTest, StartsWithCurrentDriveSelectedAndNothingRunning) {
   form.Load();
 
   EXPECT_TRUE(Window().Loaded());
-  EXPECT_EQ(form.Drive1.Drive(), "D:");
-  EXPECT_EQ(form.Drive1.ListCount(), 3);
+  EXPECT_EQ(form.ForTest().Drive1.Drive(), "D:");
+  EXPECT_EQ(form.ForTest().Drive1.ListCount(), 3);
   EXPECT_EQ(Window().Get("Drive1").Rows(),
             (std::vector<std::string>{"C:", "D: [DATA]", "E:"}));
-  EXPECT_EQ(form.File1.Path(), "D:");
+  EXPECT_EQ(form.ForTest().File1.Path(), "D:");
   EXPECT_EQ(Window().Get("File1").Rows(),
             std::vector<std::string>{"autorun.inf"});
-  EXPECT_EQ(form.List1.ListCount(), 0);
+  EXPECT_TRUE(Window().Get("List1").Rows().empty());
   for (const char* box : {"Check1", "Check2", "Check3"})
     EXPECT_EQ(Window().Get(box).Value(), 0) << box;
   EXPECT_FALSE(Window().TimerEnabled("Timer1"));

@@ -34,9 +34,9 @@ class ViewerTest : public FormTest {
     const std::string entry{letter, ':'};
     const auto rows = W().Get("Drive1").Rows();
     for (int i = 0; i < static_cast<int>(rows.size()); ++i)
-      if (rows[i].starts_with(entry) && form->Drive1.Drive() != entry)
+      if (rows[i].starts_with(entry) && Drive1().Drive() != entry)
         W().PickRow("Drive1", i);
-    ASSERT_EQ(form->Drive1.Drive(), entry);
+    ASSERT_EQ(Drive1().Drive(), entry);
     W().Click("cmdrescan");
   }
 };
@@ -198,9 +198,9 @@ TEST_F(ViewerTest, FileExactlyAtTheLimitIsShownWhole) {
 
 TEST_F(ViewerTest, ViewRefreshesTheDriveList) {
   system.AddDrive('F');
-  EXPECT_EQ(form->Drive1.ListCount(), 2);
+  EXPECT_EQ(Drive1().ListCount(), 2);
   View('C');
-  EXPECT_EQ(form->Drive1.ListCount(), 3);
+  EXPECT_EQ(Drive1().ListCount(), 3);
 }
 
 TEST_F(ViewerTest, SecondViewReusesTheOpenWindow) {
