@@ -8,6 +8,7 @@
 
 #include "app/frmremover.h"
 #include "platform/fake/fake_platform.h"
+#include "tests/unit/expected_lines.h"
 #include "tests/unit/form_test.h"
 
 namespace velmora {
@@ -16,11 +17,6 @@ namespace {
 using fake::FakeSystem;
 using fake::FakeWindowFactory;
 using fake::Op;
-using Lines = std::vector<std::string>;
-
-std::string Removed(const std::string& entry) {
-  return "Autorun Removed from: " + entry + "\\autorun.inf";
-}
 
 class DeviceChangeTest : public FormTest {
  protected:

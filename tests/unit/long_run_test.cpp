@@ -20,6 +20,7 @@
 
 #include "app/frmremover.h"
 #include "platform/fake/fake_platform.h"
+#include "tests/unit/expected_lines.h"
 #include "tests/unit/form_test.h"
 
 #if defined(__has_feature)
@@ -40,8 +41,6 @@
 namespace velmora {
 namespace {
 
-using Lines = std::vector<std::string>;
-
 constexpr long kHourMs = 60L * 60 * 1000;
 constexpr long kTimer1Ms = 900, kTimer2Ms = 500;
 constexpr long kMinuteMs = 60 * 1000;
@@ -60,14 +59,6 @@ long long HeapInUse() {
 #else
   return -1;
 #endif
-}
-
-std::string Removed(char drive) {
-  return std::string("Autorun Removed from: ") + drive + ":\\autorun.inf";
-}
-std::string WriteProtected(char drive) {
-  return std::string("Autorun Removal Failed: ") + drive +
-         ":\\autorun.inf (The media is write protected.)";
 }
 
 // One thing that happens to the media at a moment of a minute.
@@ -111,7 +102,7 @@ class LongRunTest : public FormTest {
         system.AddFile("E:\\photo.jpg", "jpeg " + std::to_string(m));
         if (m % 3 != 2) {
           system.AddFile("E:\\autorun.inf", "[autorun]", kAttributes[m % 3]);
-          expected.push_back(Removed('E'));
+          expected.push_back(Removed("E:"));
         }
         system.Drive('E').ready = true;
         // Every other card is announced by the system as it arrives.
@@ -132,7 +123,7 @@ class LongRunTest : public FormTest {
         // is logged once per insertion, however long it stays.
         if (m % 4 != 0) break;
         system.Drive('G').ready = true;
-        expected.push_back(WriteProtected('G'));
+        expected.push_back(WriteProtected("G:"));
         if (m % 8 == 0) W().SendDeviceArrival(Letters("G"));
         break;
       case Happening::EjectG:
@@ -144,7 +135,7 @@ class LongRunTest : public FormTest {
         if (m % 2 == 1) {
           system.AddFile("H:\\autorun.inf", "[autorun]\r\nopen=x.exe\r\n",
                          fake::kHidden);
-          expected.push_back(Removed('H'));
+          expected.push_back(Removed("H:"));
         }
         if (m % 4 == 1) W().SendDeviceArrival(Letters("H"));
         break;

@@ -7,6 +7,7 @@
 #include "app/frmremover.h"
 #include "platform/fake/fake_platform.h"
 #include "removal/dexists.h"
+#include "tests/unit/expected_lines.h"
 #include "tests/unit/form_test.h"
 
 namespace velmora {
@@ -15,7 +16,6 @@ namespace {
 using fake::FakeSystem;
 using fake::FakeWindowFactory;
 using fake::Op;
-using Lines = std::vector<std::string>;
 
 constexpr unsigned kHiddenSystemReadOnly =
     fake::kHidden | fake::kSystem | fake::kReadOnly | fake::kArchive;
@@ -62,33 +62,6 @@ TEST(DExistsTest, AsksTheSystemAfreshOnEveryCall) {
 }
 
 // --- cmdremove ---
-
-std::string NotReady(const std::string& entry) {
-  return "Drive Not Ready/CD Drive  in " + entry + "\\autorun.inf";
-}
-std::string NotFound(const std::string& entry) {
-  return "Autorun does not exists in " + entry + "\\autorun.inf";
-}
-Lines Silent(const std::string& entry) {
-  const std::string path = entry + "\\autorun.inf";
-  return {"Autorun Found in: " + path, "Removing from: " + path,
-          "Autorun Removed from: " + path};
-}
-Lines ConfirmedYes(const std::string& entry) {
-  const std::string path = entry + "\\autorun.inf";
-  return {"Autorun Found in: " + path, "Removing from: " + path,
-          "Autorun Deleted : " + path, "Autorun Removed from: " + path};
-}
-Lines ConfirmedNo(const std::string& entry) {
-  const std::string path = entry + "\\autorun.inf";
-  return {"Autorun Found in: " + path, "Autorun Removal Canceled : " + path};
-}
-Lines Join(std::initializer_list<Lines> parts) {
-  Lines all;
-  for (const Lines& part : parts)
-    all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
 
 class SearchRemoveTest : public FormTest {
  protected:

@@ -1,7 +1,8 @@
 // The control contract on the fake backend; the Wine tests run the same
 // checks on the Win32 controls.
-#include "platform/fake/fake_platform.h"
 #include "tests/common/widget_contract.h"
+
+#include "platform/fake/fake_platform.h"
 
 namespace velmora {
 namespace {
