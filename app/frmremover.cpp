@@ -97,9 +97,10 @@ void Frmremover::File1_Click() {
 
 // A medium that arrives is cleaned at once rather than at the next tick;
 // the timers stay as they are for media that become ready silently.
-void Frmremover::OnDeviceArrival(DriveLetters) {
+void Frmremover::OnDeviceArrival(DriveLetters arrived) {
   if (Check1.Value() == 1) Drive1.Refresh();
-  if (Check2.Value() == 1) Timer1_Timer();
+  if (Check2.Value() == 1)
+    auto_removal_.RemoveFromArrived(system, Drive1, List1, arrived);
 }
 
 void Frmremover::OnDeviceRemoval(DriveLetters) {

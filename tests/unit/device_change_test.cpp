@@ -177,3 +177,36 @@ TEST_F(DeviceChangeTest, BothOptionsOnArrivalListsAndCleansOnce) {
 
 }  // namespace
 }  // namespace velmora
+
+namespace velmora {
+namespace {
+
+TEST_F(DeviceChangeTest,
+       ArrivalCleansTheArrivedDrivesAndLeavesTheRestToTheTimer) {
+  W().Click("Check2");
+  system.AddDrive('G');
+  system.AddFile("D:\\autorun.inf");
+  system.AddFile("G:\\autorun.inf");
+  const int probes = system.calls(Op::Probe);
+  Arrive("G");
+  EXPECT_EQ(Log(), Lines{Removed("G:")});
+  EXPECT_EQ(system.calls(Op::Probe), probes + 1);  // G: alone was asked
+  EXPECT_TRUE(system.Has("D:\\autorun.inf"));
+  W().Tick("Timer1");
+  EXPECT_EQ(Log(), (Lines{Removed("G:"), Removed("D:")}));
+}
+
+TEST_F(DeviceChangeTest, ArrivalElsewhereKeepsAFailureLoggedOnce) {
+  system.Drive('D').write_protected = true;
+  system.AddFile("D:\\autorun.inf");
+  W().Click("Check2");
+  W().Tick("Timer1");
+  ASSERT_EQ(Log().size(), 1u);
+  system.AddDrive('G');
+  Arrive("G");
+  W().Tick("Timer1");
+  EXPECT_EQ(Log().size(), 1u);  // D:'s failure is not logged a second time
+}
+
+}  // namespace
+}  // namespace velmora
