@@ -27,8 +27,9 @@ class Frmremover {
   struct State {
     const DriveList& Drive1;
     const FileList& File1;
+    Window& window;
   };
-  State ForTest() const { return {Drive1, File1}; }
+  State ForTest() const { return {Drive1, File1, *window}; }
 
  private:
   void Form_Load();

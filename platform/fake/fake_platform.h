@@ -115,6 +115,10 @@ class FakeWidget : public Widget {
  public:
   explicit FakeWidget(const ControlLayout& layout)
       : layout(layout), text_(layout.caption) {}
+  // A control outside any window, for tests of the handlers alone. The
+  // caption must outlive the control.
+  explicit FakeWidget(ControlKind kind, std::string_view caption = "")
+      : FakeWidget(ControlLayout{"", kind, caption, 0, 0, 0, 0, -1}) {}
   void SetText(const std::string& text) override;
   std::string Text() const override;
   void SetRows(const std::vector<std::string>& rows) override;

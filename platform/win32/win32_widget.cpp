@@ -2,6 +2,7 @@
 // state, all through the control's own messages.
 #include <string>
 
+#include "platform/widget_kinds.h"
 #include "platform/win32/win32_internal.h"
 
 namespace velmora::win32 {
@@ -35,6 +36,7 @@ bool Win32Widget::IsList() const {
 }
 
 void Win32Widget::SetText(const std::string& text) {
+  RequirePart(layout, WidgetPart::Text, "SetText");
   if (!hwnd) return;
   std::wstring wide = Widen(text);
   if (layout.kind == ControlKind::TextBox) wide = ToCrLf(wide);
@@ -43,6 +45,7 @@ void Win32Widget::SetText(const std::string& text) {
 }
 
 std::string Win32Widget::Text() const {
+  RequirePart(layout, WidgetPart::Text, "Text");
   if (!hwnd) return "";
   std::wstring wide(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1,
                     L'\0');
@@ -55,7 +58,8 @@ std::string Win32Widget::Text() const {
 // drive list refreshed twice a second neither flickers nor closes its
 // dropped list.
 void Win32Widget::SetRows(const std::vector<std::string>& rows) {
-  if (!hwnd || !(IsList() || IsCombo())) return;
+  RequirePart(layout, WidgetPart::Rows, "SetRows");
+  if (!hwnd) return;
   if (Rows() == rows) {
     Select(-1);
     return;
@@ -68,15 +72,17 @@ void Win32Widget::SetRows(const std::vector<std::string>& rows) {
 }
 
 void Win32Widget::AddRow(const std::string& row) {
-  if (!hwnd || !(IsList() || IsCombo())) return;
+  RequirePart(layout, WidgetPart::Rows, "AddRow");
+  if (!hwnd) return;
   const std::wstring wide = Widen(row);
   SendMessageW(hwnd, IsCombo() ? CB_ADDSTRING : LB_ADDSTRING, 0,
                reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 std::vector<std::string> Win32Widget::Rows() const {
+  RequirePart(layout, WidgetPart::Rows, "Rows");
   std::vector<std::string> rows;
-  if (!hwnd || !(IsList() || IsCombo())) return rows;
+  if (!hwnd) return rows;
   const bool combo = IsCombo();
   const LRESULT count =
       SendMessageW(hwnd, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
@@ -96,7 +102,8 @@ std::vector<std::string> Win32Widget::Rows() const {
 }
 
 int Win32Widget::Selected() const {
-  if (!hwnd || !(IsList() || IsCombo())) return -1;
+  RequirePart(layout, WidgetPart::Rows, "Selected");
+  if (!hwnd) return -1;
   const LRESULT row =
       SendMessageW(hwnd, IsCombo() ? CB_GETCURSEL : LB_GETCURSEL, 0, 0);
   return row < 0 ? -1 : static_cast<int>(row);
@@ -104,7 +111,8 @@ int Win32Widget::Selected() const {
 
 // Selection messages send no notification, so no Change or Click fires.
 void Win32Widget::Select(int row) {
-  if (!hwnd || !(IsList() || IsCombo())) return;
+  RequirePart(layout, WidgetPart::Rows, "Select");
+  if (!hwnd) return;
   const bool combo = IsCombo();
   const LRESULT count =
       SendMessageW(hwnd, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
@@ -114,12 +122,14 @@ void Win32Widget::Select(int row) {
 }
 
 int Win32Widget::Value() const {
-  if (!hwnd || layout.kind != ControlKind::CheckBox) return 0;
+  RequirePart(layout, WidgetPart::Value, "Value");
+  if (!hwnd) return 0;
   return static_cast<int>(SendMessageW(hwnd, BM_GETCHECK, 0, 0));
 }
 
 void Win32Widget::SetValue(int value) {
-  if (!hwnd || layout.kind != ControlKind::CheckBox) return;
+  RequirePart(layout, WidgetPart::Value, "SetValue");
+  if (!hwnd) return;
   if (value < BST_UNCHECKED || value > BST_INDETERMINATE) return;
   // Only a three-state box holds "greyed"; it is one just while greyed.
   const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
@@ -129,6 +139,16 @@ void Win32Widget::SetValue(int value) {
                  static_cast<WPARAM>((style & 0xFFFF & ~BS_TYPEMASK) | type),
                  TRUE);
   SendMessageW(hwnd, BM_SETCHECK, static_cast<WPARAM>(value), 0);
+}
+
+void Win32Widget::SetRunning(bool running) {
+  RequirePart(layout, WidgetPart::Running, "SetRunning");
+  owner.RunTimer(*this, running);
+}
+
+void Win32Widget::SetHandler(Handler on_event) {
+  RequirePart(layout, WidgetPart::Handler, "SetHandler");
+  handler = std::move(on_event);
 }
 
 void Win32Widget::Autosize() {

@@ -16,6 +16,8 @@
 #include "app/frmremover.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/win32/win32_platform.h"
+#include "tests/wine/event_recorder.h"
+#include "tests/wine/pump.h"
 
 namespace velmora::win32 {
 namespace {
@@ -27,18 +29,6 @@ constexpr FormLayout kLayout = {
     "devform", "Device messages", kNoColour, {}, 3000, 1500, 1, kControls,
 };
 
-class Counter : public EventSink {
- public:
-  void OnEvent(std::string_view control, Event event) override {
-    if (control.empty() && event == Event::DeviceArrival) ++arrivals;
-    if (control.empty() && event == Event::DeviceRemoval) ++removals;
-    if (!control.empty() ||
-        (event != Event::DeviceArrival && event != Event::DeviceRemoval))
-      ++others;
-  }
-  int arrivals = 0, removals = 0, others = 0;
-};
-
 LRESULT Send(HWND hwnd, WPARAM code, const void* block) {
   return SendMessageW(hwnd, WM_DEVICECHANGE, code,
                       reinterpret_cast<LPARAM>(block));
@@ -46,8 +36,9 @@ LRESULT Send(HWND hwnd, WPARAM code, const void* block) {
 
 TEST(DeviceMessageTest, OnlyWholeVolumeHeadersOfArrivalOrRemovalCount) {
   Win32WindowFactory factory(false);
-  Counter sink;
-  auto window = factory.Create(kLayout, sink);
+  Recorder sink;
+  auto window = factory.Create(kLayout, sink.Events());
+  sink.Bind(*window, kLayout);
   HWND hwnd = static_cast<HWND>(NativeHandle(*window));
   ASSERT_NE(hwnd, nullptr);
   // A top-level window: the system broadcasts device changes to those.
@@ -79,13 +70,17 @@ TEST(DeviceMessageTest, OnlyWholeVolumeHeadersOfArrivalOrRemovalCount) {
   device.dbcc_size = sizeof device;
   device.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
   Send(hwnd, DBT_DEVICEARRIVAL, &device);
-  EXPECT_EQ(sink.arrivals + sink.removals + sink.others, 0);
+  Pump();
+  EXPECT_TRUE(sink.events.empty());
 
   EXPECT_EQ(Send(hwnd, DBT_DEVICEARRIVAL, &volume), TRUE);
   EXPECT_EQ(Send(hwnd, DBT_DEVICEREMOVECOMPLETE, &volume), TRUE);
-  EXPECT_EQ(sink.arrivals, 1);
-  EXPECT_EQ(sink.removals, 1);
-  EXPECT_EQ(sink.others, 0);
+  // The work is posted: the system's call returns before it runs.
+  EXPECT_TRUE(sink.events.empty());
+  Pump([&] { return sink.events.size() >= 2; }, 3000);
+  EXPECT_EQ(sink.Count("", Event::DeviceArrival), 1);
+  EXPECT_EQ(sink.Count("", Event::DeviceRemoval), 1);
+  EXPECT_EQ(sink.events.size(), 2u);
 }
 
 // The main window of the program on the real backend, over the fake's
@@ -99,9 +94,10 @@ TEST(DeviceMessageTest, MainWindowRemovesOnArrivalWhileCheck2IsOn) {
   Win32WindowFactory factory(false);
   Frmremover form(system, factory);
   form.Load();
-  HWND hwnd = static_cast<HWND>(NativeHandle(*form.window));
-  HWND check2 = static_cast<HWND>(NativeHandle(*form.window, "Check2"));
-  HWND log = static_cast<HWND>(NativeHandle(*form.window, "List1"));
+  Window& window = form.ForTest().window;
+  HWND hwnd = static_cast<HWND>(NativeHandle(window));
+  HWND check2 = static_cast<HWND>(NativeHandle(window, "Check2"));
+  HWND log = static_cast<HWND>(NativeHandle(window, "List1"));
   ASSERT_TRUE(hwnd && check2 && log);
 
   DEV_BROADCAST_VOLUME volume = {};
@@ -111,17 +107,20 @@ TEST(DeviceMessageTest, MainWindowRemovesOnArrivalWhileCheck2IsOn) {
 
   system.AddFile("E:\\autorun.inf", "[autorun]", fake::kHidden);
   Send(hwnd, DBT_DEVICEARRIVAL, &volume);
+  Pump();
   EXPECT_TRUE(system.Has("E:\\autorun.inf"));
   EXPECT_EQ(SendMessageW(log, LB_GETCOUNT, 0, 0), 0);
 
   SendMessageW(check2, BM_CLICK, 0, 0);
   ASSERT_EQ(SendMessageW(check2, BM_GETCHECK, 0, 0), BST_CHECKED);
   Send(hwnd, DBT_DEVICEARRIVAL, &volume);
+  Pump([&] { return !system.Has("E:\\autorun.inf"); }, 3000);
   EXPECT_FALSE(system.Has("E:\\autorun.inf"));
   ASSERT_EQ(SendMessageW(log, LB_GETCOUNT, 0, 0), 1);
-  EXPECT_EQ(form.List1.List(0), "Autorun Removed from: E:\\autorun.inf");
+  EXPECT_EQ(window.Control("List1").Rows().at(0),
+            "Autorun Removed from: E:\\autorun.inf");
   EXPECT_TRUE(system.boxes.empty());
-  form.window->Unload();
+  window.Unload();
 }
 
 }  // namespace

@@ -19,11 +19,6 @@ constexpr ControlLayout kControls[] = {
 constexpr FormLayout kLayout = {"endform", "End", 0x00C0FFC0, {},
                                 3000,      2000,  1,          kControls};
 
-class NoEvents : public EventSink {
- public:
-  void OnEvent(std::string_view, Event) override {}
-};
-
 void Note(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::app) << text << "\n";
 }
@@ -39,9 +34,9 @@ std::string ReadAll(const std::string& path) {
 void RunChild(const std::string& marker) {
   Win32System system("Velmora");
   Win32WindowFactory factory;
-  NoEvents sink;
-  auto first = factory.Create(kLayout, sink);
-  auto second = factory.Create(kLayout, sink);
+  auto first = factory.Create(kLayout, {});
+  auto second = factory.Create(kLayout, {});
+  first->Control("btn").SetHandler([] {});
   first->Show();
   Note(marker, "windows " + std::to_string(factory.LiveWindows()));
   system.End();

@@ -182,15 +182,16 @@ TEST(LongRunTest, TicksAndRefreshesKeepHandlesAndGuiObjectsFlat) {
   Win32WindowFactory factory(false);
   Frmremover form(system, factory);
   form.Load();
-  HWND hwnd = static_cast<HWND>(NativeHandle(*form.window));
+  Window& window = form.ForTest().window;
+  HWND hwnd = static_cast<HWND>(NativeHandle(window));
   ASSERT_NE(hwnd, nullptr);
   for (const char* check : {"Check1", "Check2"}) {
-    HWND box = static_cast<HWND>(NativeHandle(*form.window, check));
+    HWND box = static_cast<HWND>(NativeHandle(window, check));
     SendMessageW(box, BM_CLICK, 0, 0);
     ASSERT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED) << check;
   }
   const UINT_PTR timer1 = TimerId("Timer1"), timer2 = TimerId("Timer2");
-  HWND log = static_cast<HWND>(NativeHandle(*form.window, "List1"));
+  HWND log = static_cast<HWND>(NativeHandle(window, "List1"));
 
   std::vector<std::string> expected;
   Counts warm;
@@ -230,7 +231,9 @@ TEST(LongRunTest, TicksAndRefreshesKeepHandlesAndGuiObjectsFlat) {
   const LRESULT lines = SendMessageW(log, LB_GETCOUNT, 0, 0);
   ASSERT_EQ(lines, static_cast<LRESULT>(expected.size()));
   for (int i = 0; i < lines; ++i)
-    ASSERT_EQ(form.List1.List(i), expected[static_cast<size_t>(i)]) << i;
+    ASSERT_EQ(window.Control("List1").Rows().at(static_cast<size_t>(i)),
+              expected[static_cast<size_t>(i)])
+        << i;
   for (const auto& drive : drives) {
     EXPECT_EQ(GetFileAttributesW(Widen(drive + "\\autorun.inf").c_str()),
               INVALID_FILE_ATTRIBUTES);
@@ -256,7 +259,7 @@ TEST(LongRunTest, TicksAndRefreshesKeepHandlesAndGuiObjectsFlat) {
                  std::to_string(warm.gdi) + " -> " + std::to_string(end.gdi));
   RecordProperty("user_objects",
                  std::to_string(warm.user) + " -> " + std::to_string(end.user));
-  form.window->Unload();
+  window.Unload();
   for (const auto& drive : drives) Clear(drive);
 }
 

@@ -325,7 +325,7 @@ TEST_F(PropertyTest, SilentSearchRemovesExactlyTheRootAutorunFiles) {
     fake::FakeWidget check_widget{ControlKind::CheckBox, ""};
     fake::FakeWidget log_widget{ControlKind::ListBox, ""};
     DriveList Drive1(system, drive_widget, nullptr);
-    CheckBox Check3(check_widget);
+    CheckBox Check3(check_widget, [] {});
     ListBox List1(log_widget);
     cmdremove_Click(system, Drive1, Check3, List1);
 

@@ -58,7 +58,7 @@ class RealControls : public ::testing::Test {
   fake::FakeWidget check_widget{ControlKind::CheckBox, ""};
   fake::FakeWidget log_widget{ControlKind::ListBox, ""};
   std::unique_ptr<DriveList> Drive1;
-  CheckBox Check3{check_widget};
+  CheckBox Check3{check_widget, [] {}};
   ListBox List1{log_widget};
 };
 

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "platform/win32/win32_platform.h"
+#include "tests/wine/event_recorder.h"
+#include "tests/wine/pump.h"
 
 namespace velmora::win32 {
 namespace {
@@ -62,42 +64,6 @@ constexpr FormLayout kLayout = {
     1,          kControls,
 };
 
-struct Recorded {
-  std::string control;
-  Event event;
-};
-
-class Recorder : public EventSink {
- public:
-  void OnEvent(std::string_view control, Event event) override {
-    events.push_back({std::string(control), event});
-    if (on_event) on_event(control, event);
-  }
-  int Count(std::string_view control, Event event) const {
-    int n = 0;
-    for (const auto& e : events) n += e.control == control && e.event == event;
-    return n;
-  }
-  std::vector<Recorded> events;
-  std::function<void(std::string_view, Event)> on_event;
-};
-
-// Handles what is queued; with `until`, waits up to `limit_ms` for it.
-void Pump(const std::function<bool()>& until = nullptr, int limit_ms = 0) {
-  const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(limit_ms);
-  do {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) continue;
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    if (until && until()) return;
-    if (limit_ms > 0)
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  } while (GetTickCount64() < end);
-}
-
 HWND H(void* handle) { return static_cast<HWND>(handle); }
 
 std::wstring ClassOf(HWND hwnd) {
@@ -117,7 +83,8 @@ RECT PlaceOf(HWND control) {
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    window = factory.Create(kLayout, sink);
+    window = factory.Create(kLayout, sink.Events());
+    sink.Bind(*window, kLayout);
     ASSERT_TRUE(window->Loaded());
     hwnd = H(NativeHandle(*window));
     ASSERT_NE(hwnd, nullptr);
@@ -399,10 +366,10 @@ TEST_F(WindowTest, SelectionNotificationsBecomeEvents) {
 }
 
 TEST_F(WindowTest, TimerTicksWhileEnabled) {
-  window->SetTimer("tmr", true, 20);
+  window->Control("tmr").SetRunning(true);
   Pump([&] { return sink.Count("tmr", Event::Timer) >= 2; }, 3000);
   EXPECT_GE(sink.Count("tmr", Event::Timer), 2);
-  window->SetTimer("tmr", false, 20);
+  window->Control("tmr").SetRunning(false);
   Pump();
   const int ticks = sink.Count("tmr", Event::Timer);
   Pump(nullptr, 200);
@@ -449,9 +416,13 @@ TEST_F(WindowTest, VolumeArrivalAndRemovalBecomeEvents) {
   SendMessageW(hwnd, WM_DEVICECHANGE, DBT_DEVICEARRIVAL,
                reinterpret_cast<LPARAM>(&port));
   SendMessageW(hwnd, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+  // The window handles a volume message after the system's call returns.
+  Pump([&] { return sink.events.size() >= 2; }, 3000);
   EXPECT_EQ(sink.Count("", Event::DeviceArrival), 1);
   EXPECT_EQ(sink.Count("", Event::DeviceRemoval), 1);
   EXPECT_EQ(sink.events.size(), 2u);
+  for (const Recorded& e : sink.events)
+    EXPECT_EQ(e.letters, DriveLetters(1u << 4)) << "E: only";
 }
 
 TEST_F(WindowTest, HasTheIconOfItsResource) {
@@ -483,7 +454,7 @@ TEST_F(WindowTest, MessageBoxKeepsTimersTickingAndUsesTheAppTitle) {
     box_owner = GetWindow(box, GW_OWNER);
     PostMessageW(box, WM_COMMAND, answer, 0);
   };
-  window->SetTimer("tmr", true, 20);
+  window->Control("tmr").SetRunning(true);
   EXPECT_EQ(system.MsgBox("Remove it?", kYesNoInformation, ""), kResultYes);
   EXPECT_GE(ticks_seen, 3);
   EXPECT_EQ(box_title, L"Velmora");
@@ -494,14 +465,14 @@ TEST_F(WindowTest, MessageBoxKeepsTimersTickingAndUsesTheAppTitle) {
   EXPECT_EQ(system.MsgBox("Error: 21: x", kOkCancelExclamation, "ERROR"),
             kResultCancel);
   EXPECT_EQ(box_title, L"ERROR");
-  window->SetTimer("tmr", false, 20);
+  window->Control("tmr").SetRunning(false);
 }
 
 TEST(FactoryTest, QuitsWhenTheLastWindowCloses) {
   Win32WindowFactory factory;
   Recorder sink;
-  auto first = factory.Create(kLayout, sink);
-  auto second = factory.Create(kLayout, sink);
+  auto first = factory.Create(kLayout, sink.Events());
+  auto second = factory.Create(kLayout, sink.Events());
   EXPECT_EQ(factory.LiveWindows(), 2);
   first->Unload();
   MSG msg;
