@@ -5,8 +5,12 @@
 namespace velmora {
 namespace {
 
-constexpr Font kTitleFont = {"Nina", 14.25, false};
-constexpr Font kBold = {"Nina", 8.25, true};
+// The design's face is a condensed one that many systems lack.
+constexpr std::string_view kNinaStandIns[] = {
+    "Arial Narrow", "Liberation Sans Narrow", "Nimbus Sans Narrow"};
+constexpr Font kNina = {"Nina", 8.25, false, kNinaStandIns};
+constexpr Font kTitleFont = {"Nina", 14.25, false, kNinaStandIns};
+constexpr Font kBold = {"Nina", 8.25, true, kNinaStandIns};
 constexpr Colour kWhite = 0x00FFFFFF;
 using K = ControlKind;
 constexpr Colour kForm = kWindowBackground;
@@ -43,13 +47,7 @@ constexpr ControlLayout kControls[] = {
 }  // namespace
 
 const FormLayout kFrmremoverLayout = {
-    "frmremover",
-    "Kestrin - Velmora 2.0",
-    0x00C0FFC0,
-    {"Nina", 8.25, false},
-    6105,
-    3840,
-    1,
+    "frmremover", "Kestrin - Velmora 2.0", 0x00C0FFC0, kNina, 6105, 3840, 1,
     kControls,
 };
 

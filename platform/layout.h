@@ -33,6 +33,11 @@ struct Font {
   std::string_view name;  // empty: the window's font
   double points = 0;
   bool bold = false;
+  // For a condensed face that is often missing: narrow faces to use in its
+  // place, the first installed one. Where none is installed, the face the
+  // system maps the name to is drawn narrower, so captions made to fit the
+  // condensed face still do.
+  std::span<const std::string_view> narrow_stand_ins = {};
 };
 
 struct ControlLayout {

@@ -21,6 +21,21 @@ bool IsOurWindow(HWND hwnd);
 // Twips to pixels at `dpi`.
 inline int Px(int twips, UINT dpi) { return MulDiv(twips, dpi, 1440); }
 
+// Functions of newer Windows versions, looked up at run time so the program
+// still starts where they are missing.
+template <typename Fn>
+Fn User32Function(const char* name) {
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  if (!user32) return nullptr;
+  return reinterpret_cast<Fn>(
+      reinterpret_cast<void*>(GetProcAddress(user32, name)));
+}
+
+// The design's font at `dpi` (win32_font.cpp).
+HFONT MakeFont(const Font& font, UINT dpi);
+// The system's message font at `dpi`, for windows that name no font.
+HFONT MessageFont(UINT dpi);
+
 // One native control. Timers and lines have no native window; their
 // members do nothing.
 class Win32Widget final : public Widget {

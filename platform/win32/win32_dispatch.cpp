@@ -1,0 +1,156 @@
+// The window's messages turned into the program's events: commands from
+// the controls, timer ticks, volume arrivals and removals, the close box,
+// and the messages the window answers itself.
+// clang-format off
+#include "platform/win32/win32_internal.h"  // <windows.h> before <dbt.h>
+#include <dbt.h>
+// clang-format on
+
+#include <algorithm>
+
+namespace velmora::win32 {
+namespace {
+
+constexpr UINT_PTR kFirstTimerId = 1;
+
+}  // namespace
+
+void Win32Window::SetTimer(std::string_view name, bool enabled,
+                           unsigned interval_ms) {
+  UINT_PTR id = kFirstTimerId;
+  for (auto& widget : widgets_) {
+    if (widget->layout.name == name) break;
+    ++id;
+  }
+  if (id - kFirstTimerId >= widgets_.size() || !hwnd_) return;
+  if (enabled && interval_ms > 0) {
+    ::SetTimer(hwnd_, id, interval_ms, nullptr);
+    timers_[id] = widgets_[id - kFirstTimerId]->layout.name;
+  } else {
+    KillTimer(hwnd_, id);
+    timers_.erase(id);
+  }
+}
+
+void Win32Window::OnCommand(WPARAM wparam, LPARAM lparam) {
+  HWND control = reinterpret_cast<HWND>(lparam);
+  if (!control) return;
+  Win32Widget* widget = WidgetFor(control);
+  if (!widget || widget->id != LOWORD(wparam)) return;
+  const WORD code = HIWORD(wparam);
+  const std::string_view name = widget->layout.name;
+  switch (widget->layout.kind) {
+    case ControlKind::Button:
+      if (code == BN_CLICKED) sink_.OnEvent(name, Event::Click);
+      break;
+    case ControlKind::CheckBox:
+      if (code == BN_CLICKED) {
+        // A greyed box does not toggle by itself; a click unchecks it.
+        if (widget->Value() == BST_INDETERMINATE) widget->SetValue(0);
+        sink_.OnEvent(name, Event::Click);
+      }
+      break;
+    case ControlKind::DriveList:
+      if (code == CBN_SELCHANGE) sink_.OnEvent(name, Event::Change);
+      break;
+    case ControlKind::ListBox:
+    case ControlKind::FileList:
+      if (code == LBN_SELCHANGE) sink_.OnEvent(name, Event::Click);
+      break;
+    default:
+      break;
+  }
+}
+
+LRESULT CALLBACK Win32Window::WndProc(HWND hwnd, UINT message, WPARAM wparam,
+                                      LPARAM lparam) {
+  auto* self =
+      reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self || self->hwnd_ != hwnd)
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+  return self->Handle(message, wparam, lparam);
+}
+
+LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(wparam, lparam);
+      return 0;
+    case WM_TIMER: {
+      auto it = timers_.find(wparam);
+      if (it != timers_.end()) sink_.OnEvent(it->second, Event::Timer);
+      return 0;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+      return OnControlColour(message, wparam, lparam);
+    case WM_ERASEBKGND: {
+      RECT rect;
+      GetClientRect(hwnd_, &rect);
+      FillRect(reinterpret_cast<HDC>(wparam), &rect,
+               Brush(Resolve(kWindowBackground)));
+      return 1;
+    }
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wparam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) last_focus_ = focus;
+      } else if (last_focus_ && IsWindow(last_focus_) &&
+                 IsChild(hwnd_, last_focus_)) {
+        SetFocus(last_focus_);
+      } else {
+        FocusFirst();
+      }
+      return 0;
+    case WM_DEVICECHANGE: {
+      // Only a volume counts, and only a header that is there and as large
+      // as a volume's: anything else sent by anyone is passed over.
+      const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(lparam);
+      if ((wparam == DBT_DEVICEARRIVAL || wparam == DBT_DEVICEREMOVECOMPLETE) &&
+          header && header->dbch_size >= sizeof(DEV_BROADCAST_VOLUME) &&
+          header->dbch_devicetype == DBT_DEVTYP_VOLUME)
+        sink_.OnEvent("", wparam == DBT_DEVICEARRIVAL ? Event::DeviceArrival
+                                                      : Event::DeviceRemoval);
+      return TRUE;
+    }
+    case WM_DPICHANGED: {
+      dpi_ = HIWORD(wparam);
+      MakeFonts();
+      Layout();
+      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
+    case WM_CLOSE: {
+      HWND hwnd = hwnd_;
+      sink_.OnEvent("", Event::Unload);
+      if (IsWindow(hwnd) && hwnd_ == hwnd) DestroyWindow(hwnd);
+      return 0;
+    }
+    case WM_NCDESTROY: {
+      HWND hwnd = hwnd_;
+      auto& windows = TopLevelWindows();
+      windows.erase(std::remove(windows.begin(), windows.end(), hwnd),
+                    windows.end());
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+      hwnd_ = nullptr;
+      last_focus_ = nullptr;
+      timers_.clear();
+      for (auto& widget : widgets_) widget->hwnd = nullptr;
+      FreeResources();
+      factory_.WindowDestroyed();
+      return DefWindowProcW(hwnd, message, wparam, lparam);
+    }
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, message, wparam, lparam);
+}
+
+}  // namespace velmora::win32
