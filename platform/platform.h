@@ -114,7 +114,8 @@ using Handler = std::function<void()>;
 // (bit 0 is A:, bit 25 is Z:).
 class DriveLetters {
  public:
-  constexpr explicit DriveLetters(std::uint32_t mask = 0)
+  constexpr DriveLetters() = default;
+  constexpr explicit DriveLetters(std::uint32_t mask)
       : mask_(mask & 0x03FFFFFFu) {}
   // Whether the drive of `entry` ("E:") is among them.
   bool Has(std::string_view entry) const;
@@ -122,7 +123,7 @@ class DriveLetters {
   bool operator==(const DriveLetters&) const = default;
 
  private:
-  std::uint32_t mask_;
+  std::uint32_t mask_ = 0;
 };
 
 // What a window itself reports: its close box, and volumes (removable media,

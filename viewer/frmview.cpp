@@ -52,8 +52,9 @@ Error Frmview::View(DriveList& Drive1) {
 void Frmview::Show() {
   if (!window_ || !window_->Loaded()) {
     window_.reset();
-    window_ = windows_.Create(kFrmviewLayout,
-                              {.onUnload = [this] { Form_Unload(); }});
+    WindowEvents events;
+    events.onUnload = [this] { Form_Unload(); };
+    window_ = windows_.Create(kFrmviewLayout, std::move(events));
     Button(window_->Control("OKButton"), [this] { OKButton_Click(); });
     Button(window_->Control("CancelButton"), [this] { CancelButton_Click(); });
   }

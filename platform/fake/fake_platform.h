@@ -182,7 +182,7 @@ class FakeWindow : public Window {
   const FormLayout& layout_;
   WindowEvents events_;
   std::vector<FakeWidget> widgets_;  // layout order
-  bool loaded_ = false;
+  bool loaded_ = true;  // from the moment it is made, as a native window
 };
 
 class FakeWindowFactory : public WindowFactory {

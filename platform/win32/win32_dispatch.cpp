@@ -11,21 +11,29 @@
 namespace velmora::win32 {
 namespace {
 
+// Timer ids are the control's place in the layout, counted from 1.
 constexpr UINT_PTR kFirstTimerId = 1;
+// A volume message is answered at once and its work posted to the window
+// as this message: wParam the device event, lParam the unit mask.
+constexpr UINT kVolumeChanged = WM_APP + 1;
+
+// Runs `handler` from a copy, so that a handler that rebinds its control
+// does not replace itself while it runs.
+void Run(const Handler& handler) {
+  if (!handler) return;
+  const Handler copy = handler;
+  copy();
+}
 
 }  // namespace
 
-void Win32Window::SetTimer(std::string_view name, bool enabled,
-                           unsigned interval_ms) {
-  UINT_PTR id = kFirstTimerId;
-  for (auto& widget : widgets_) {
-    if (widget->layout.name == name) break;
-    ++id;
-  }
-  if (id - kFirstTimerId >= widgets_.size() || !hwnd_) return;
-  if (enabled && interval_ms > 0) {
-    ::SetTimer(hwnd_, id, interval_ms, nullptr);
-    timers_[id] = widgets_[id - kFirstTimerId]->layout.name;
+void Win32Window::RunTimer(Win32Widget& timer, bool running) {
+  const UINT_PTR id =
+      kFirstTimerId + static_cast<UINT_PTR>(timer.id - kFirstControlId);
+  if (!hwnd_) return;
+  if (running && timer.layout.interval_ms > 0) {
+    ::SetTimer(hwnd_, id, timer.layout.interval_ms, nullptr);
+    timers_[id] = &timer;
   } else {
     KillTimer(hwnd_, id);
     timers_.erase(id);
@@ -38,28 +46,42 @@ void Win32Window::OnCommand(WPARAM wparam, LPARAM lparam) {
   Win32Widget* widget = WidgetFor(control);
   if (!widget || widget->id != LOWORD(wparam)) return;
   const WORD code = HIWORD(wparam);
-  const std::string_view name = widget->layout.name;
   switch (widget->layout.kind) {
     case ControlKind::Button:
-      if (code == BN_CLICKED) sink_.OnEvent(name, Event::Click);
+      if (code == BN_CLICKED) Run(widget->handler);
       break;
     case ControlKind::CheckBox:
       if (code == BN_CLICKED) {
         // A greyed box does not toggle by itself; a click unchecks it.
         if (widget->Value() == BST_INDETERMINATE) widget->SetValue(0);
-        sink_.OnEvent(name, Event::Click);
+        Run(widget->handler);
       }
       break;
     case ControlKind::DriveList:
-      if (code == CBN_SELCHANGE) sink_.OnEvent(name, Event::Change);
+      if (code == CBN_SELCHANGE) Run(widget->handler);
       break;
-    case ControlKind::ListBox:
     case ControlKind::FileList:
-      if (code == LBN_SELCHANGE) sink_.OnEvent(name, Event::Click);
+      if (code == LBN_SELCHANGE) Run(widget->handler);
       break;
     default:
       break;
   }
+}
+
+// Only a volume counts, and only a header that is there and as large as a
+// volume's: anything else sent by anyone is passed over. The system waits
+// for this answer (and so does every other program it asks), so the work
+// runs later, from the window's own queue.
+LRESULT Win32Window::OnDeviceChange(WPARAM wparam, LPARAM lparam) {
+  const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(lparam);
+  if ((wparam == DBT_DEVICEARRIVAL || wparam == DBT_DEVICEREMOVECOMPLETE) &&
+      header && header->dbch_size >= sizeof(DEV_BROADCAST_VOLUME) &&
+      header->dbch_devicetype == DBT_DEVTYP_VOLUME) {
+    const auto* volume = reinterpret_cast<const DEV_BROADCAST_VOLUME*>(header);
+    PostMessageW(hwnd_, kVolumeChanged, wparam,
+                 static_cast<LPARAM>(volume->dbcv_unitmask));
+  }
+  return TRUE;
 }
 
 LRESULT CALLBACK Win32Window::WndProc(HWND hwnd, UINT message, WPARAM wparam,
@@ -78,7 +100,7 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_TIMER: {
       auto it = timers_.find(wparam);
-      if (it != timers_.end()) sink_.OnEvent(it->second, Event::Timer);
+      if (it != timers_.end()) Run(it->second->handler);
       return 0;
     }
     case WM_CTLCOLORSTATIC:
@@ -107,16 +129,15 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
         FocusFirst();
       }
       return 0;
-    case WM_DEVICECHANGE: {
-      // Only a volume counts, and only a header that is there and as large
-      // as a volume's: anything else sent by anyone is passed over.
-      const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(lparam);
-      if ((wparam == DBT_DEVICEARRIVAL || wparam == DBT_DEVICEREMOVECOMPLETE) &&
-          header && header->dbch_size >= sizeof(DEV_BROADCAST_VOLUME) &&
-          header->dbch_devicetype == DBT_DEVTYP_VOLUME)
-        sink_.OnEvent("", wparam == DBT_DEVICEARRIVAL ? Event::DeviceArrival
-                                                      : Event::DeviceRemoval);
-      return TRUE;
+    case WM_DEVICECHANGE:
+      return OnDeviceChange(wparam, lparam);
+    case kVolumeChanged: {
+      const DriveLetters letters(static_cast<std::uint32_t>(lparam));
+      const auto& handler = wparam == DBT_DEVICEARRIVAL
+                                ? events_.onDeviceArrival
+                                : events_.onDeviceRemoval;
+      if (handler) handler(letters);
+      return 0;
     }
     case WM_DPICHANGED: {
       dpi_ = HIWORD(wparam);
@@ -129,7 +150,7 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     }
     case WM_CLOSE: {
       HWND hwnd = hwnd_;
-      sink_.OnEvent("", Event::Unload);
+      if (events_.onUnload) events_.onUnload();
       if (IsWindow(hwnd) && hwnd_ == hwnd) DestroyWindow(hwnd);
       return 0;
     }

@@ -18,6 +18,11 @@ namespace velmora::win32 {
 std::vector<HWND>& TopLevelWindows();
 bool IsOurWindow(HWND hwnd);
 
+// Control ids: the control's place in its layout plus this. They start past
+// IDOK and IDCANCEL, which the dialog keyboard handling sends for Enter and
+// Esc.
+inline constexpr int kFirstControlId = 100;
+
 // Twips to pixels at `dpi`.
 inline int Px(int twips, UINT dpi) { return MulDiv(twips, dpi, 1440); }
 
@@ -36,11 +41,14 @@ HFONT MakeFont(const Font& font, UINT dpi);
 // The system's message font at `dpi`, for windows that name no font.
 HFONT MessageFont(UINT dpi);
 
-// One native control. Timers and lines have no native window; their
-// members do nothing.
+class Win32Window;
+
+// One native control. Timers and lines have no native window; a timer runs
+// on its window's.
 class Win32Widget final : public Widget {
  public:
-  Win32Widget(const ControlLayout& layout, int id) : layout(layout), id(id) {}
+  Win32Widget(Win32Window& owner, const ControlLayout& layout, int id)
+      : layout(layout), id(id), owner(owner) {}
 
   void SetText(const std::string& text) override;
   std::string Text() const override;
@@ -51,8 +59,9 @@ class Win32Widget final : public Widget {
   void Select(int row) override;
   int Value() const override;
   void SetValue(int value) override;
+  void SetRunning(bool running) override;
+  void SetHandler(Handler on_event) override;
 
-  bool IsList() const;
   bool IsCombo() const { return layout.kind == ControlKind::DriveList; }
   // Resizes a self-sizing label to its text in its font.
   void Autosize();
@@ -60,12 +69,16 @@ class Win32Widget final : public Widget {
   const ControlLayout layout;
   const int id;
   HWND hwnd = nullptr;
+  Handler handler;
+
+ private:
+  Win32Window& owner;
 };
 
 class Win32Window final : public Window {
  public:
   Win32Window(Win32WindowFactory& factory, const FormLayout& layout,
-              EventSink& sink);
+              WindowEvents events);
   // Destroys the native window. Never called from inside its WndProc.
   ~Win32Window() override;
 
@@ -73,8 +86,8 @@ class Win32Window final : public Window {
   void Show() override;
   void Unload() override;
   bool Loaded() const override { return hwnd_ != nullptr; }
-  void SetTimer(std::string_view name, bool enabled,
-                unsigned interval_ms) override;
+  // Starts or stops the timer `timer` at its layout's interval.
+  void RunTimer(Win32Widget& timer, bool running);
 
   HWND hwnd() const { return hwnd_; }
   Win32Widget& Get(std::string_view name);
@@ -90,6 +103,7 @@ class Win32Window final : public Window {
   void MakeFonts();
   void FreeResources();
   void OnCommand(WPARAM wparam, LPARAM lparam);
+  LRESULT OnDeviceChange(WPARAM wparam, LPARAM lparam);
   LRESULT OnControlColour(UINT message, WPARAM wparam, LPARAM lparam);
   void Paint();
   void FocusFirst();
@@ -100,9 +114,9 @@ class Win32Window final : public Window {
 
   Win32WindowFactory& factory_;
   const FormLayout layout_;
-  EventSink& sink_;
+  const WindowEvents events_;
   std::vector<std::unique_ptr<Win32Widget>> widgets_;  // layout order
-  std::map<UINT_PTR, std::string_view> timers_;        // running, by id
+  std::map<UINT_PTR, Win32Widget*> timers_;            // running, by id
   HWND hwnd_ = nullptr;
   HWND last_focus_ = nullptr;
   UINT dpi_ = 96;

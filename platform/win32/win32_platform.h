@@ -62,7 +62,7 @@ class Win32WindowFactory final : public WindowFactory {
   ~Win32WindowFactory() override;
 
   std::unique_ptr<Window> Create(const FormLayout& layout,
-                                 EventSink& sink) override;
+                                 WindowEvents events) override;
   // Windows of this factory whose native window is alive.
   int LiveWindows() const { return live_; }
 

@@ -30,11 +30,6 @@ std::wstring FromCrLf(const std::wstring& text) {
 
 }  // namespace
 
-bool Win32Widget::IsList() const {
-  return layout.kind == ControlKind::ListBox ||
-         layout.kind == ControlKind::FileList;
-}
-
 void Win32Widget::SetText(const std::string& text) {
   RequirePart(layout, WidgetPart::Text, "SetText");
   if (!hwnd) return;

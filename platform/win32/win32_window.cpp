@@ -4,15 +4,13 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/widget_kinds.h"
 #include "platform/win32/win32_internal.h"
 
 namespace velmora::win32 {
 namespace {
 
 constexpr wchar_t kClassName[] = L"VelmoraWindow";
-// Control ids start past IDOK and IDCANCEL, which the dialog keyboard
-// handling sends for Enter and Esc.
-constexpr int kFirstControlId = 100;
 // Rows the drive list shows when dropped.
 constexpr int kDroppedRows = 12;
 
@@ -59,11 +57,11 @@ void RegisterWindowClass() {
 }  // namespace
 
 Win32Window::Win32Window(Win32WindowFactory& factory, const FormLayout& layout,
-                         EventSink& sink)
-    : factory_(factory), layout_(layout), sink_(sink) {
+                         WindowEvents events)
+    : factory_(factory), layout_(layout), events_(std::move(events)) {
   int id = kFirstControlId;
   for (const ControlLayout& control : layout_.controls)
-    widgets_.push_back(std::make_unique<Win32Widget>(control, id++));
+    widgets_.push_back(std::make_unique<Win32Widget>(*this, control, id++));
   CreateNative();
 }
 
@@ -82,6 +80,8 @@ Win32Widget& Win32Window::Get(std::string_view name) {
 
 // A window unloaded before is built again from its design.
 void Win32Window::Show() {
+  RequireHandlers(layout_,
+                  [this](std::size_t i) { return bool(widgets_[i]->handler); });
   if (!hwnd_) CreateNative();
   if (!hwnd_) return;
   ShowWindow(hwnd_, SW_SHOW);

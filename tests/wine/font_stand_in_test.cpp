@@ -74,11 +74,6 @@ const FormLayout kLayout = {
     "fontform", "Fonts", kNoColour, {}, 3000, 1800, 1, kControls,
 };
 
-class NullSink : public EventSink {
- public:
-  void OnEvent(std::string_view, Event) override {}
-};
-
 class FontStandInTest : public ::testing::Test {
  protected:
   LOGFONTW FontOf(std::string_view name) {
@@ -90,8 +85,7 @@ class FontStandInTest : public ::testing::Test {
   }
 
   Win32WindowFactory factory{false};
-  NullSink sink;
-  std::unique_ptr<Window> window = factory.Create(kLayout, sink);
+  std::unique_ptr<Window> window = factory.Create(kLayout, {});
 };
 
 TEST_F(FontStandInTest, AFaceWithoutStandInsIsLeftToTheFontMapper) {

@@ -489,3 +489,16 @@ TEST(FactoryTest, MessageLoopReturnsTheQuitCode) {
 
 }  // namespace
 }  // namespace velmora::win32
+
+#include "tests/common/widget_contract.h"
+
+namespace velmora::win32 {
+namespace {
+
+TEST(WidgetContractTest, Win32ControlsKeepTheContract) {
+  Win32WindowFactory factory(false);
+  contract::CheckWidgetContract(factory);
+}
+
+}  // namespace
+}  // namespace velmora::win32

@@ -25,8 +25,8 @@ Win32WindowFactory::Win32WindowFactory(bool quit_when_last_closes)
 Win32WindowFactory::~Win32WindowFactory() = default;
 
 std::unique_ptr<Window> Win32WindowFactory::Create(const FormLayout& layout,
-                                                   EventSink& sink) {
-  return std::make_unique<Win32Window>(*this, layout, sink);
+                                                   WindowEvents events) {
+  return std::make_unique<Win32Window>(*this, layout, std::move(events));
 }
 
 void Win32WindowFactory::WindowDestroyed() {
