@@ -1,16 +1,17 @@
 # The Windows build: velmora.exe on the Win32 backend, and the programs that
 # test and measure it under Wine (or on Windows itself).
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                        _WIN32_WINNT=0x0A00)
 if(NOT MSVC)
   # Standard C++ only (no GNU extensions), as MSVC must build it too.
   target_compile_options(velmora_warnings INTERFACE
     $<$<COMPILE_LANGUAGE:C,CXX>:-Wpedantic>)
   # One self-contained executable: no libstdc++, libgcc or winpthread DLL.
   add_link_options(-static -static-libgcc -static-libstdc++)
-  add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
-                          _WIN32_WINNT=0x0A00)
 else()
-  add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
-                          _WIN32_WINNT=0x0A00 _CRT_SECURE_NO_WARNINGS)
+  add_compile_definitions(_CRT_SECURE_NO_WARNINGS)
+  # The manifest is a resource of velmora.rc; the linker adds none of its own.
+  add_link_options(/MANIFEST:NO)
 endif()
 
 file(GLOB WIN32_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp)
