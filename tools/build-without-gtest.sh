@@ -17,7 +17,7 @@ grep -q "building the program without its tests" <<<"$configure" ||
   { echo "$configure"; fail "CMake did not say the tests are left out"; }
 targets=$(cmake --build "$dir" --target help)
 for program in wine_tests e2e_tests unit_tests gtest; do
-  ! grep -qw "$program" <<<"$targets" || fail "$program is a target without GoogleTest"
+  ! grep -qxF "... $program" <<<"$targets" || fail "$program is a target without GoogleTest"
 done
 cmake --build "$dir" --target velmora -j2 >"$dir.log" 2>&1 ||
   { cat "$dir.log"; fail "velmora did not build"; }
