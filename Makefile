@@ -1,25 +1,34 @@
 # The two everyday commands are `make run` and `make test`; both install what
-# is missing first (as root) and build. See README.md.
+# is missing first (as root) and build. See README.md. Each build checks only
+# the packages it needs (tools/deps.sh native|windows).
 NATIVE := build/native
 WIN64  := build/win64
 JOBS   ?= 2
 
-.PHONY: all deps native win64 run test unit wine-tests e2e fuzz bench format clean
+.PHONY: all deps native win64 dist run test bench format clean
 
 all: native win64
 
 deps:
-	@tools/deps.sh
+	@tools/deps.sh native windows
 
-native: deps
+native:
+	@tools/deps.sh native
 	@cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug \
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 	@cmake --build $(NATIVE) -j$(JOBS)
 
-win64: deps
+win64:
+	@tools/deps.sh windows
 	@cmake -S . -B $(WIN64) -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >/dev/null
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+	  -DVELMORA_DIST_DIR=$(CURDIR)/build/dist >/dev/null
 	@cmake --build $(WIN64) -j$(JOBS)
+
+# build/dist/velmora-<version>-win64.zip: velmora.exe, README.md, LICENSE
+# and SHA256SUMS.
+dist: win64
+	@cmake --build $(WIN64) --target dist
 
 # Starts velmora.exe under Wine. By default in a throwaway prefix whose D:
 # and E: hold sample autorun.inf files; WINEPREFIX=~/.wine runs it on your

@@ -10,14 +10,13 @@ if(VELMORA_SANITIZE)
   endforeach()
 endif()
 
-set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-add_subdirectory(${GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-include(GoogleTest)
-
-file(GLOB UNIT_TESTS CONFIGURE_DEPENDS tests/unit/*.cpp)
-add_executable(unit_tests ${UNIT_TESTS})
-target_link_libraries(unit_tests PRIVATE velmora_fake GTest::gtest_main GTest::gmock)
-gtest_discover_tests(unit_tests DISCOVERY_MODE PRE_TEST)
+if(VELMORA_TESTS)
+  include(GoogleTest)
+  file(GLOB UNIT_TESTS CONFIGURE_DEPENDS tests/unit/*.cpp)
+  add_executable(unit_tests ${UNIT_TESTS})
+  target_link_libraries(unit_tests PRIVATE velmora_fake GTest::gtest_main GTest::gmock)
+  gtest_discover_tests(unit_tests DISCOVERY_MODE PRE_TEST)
+endif()
 
 # Fuzz targets build where the compiler is clang with libFuzzer. They link
 # a copy of the core built with coverage for libFuzzer, so that the fuzzer

@@ -1,13 +1,17 @@
 # The Windows build: velmora.exe on the Win32 backend, and the programs that
 # test and measure it under Wine (or on Windows itself).
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                        _WIN32_WINNT=0x0A00)
 if(NOT MSVC)
+  # Standard C++ only (no GNU extensions), as MSVC must build it too.
+  target_compile_options(velmora_warnings INTERFACE
+    $<$<COMPILE_LANGUAGE:C,CXX>:-Wpedantic>)
   # One self-contained executable: no libstdc++, libgcc or winpthread DLL.
   add_link_options(-static -static-libgcc -static-libstdc++)
-  add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
-                          _WIN32_WINNT=0x0A00)
 else()
-  add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
-                          _WIN32_WINNT=0x0A00 _CRT_SECURE_NO_WARNINGS)
+  add_compile_definitions(_CRT_SECURE_NO_WARNINGS)
+  # The manifest is a resource of velmora.rc; the linker adds none of its own.
+  add_link_options(/MANIFEST:NO)
 endif()
 
 file(GLOB WIN32_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp)
@@ -15,41 +19,47 @@ add_library(velmora_win32 STATIC ${WIN32_SOURCES})
 target_link_libraries(velmora_win32 PUBLIC velmora_core user32 gdi32 comctl32
                                            shell32 ole32)
 
-# The resources (icons, version, manifest) name their files relative to app/.
+# The resources (icons, version, manifest). velmora.rc names its icons
+# relative to app/; the version header and the manifest are made from the
+# project version into the build folder.
+set(VELMORA_GENERATED ${CMAKE_CURRENT_BINARY_DIR}/generated)
+configure_file(app/velmora_version.h.in ${VELMORA_GENERATED}/velmora_version.h @ONLY)
+configure_file(app/res/velmora.manifest.in ${VELMORA_GENERATED}/velmora.manifest @ONLY)
 set(VELMORA_RC ${CMAKE_CURRENT_SOURCE_DIR}/app/velmora.rc)
+set(VELMORA_RC_INCLUDES ${CMAKE_CURRENT_SOURCE_DIR}/app ${VELMORA_GENERATED})
 set_property(SOURCE ${VELMORA_RC} APPEND PROPERTY OBJECT_DEPENDS
   ${CMAKE_CURRENT_SOURCE_DIR}/app/res/velmora.ico
   ${CMAKE_CURRENT_SOURCE_DIR}/app/res/viewer.ico
-  ${CMAKE_CURRENT_SOURCE_DIR}/app/res/velmora.manifest)
+  ${VELMORA_GENERATED}/velmora_version.h
+  ${VELMORA_GENERATED}/velmora.manifest)
 
 add_executable(velmora WIN32 app/win32_main.cpp ${VELMORA_RC})
-target_include_directories(velmora PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/app)
+target_include_directories(velmora PRIVATE ${VELMORA_RC_INCLUDES})
 target_link_libraries(velmora PRIVATE velmora_win32)
 if(NOT MSVC)
   # wWinMain is the entry point; -s keeps the executable small.
   target_link_options(velmora PRIVATE -municode -s)
 endif()
 
-# Test and benchmark programs, run under Wine by the scripts in tests/.
-set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
-add_subdirectory(${GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+# Test programs, run under Wine by the scripts in tools/.
+if(VELMORA_TESTS)
+  file(GLOB WINE_TESTS CONFIGURE_DEPENDS tests/wine/*.cpp)
+  if(WINE_TESTS)
+    add_executable(wine_tests ${WINE_TESTS})
+    # The program's resources too, so icons and the manifest are tested.
+    target_sources(wine_tests PRIVATE ${VELMORA_RC})
+    target_include_directories(wine_tests PRIVATE ${VELMORA_RC_INCLUDES})
+    target_link_libraries(wine_tests PRIVATE velmora_win32 velmora_fake GTest::gtest_main)
+  endif()
 
-file(GLOB WINE_TESTS CONFIGURE_DEPENDS tests/wine/*.cpp)
-if(WINE_TESTS)
-  add_executable(wine_tests ${WINE_TESTS})
-  # The program's resources too, so icons and the manifest are tested.
-  target_sources(wine_tests PRIVATE ${VELMORA_RC})
-  target_include_directories(wine_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/app)
-  target_link_libraries(wine_tests PRIVATE velmora_win32 velmora_fake GTest::gtest_main)
+  file(GLOB E2E_TESTS CONFIGURE_DEPENDS tests/e2e/*.cpp)
+  if(E2E_TESTS)
+    add_executable(e2e_tests ${E2E_TESTS})
+    target_link_libraries(e2e_tests PRIVATE GTest::gtest_main user32 gdi32)
+  endif()
 endif()
 
-file(GLOB E2E_TESTS CONFIGURE_DEPENDS tests/e2e/*.cpp)
-if(E2E_TESTS)
-  add_executable(e2e_tests ${E2E_TESTS})
-  target_link_libraries(e2e_tests PRIVATE GTest::gtest_main user32 gdi32)
-endif()
-
+# Benchmark programs, run under Wine by tools/bench.sh.
 file(GLOB BENCH_PROGRAMS CONFIGURE_DEPENDS bench/*.cpp)
 foreach(source ${BENCH_PROGRAMS})
   get_filename_component(name ${source} NAME_WE)
@@ -60,3 +70,17 @@ endforeach()
 if(TARGET bare_window)
   set_target_properties(bare_window PROPERTIES WIN32_EXECUTABLE ON)
 endif()
+
+# `dist`: the archive a user downloads, velmora-<version>-win64.zip.
+set(VELMORA_DIST_DIR ${CMAKE_BINARY_DIR}/dist CACHE PATH
+    "Where the dist target puts the archive")
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(VELMORA_DIST_NAME velmora-${PROJECT_VERSION}-win64)
+else()
+  set(VELMORA_DIST_NAME velmora-${PROJECT_VERSION}-win32)
+endif()
+add_custom_target(dist
+  COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:velmora>
+          -DSOURCE=${CMAKE_CURRENT_SOURCE_DIR} -DOUT=${VELMORA_DIST_DIR}
+          -DNAME=${VELMORA_DIST_NAME} -P ${CMAKE_CURRENT_SOURCE_DIR}/cmake/dist.cmake
+  DEPENDS velmora VERBATIM)

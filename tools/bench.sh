@@ -26,21 +26,13 @@ maps=()
 for l in {d..y}; do mkdir -p "$drives/$l"; maps+=("${l^^}=$drives/$l"); done
 mkdir -p "$drives/z"
 
-display=
-for n in $(seq 70 89); do
-  if [[ ! -e /tmp/.X11-unix/X$n && ! -e /tmp/.X$n-lock ]]; then display=$n; break; fi
-done
-[[ -n $display ]] || { echo "bench: no free X display"; exit 0; }
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
+# shellcheck source=tools/xvfb.sh
+source tools/xvfb.sh 1280x1024 || { echo "bench: no X display"; exit 0; }
 cleanup() {
   wineserver -k 2>/dev/null
-  kill "$xvfb_pid" 2>/dev/null
-  wait "$xvfb_pid" 2>/dev/null
+  velmora_xvfb_stop
 }
 trap cleanup EXIT
-for _ in $(seq 100); do [[ -e /tmp/.X11-unix/X$display ]] && break; sleep 0.1; done
-export DISPLAY=:$display
 
 # The prefix is kept between runs (only its drives are made anew). The
 # start-up is timed with C:, D: and E:; the removal with C: to Z:, where z:

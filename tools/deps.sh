@@ -1,26 +1,46 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need and is missing: as root with
-# apt-get, otherwise by printing the command to run.
+# Installs what a build needs and is missing: as root with apt-get,
+# otherwise by printing the command to run.
+#
+#   tools/deps.sh SET...
+#     native    the Linux build: cmake, clang, GoogleTest, libFuzzer's runtime
+#     windows   the mingw-w64 build and what runs it: Wine, Xvfb, ImageMagick
 set -euo pipefail
 
 packages=()
+add() { [[ " ${packages[*]} " == *" $1 "* ]] || packages+=("$1"); }
 need() { # need COMMAND-OR-PATH PACKAGE
-  if [[ $1 == /* ]]; then [[ -e $1 ]] || packages+=("$2")
-  else command -v "$1" >/dev/null 2>&1 || packages+=("$2"); fi
+  if [[ $1 == /* ]]; then [[ -e $1 ]] || add "$2"
+  else command -v "$1" >/dev/null 2>&1 || add "$2"; fi
 }
-need cmake cmake
-need make make
-need g++ g++
-need clang++ clang
-need x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix
-need x86_64-w64-mingw32-windres binutils-mingw-w64-x86-64
-need wine wine
-need /usr/lib/wine/wine64 wine64
-need Xvfb xvfb
-need /usr/src/googletest/CMakeLists.txt googletest
-need import imagemagick
-compgen -G "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a" >/dev/null ||
-  packages+=(libclang-rt-14-dev)
+# The fuzz targets link clang's libFuzzer, packaged per clang version.
+need_fuzzer_runtime() {
+  compgen -G "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a" \
+    >/dev/null && return
+  local version
+  version=$(clang++ -dumpversion 2>/dev/null || echo 14)
+  add "libclang-rt-${version%%.*}-dev"
+}
+
+[[ $# -gt 0 ]] || { echo "usage: tools/deps.sh native|windows ..." >&2; exit 2; }
+for set in "$@"; do
+  need cmake cmake
+  need make make
+  need /usr/src/googletest/CMakeLists.txt googletest
+  case $set in
+    native)
+      need clang++ clang
+      need_fuzzer_runtime ;;
+    windows)
+      need x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix
+      need x86_64-w64-mingw32-windres binutils-mingw-w64-x86-64
+      need wine wine
+      need /usr/lib/wine/wine64 wine64
+      need Xvfb xvfb
+      need convert imagemagick ;;
+    *) echo "tools/deps.sh: unknown set $set (native, windows)" >&2; exit 2 ;;
+  esac
+done
 
 [[ ${#packages[@]} -eq 0 ]] && exit 0
 if [[ $(id -u) -eq 0 ]]; then

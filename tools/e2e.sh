@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the end-to-end tests: build/win64/e2e_tests.exe drives the real
 # velmora.exe through its windows, under Wine on a private Xvfb display, in a
-# fresh prefix whose D:, E: and F: are empty folders under build/e2e-drives/.
+# prefix kept between runs (build/e2e-prefix) whose D:, E: and F: are fresh
+# empty folders under build/e2e-drives/.
 # The screenshot of the main window lands in build/e2e/main-window.png; with
 # UPDATE_SCREENSHOT=1 it is also copied to docs/main-window.png.
 #
@@ -19,51 +20,36 @@ done
 
 work=$root/build/e2e
 drives=$root/build/e2e-drives
-# One run at a time: a second one would delete the first one's prefix.
+# One run at a time: a second one would share the prefix and the drives.
 mkdir -p build
 exec 9>build/e2e.lock
 flock -w 600 9 || { echo "e2e: another run holds build/e2e.lock" >&2; exit 1; }
 rm -rf "$work" "$drives"
 mkdir -p "$work" "$drives"/{d,e,f}
 
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# The prefix (build/e2e-prefix) is made once and reused; C: is its drive_c,
+# D: E: F: the fresh folders, no z:.
+# shellcheck source=tools/wineprefix.sh
+source tools/wineprefix.sh "$root/build/e2e-prefix" \
+  D="$drives/d" E="$drives/e" F="$drives/f" >"$work/prefix.log" 2>&1 ||
+  { echo "e2e: wineprefix.sh failed" >&2; cat "$work/prefix.log"; exit 1; }
 export VELMORA_DRIVES=DEF
 export VELMORA_DRIVE_D=$drives/d VELMORA_DRIVE_E=$drives/e VELMORA_DRIVE_F=$drives/f
 
 # A display of our own, so that nothing else on the machine gets in the way.
-display=
-for n in $(seq 90 99); do
-  if [[ ! -e /tmp/.X11-unix/X$n && ! -e /tmp/.X$n-lock ]]; then display=$n; break; fi
-done
-[[ -n $display ]] || { echo "e2e: no free X display in :90-:99" >&2; exit 1; }
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
+# shellcheck source=tools/xvfb.sh
+source tools/xvfb.sh 1280x1024 || { echo "e2e: no X display" >&2; exit 1; }
 cleanup() {
   wineserver -k 2>/dev/null
-  kill "$xvfb_pid" 2>/dev/null
-  wait "$xvfb_pid" 2>/dev/null
+  velmora_xvfb_stop
 }
 trap cleanup EXIT
-for _ in $(seq 100); do [[ -e /tmp/.X11-unix/X$display ]] && break; sleep 0.1; done
-[[ -e /tmp/.X11-unix/X$display ]] || { echo "e2e: Xvfb did not start" >&2; cat "$work/xvfb.log"; exit 1; }
-export DISPLAY=:$display
-
-# The prefix: C: is its drive_c, D: E: F: the fresh folders, no z:.
-if [[ -x tools/wineprefix.sh ]]; then
-  tools/wineprefix.sh "$WINEPREFIX" D="$drives/d" E="$drives/e" F="$drives/f" \
-    >"$work/prefix.log" 2>&1 || { echo "e2e: wineprefix.sh failed" >&2; cat "$work/prefix.log"; exit 1; }
-else
-  wineboot -i >"$work/prefix.log" 2>&1
-  wineserver -w
-  rm -f "$WINEPREFIX/dosdevices/z:"
-  for l in d e f; do ln -sfn "$drives/$l" "$WINEPREFIX/dosdevices/$l:"; done
-  wineserver -k
-fi
 # Wine draws the window frames itself, so that the screenshot has them.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 
 # The programs run from C:, which is part of the prefix and so always there.
 bin=$WINEPREFIX/drive_c/velmora
+rm -rf "$bin"
 mkdir -p "$bin"
 cp "$app" "$bin/velmora.exe"
 cp "$tests" "$bin/e2e_tests.exe"

@@ -34,16 +34,9 @@ source tools/wineprefix.sh "$root/build/wine-test-prefix" \
   D="$drives/d" E="$drives/e" F="$drives/f" "${ro_map[@]}" || exit 1
 
 # The window tests need a display: Xvfb of our own unless one is given.
-xvfb_pid=
 if [[ -z ${DISPLAY:-} ]]; then
-  for n in $(seq 80 99); do
-    [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY=:$n
-    for _ in $(seq 50); do [[ -e /tmp/.X11-unix/X$n ]] && break; sleep 0.1; done
-    break
-  done
+  # shellcheck source=tools/xvfb.sh
+  source tools/xvfb.sh 1024x768 || exit 1
 fi
 # No window manager runs on the test display: Wine draws the frames itself
 # and does not wait for one when a window is shown. (The first Wine process
@@ -53,7 +46,7 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
   mountpoint -q "$drives/g" 2>/dev/null && umount "$drives/g"
-  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+  [[ -z ${XVFB_PID:-} ]] || velmora_xvfb_stop
 }
 trap cleanup EXIT
 
@@ -68,7 +61,7 @@ status=0
 wineserver -w >/dev/null 2>&1 || true
 
 if [[ -x tools/e2e.sh && ${E2E:-1} != 0 ]]; then
-  [[ -n $xvfb_pid ]] && { kill "$xvfb_pid" 2>/dev/null; xvfb_pid=; unset DISPLAY; }
+  [[ -z ${XVFB_PID:-} ]] || velmora_xvfb_stop
   tools/e2e.sh || status=1
 fi
 exit $status
