@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/win32/win32_platform.h"
+#include "tests/wine/window_helpers.h"
 
 namespace velmora::win32 {
 namespace {
@@ -98,20 +99,13 @@ void Pump(const std::function<bool()>& until = nullptr, int limit_ms = 0) {
   } while (GetTickCount64() < end);
 }
 
-HWND H(void* handle) { return static_cast<HWND>(handle); }
+using testing::H;
+using testing::PlaceOf;
 
 std::wstring ClassOf(HWND hwnd) {
   wchar_t name[64] = {};
   GetClassNameW(hwnd, name, 64);
   return name;
-}
-
-RECT PlaceOf(HWND control) {
-  RECT rect;
-  GetWindowRect(control, &rect);
-  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect),
-                  2);
-  return rect;
 }
 
 class WindowTest : public ::testing::Test {

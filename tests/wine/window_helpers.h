@@ -1,0 +1,37 @@
+// Small tools for the tests that look at real windows made from layouts.
+#pragma once
+
+#include <windows.h>
+
+#include <string_view>
+
+#include "platform/win32/win32_platform.h"
+
+namespace velmora::win32::testing {
+
+// A sink for windows whose events the test does not look at.
+class NoEvents : public EventSink {
+ public:
+  void OnEvent(std::string_view, Event) override {}
+};
+
+inline HWND H(void* handle) { return static_cast<HWND>(handle); }
+
+// A control's rectangle in its parent's client coordinates.
+inline RECT PlaceOf(HWND control) {
+  RECT rect;
+  GetWindowRect(control, &rect);
+  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect),
+                  2);
+  return rect;
+}
+
+// The font a control draws with.
+inline LOGFONTW FontOf(HWND control) {
+  LOGFONTW font = {};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)),
+             sizeof font, &font);
+  return font;
+}
+
+}  // namespace velmora::win32::testing
