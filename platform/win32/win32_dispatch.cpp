@@ -118,6 +118,9 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
                                                       : Event::DeviceRemoval);
       return TRUE;
     }
+    case WM_NEXTDLGCTL:
+      OnNextDialogControl(wparam, lparam);
+      return 0;
     case WM_DPICHANGED:
       OnDpiChanged(HIWORD(wparam), reinterpret_cast<const RECT*>(lparam));
       return 0;

@@ -108,6 +108,7 @@ class Win32Window final : public Window {
   LRESULT OnControlColour(UINT message, WPARAM wparam, LPARAM lparam);
   void Paint();
   void FocusFirst();
+  void OnNextDialogControl(WPARAM wparam, LPARAM lparam);
   Win32Widget* WidgetFor(HWND control);
   COLORREF Resolve(Colour colour) const;
   HBRUSH Brush(COLORREF colour);

@@ -279,6 +279,24 @@ void Win32Window::FocusFirst() {
   if (first) SetFocus(first);
 }
 
+// A multi-line text box takes Tab as its own key and asks its parent for the
+// next control with WM_NEXTDLGCTL, as it would ask a dialog: with `lparam`
+// set, `wparam` is that control; else a non-zero `wparam` means the one
+// before. Focus moves as Tab moves it between the other controls, and a
+// text box entered has its text selected.
+void Win32Window::OnNextDialogControl(WPARAM wparam, LPARAM lparam) {
+  HWND next = reinterpret_cast<HWND>(wparam);
+  if (!LOWORD(lparam)) {
+    HWND focus = GetFocus();
+    if (!IsChild(hwnd_, focus)) focus = nullptr;
+    next = GetNextDlgTabItem(hwnd_, focus, wparam != 0);
+  }
+  if (!next || !IsChild(hwnd_, next)) return;
+  if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+    SendMessageW(next, EM_SETSEL, 0, -1);
+  SetFocus(next);
+}
+
 Win32Widget* Win32Window::WidgetFor(HWND control) {
   for (auto& widget : widgets_) {
     if (widget->hwnd && widget->hwnd == control) return widget.get();
