@@ -3,13 +3,16 @@
 
 app/res/velmora.ico: a drive with a red "no" sign (the main window).
 app/res/viewer.ico: a page of text under a magnifier (the viewer).
-Each holds 16, 32 and 48 pixel images in 32-bit colour with alpha.
+Each holds 16, 32, 48 and 64 pixel images in 32-bit colour with alpha,
+and a 256 pixel one stored as PNG (as Windows' own icons do) for large views.
 Run from the repository root: python3 tools/make_icon.py
 """
 import math
 import struct
+import zlib
 
-SIZES = (16, 32, 48)
+SIZES = (16, 32, 48, 64, 256)
+PNG_FROM = 256  # sizes from here up are stored as PNG
 SAMPLES = 4  # supersampling per axis, for smooth edges
 
 
@@ -69,7 +72,7 @@ def viewer_icon(x, y):
 
 
 def render(draw, size):
-    """BGRA rows, bottom row first, as the .ico bitmap wants them."""
+    """RGBA rows, top row first."""
     rows = []
     for py in range(size):
         row = bytearray()
@@ -90,13 +93,20 @@ def render(draw, size):
                 r, g, b = (int(acc[i] / acc[3]) for i in range(3))
             else:
                 r = g = b = 0
-            row += bytes((b, g, r, int(alpha + 0.5)))
+            row += bytes((r, g, b, int(alpha + 0.5)))
         rows.append(bytes(row))
-    return b"".join(reversed(rows))
+    return rows
 
 
-def image(draw, size):
-    pixels = render(draw, size)
+def bgra(row):
+    out = bytearray(row)
+    out[0::4], out[2::4] = row[2::4], row[0::4]
+    return bytes(out)
+
+
+def bitmap(rows, size):
+    """The .ico bitmap: BGRA rows, bottom row first, and an empty mask."""
+    pixels = b"".join(bgra(row) for row in reversed(rows))
     mask_row = ((size + 31) // 32) * 4
     mask = bytes(mask_row * size)  # alpha does the masking
     header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0,
@@ -104,12 +114,28 @@ def image(draw, size):
     return header + pixels + mask
 
 
+def png(rows, size):
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data +
+                struct.pack(">I", zlib.crc32(kind + data)))
+    raw = b"".join(b"\0" + row for row in rows)
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+            chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+def image(draw, size):
+    rows = render(draw, size)
+    return png(rows, size) if size >= PNG_FROM else bitmap(rows, size)
+
+
 def write_ico(path, draw):
     images = [image(draw, size) for size in SIZES]
     out = struct.pack("<HHH", 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for size, data in zip(SIZES, images):
-        out += struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(data),
+        side = size % 256  # 0 stands for 256
+        out += struct.pack("<BBBBHHII", side, side, 0, 0, 1, 32, len(data),
                            offset)
         offset += len(data)
     out += b"".join(images)

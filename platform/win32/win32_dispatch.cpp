@@ -139,15 +139,12 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       if (handler) handler(letters);
       return 0;
     }
-    case WM_DPICHANGED: {
-      dpi_ = HIWORD(wparam);
-      MakeFonts();
-      Layout();
-      const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
-      SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_NEXTDLGCTL:
+      OnNextDialogControl(wparam, lparam);
       return 0;
-    }
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wparam), reinterpret_cast<const RECT*>(lparam));
+      return 0;
     case WM_CLOSE: {
       HWND hwnd = hwnd_;
       if (events_.onUnload) events_.onUnload();

@@ -77,8 +77,8 @@ HFONT MakeFont(const Font& font, UINT dpi) {
 }
 
 HFONT MessageFont(UINT dpi) {
-  static const auto for_dpi =
-      User32Function<ParametersForDpiFn>("SystemParametersInfoForDpi");
+  static const auto for_dpi = SystemFunction<ParametersForDpiFn>(
+      L"user32.dll", "SystemParametersInfoForDpi");
   NONCLIENTMETRICSW metrics = {};
   metrics.cbSize = sizeof metrics;
   if (for_dpi &&

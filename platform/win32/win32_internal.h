@@ -27,14 +27,23 @@ inline constexpr int kFirstControlId = 100;
 inline int Px(int twips, UINT dpi) { return MulDiv(twips, dpi, 1440); }
 
 // Functions of newer Windows versions, looked up at run time so the program
-// still starts where they are missing.
+// still starts where they are missing. A library not loaded yet is loaded
+// from the system folder only.
 template <typename Fn>
-Fn User32Function(const char* name) {
-  HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  if (!user32) return nullptr;
+Fn SystemFunction(const wchar_t* library, const char* name) {
+  HMODULE module = GetModuleHandleW(library);
+  if (!module)
+    module = LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (!module) return nullptr;
   return reinterpret_cast<Fn>(
-      reinterpret_cast<void*>(GetProcAddress(user32, name)));
+      reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
+
+// The DPI `hwnd` is drawn at (win32_dpi.cpp).
+UINT DpiOf(HWND hwnd);
+// The DPI where the system cannot say per window: the monitor's on Windows
+// 8.1, the system's before.
+UINT SystemDpi(HWND hwnd);
 
 // The design's font at `dpi` (win32_font.cpp).
 HFONT MakeFont(const Font& font, UINT dpi);
@@ -100,6 +109,12 @@ class Win32Window final : public Window {
   void CreateControls();
   // Sizes the window and places every control at the current DPI.
   void Layout();
+  void PlaceControls();
+  // The window's icons at the current DPI.
+  void LoadIcons();
+  // Follows the window to a monitor of another DPI: `suggested` is the
+  // place and size the system offers, or nullptr to keep the place.
+  void OnDpiChanged(UINT dpi, const RECT* suggested);
   void MakeFonts();
   void FreeResources();
   void OnCommand(WPARAM wparam, LPARAM lparam);
@@ -107,6 +122,7 @@ class Win32Window final : public Window {
   LRESULT OnControlColour(UINT message, WPARAM wparam, LPARAM lparam);
   void Paint();
   void FocusFirst();
+  void OnNextDialogControl(WPARAM wparam, LPARAM lparam);
   Win32Widget* WidgetFor(HWND control);
   COLORREF Resolve(Colour colour) const;
   HBRUSH Brush(COLORREF colour);

@@ -14,15 +14,7 @@ constexpr wchar_t kClassName[] = L"VelmoraWindow";
 // Rows the drive list shows when dropped.
 constexpr int kDroppedRows = 12;
 
-using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-
-UINT DpiOf(HWND hwnd) {
-  static const auto get_dpi =
-      User32Function<GetDpiForWindowFn>("GetDpiForWindow");
-  const UINT dpi = get_dpi && hwnd ? get_dpi(hwnd) : 0;
-  return dpi ? dpi : 96;
-}
 
 bool IsFocusable(ControlKind kind) {
   switch (kind) {
@@ -129,20 +121,24 @@ void Win32Window::CreateNative() {
                work.top + std::max(0L, (work.bottom - work.top - height) / 2),
                0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  const int big = MulDiv(32, static_cast<int>(dpi_), 96);
-  const int small = MulDiv(16, static_cast<int>(dpi_), 96);
-  big_icon_ = static_cast<HICON>(LoadImageW(
-      instance, MAKEINTRESOURCEW(layout_.icon_id), IMAGE_ICON, big, big, 0));
-  small_icon_ =
-      static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(layout_.icon_id),
-                                    IMAGE_ICON, small, small, 0));
-  if (big_icon_)
-    SendMessageW(hwnd_, WM_SETICON, ICON_BIG,
-                 reinterpret_cast<LPARAM>(big_icon_));
-  if (small_icon_)
-    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL,
-                 reinterpret_cast<LPARAM>(small_icon_));
+  LoadIcons();
+}
+
+// Each from the size the icon resource holds nearest to it, and the old
+// icon freed once the window shows the new one.
+void Win32Window::LoadIcons() {
+  const auto load = [&](HICON& kept, WPARAM which, int size_at_96) {
+    const int size = MulDiv(size_at_96, static_cast<int>(dpi_), 96);
+    auto* icon = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(layout_.icon_id),
+                   IMAGE_ICON, size, size, 0));
+    if (!icon) return;
+    SendMessageW(hwnd_, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
+    if (kept) DestroyIcon(kept);
+    kept = icon;
+  };
+  load(big_icon_, ICON_BIG, 32);
+  load(small_icon_, ICON_SMALL, 16);
 }
 
 // Controls are created in tab order, so that the Z order and Tab follow it.
@@ -225,7 +221,7 @@ HFONT Win32Window::FontFor(const Win32Widget& widget) const {
 
 void Win32Window::Layout() {
   static const auto adjust =
-      User32Function<AdjustForDpiFn>("AdjustWindowRectExForDpi");
+      SystemFunction<AdjustForDpiFn>(L"user32.dll", "AdjustWindowRectExForDpi");
   const DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE));
   const DWORD ex_style = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE));
   RECT rect = {0, 0, Px(layout_.inner_width, dpi_),
@@ -237,7 +233,10 @@ void Win32Window::Layout() {
   SetWindowPos(hwnd_, nullptr, 0, 0, rect.right - rect.left,
                rect.bottom - rect.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  PlaceControls();
+}
 
+void Win32Window::PlaceControls() {
   for (auto& widget : widgets_) {
     if (!widget->hwnd) continue;
     const ControlLayout& c = widget->layout;
@@ -278,6 +277,24 @@ void Win32Window::Layout() {
 void Win32Window::FocusFirst() {
   HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE);
   if (first) SetFocus(first);
+}
+
+// A multi-line text box takes Tab as its own key and asks its parent for the
+// next control with WM_NEXTDLGCTL, as it would ask a dialog: with `lparam`
+// set, `wparam` is that control; else a non-zero `wparam` means the one
+// before. Focus moves as Tab moves it between the other controls, and a
+// text box entered has its text selected.
+void Win32Window::OnNextDialogControl(WPARAM wparam, LPARAM lparam) {
+  HWND next = reinterpret_cast<HWND>(wparam);
+  if (!LOWORD(lparam)) {
+    HWND focus = GetFocus();
+    if (!IsChild(hwnd_, focus)) focus = nullptr;
+    next = GetNextDlgTabItem(hwnd_, focus, wparam != 0);
+  }
+  if (!next || !IsChild(hwnd_, next)) return;
+  if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+    SendMessageW(next, EM_SETSEL, 0, -1);
+  SetFocus(next);
 }
 
 Win32Widget* Win32Window::WidgetFor(HWND control) {

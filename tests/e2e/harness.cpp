@@ -177,6 +177,13 @@ RECT RectIn(HWND child, HWND parent) {
   return rect;
 }
 
+HWND FocusIn(HWND window) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+  return info.hwndFocus;
+}
+
 UINT DpiOf(HWND hwnd) {
   using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
   static auto get_dpi =
@@ -513,6 +520,17 @@ bool App::ClickRow(HWND listbox, int row) {
                MAKEWPARAM(GetDlgCtrlID(listbox), LBN_SELCHANGE),
                reinterpret_cast<LPARAM>(listbox));
   return true;
+}
+
+void App::PressTab(HWND target) {
+  PostMessageW(target, WM_KEYDOWN, VK_TAB, 0x000F0001);
+  PostMessageW(target, WM_KEYUP, VK_TAB, 0xC00F0001);
+}
+
+void App::ClickInside(HWND control) {
+  const LPARAM corner = MAKELPARAM(4, 4);
+  PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, corner);
+  PostMessageW(control, WM_LBUTTONUP, 0, corner);
 }
 
 std::vector<HWND> App::TopWindows() const {

@@ -44,6 +44,8 @@ HWND FindChild(HWND parent, const char* cls, const std::string& text);
 std::string Describe(HWND parent);
 // The window rectangle of `child` in the client coordinates of `parent`.
 RECT RectIn(HWND child, HWND parent);
+// The control with the keyboard focus in the thread of `window`.
+HWND FocusIn(HWND window);
 // The window's DPI (GetDpiForWindow where there is one, else the screen's).
 UINT DpiOf(HWND hwnd);
 // twips * dpi / 1440, rounded.
@@ -117,6 +119,10 @@ class App {
   bool PickDrive(char letter);
   // Selects `row` of a list box and posts LBN_SELCHANGE.
   static bool ClickRow(HWND listbox, int row);
+  // Posts a press of Tab to `target` as the keyboard sends it.
+  static void PressTab(HWND target);
+  // Posts a left click at the top-left corner of `control`'s client area.
+  static void ClickInside(HWND control);
 
   // --- windows of the process ---
   std::vector<HWND> TopWindows() const;  // visible top-level windows

@@ -185,24 +185,16 @@ TEST_F(MainWindow, TabStopsFollowTheDesignedOrder) {
                                             std::end(kTabOrder)));
 }
 
-HWND Focus(HWND window) {
-  GUITHREADINFO info = {};
-  info.cbSize = sizeof info;
-  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
-  return info.hwndFocus;
-}
-
 TEST_F(MainWindow, TabKeyWalksTheControlsInTheDesignedOrder) {
   App app;
   ASSERT_TRUE(app.started());
   auto press_tab = [&] {
-    HWND target = Focus(app.main());
+    HWND target = FocusIn(app.main());
     if (!target) target = app.main();
     HWND before = target;
-    PostMessageW(target, WM_KEYDOWN, VK_TAB, 0x000F0001);
-    PostMessageW(target, WM_KEYUP, VK_TAB, 0xC00F0001);
-    WaitFor([&] { return Focus(app.main()) != before; }, 2000);
-    return Focus(app.main());
+    App::PressTab(target);
+    WaitFor([&] { return FocusIn(app.main()) != before; }, 2000);
+    return FocusIn(app.main());
   };
   // Two rounds of the order, starting wherever the focus lands first.
   std::vector<std::string> seen;

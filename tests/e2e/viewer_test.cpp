@@ -149,6 +149,28 @@ TEST_F(Viewer, CancelInTheErrorBoxEndsTheProgram) {
   EXPECT_TRUE(app.WaitExit()) << app.DescribeWindows();
 }
 
+// The text box takes Tab as its own key and asks the viewer for the next
+// control, which gets the focus: Tab does not get stuck in it.
+TEST_F(Viewer, TabLeavesTheTextBox) {
+  App app;
+  ASSERT_TRUE(app.started());
+  Pick(app, 'D', 1);
+  auto [viewer, box] = View(app);
+  ASSERT_TRUE(viewer && box);
+  ASSERT_TRUE(App::Answer(*box, IDOK));
+  HWND text = TextBox(viewer);
+  ASSERT_TRUE(text);
+  App::ClickInside(text);
+  ASSERT_TRUE(WaitFor([&] { return FocusIn(viewer) == text; }))
+      << "focus is on " << ClassOf(FocusIn(viewer)) << " '"
+      << TextOf(FocusIn(viewer)) << "'";
+  App::PressTab(text);
+  EXPECT_TRUE(WaitFor([&] { return FocusIn(viewer) != text; }))
+      << "Tab stayed in the text box";
+  // The text box is last in the viewer's tab order: Tab goes round to OK.
+  EXPECT_EQ(FocusIn(viewer), FindChild(viewer, "Button", "OK"));
+}
+
 struct Place {
   const char* cls;
   const char* caption;  // nullptr: the one control of its class

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/win32/win32_platform.h"
+#include "tests/wine/child_process.h"
 
 namespace velmora::win32 {
 namespace {
@@ -54,27 +55,9 @@ TEST(EndTest, EndsTheProcessAtOnceWithExitCodeZero) {
       Narrow(temp) + "velmora-end-" + std::to_string(GetCurrentProcessId());
   DeleteFileW(Widen(marker).c_str());
 
-  wchar_t self[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring command = L"\"" + std::wstring(self) +
-                         L"\" --gtest_filter=EndTest.EndsTheProcessAtOnce*";
-  SetEnvironmentVariableW(L"VELMORA_END_CHILD", Widen(marker).c_str());
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION child = {};
-  const BOOL started =
-      CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE,
-                     CREATE_NO_WINDOW, nullptr, nullptr, &startup, &child);
-  SetEnvironmentVariableW(L"VELMORA_END_CHILD", nullptr);
-  ASSERT_TRUE(started) << GetLastError();
-  const DWORD waited = WaitForSingleObject(child.hProcess, 60000);
-  DWORD code = 1;
-  GetExitCodeProcess(child.hProcess, &code);
-  if (waited != WAIT_OBJECT_0) TerminateProcess(child.hProcess, 1);
-  CloseHandle(child.hThread);
-  CloseHandle(child.hProcess);
-  ASSERT_EQ(waited, WAIT_OBJECT_0);
-  EXPECT_EQ(code, 0u);
+  ASSERT_EQ(testing::RunSelf(L"EndTest.EndsTheProcessAtOnce*",
+                             L"VELMORA_END_CHILD", Widen(marker)),
+            0);
   EXPECT_EQ(ReadAll(marker), "windows 2\n");
   DeleteFileW(Widen(marker).c_str());
 }

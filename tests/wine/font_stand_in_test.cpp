@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/win32/win32_platform.h"
+#include "tests/wine/window_helpers.h"
 
 namespace velmora::win32 {
 namespace {
@@ -77,11 +78,7 @@ const FormLayout kLayout = {
 class FontStandInTest : public ::testing::Test {
  protected:
   LOGFONTW FontOf(std::string_view name) {
-    LOGFONTW font = {};
-    auto* control = static_cast<HWND>(NativeHandle(*window, name));
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)),
-               sizeof font, &font);
-    return font;
+    return testing::FontOf(testing::H(NativeHandle(*window, name)));
   }
 
   Win32WindowFactory factory{false};

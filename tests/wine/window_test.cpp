@@ -16,6 +16,7 @@
 #include "platform/win32/win32_platform.h"
 #include "tests/wine/event_recorder.h"
 #include "tests/wine/pump.h"
+#include "tests/wine/window_helpers.h"
 
 namespace velmora::win32 {
 namespace {
@@ -64,20 +65,13 @@ constexpr FormLayout kLayout = {
     1,          kControls,
 };
 
-HWND H(void* handle) { return static_cast<HWND>(handle); }
+using testing::H;
+using testing::PlaceOf;
 
 std::wstring ClassOf(HWND hwnd) {
   wchar_t name[64] = {};
   GetClassNameW(hwnd, name, 64);
   return name;
-}
-
-RECT PlaceOf(HWND control) {
-  RECT rect;
-  GetWindowRect(control, &rect);
-  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect),
-                  2);
-  return rect;
 }
 
 class WindowTest : public ::testing::Test {
