@@ -81,15 +81,7 @@ std::vector<char> MachineDrives() {
   return letters;
 }
 
-class MainWindow : public ::testing::Test {
- protected:
-  void SetUp() override {
-    for (char drive : TestDrives()) ClearDrive(drive);
-  }
-  void TearDown() override {
-    for (char drive : TestDrives()) ClearDrive(drive);
-  }
-};
+using MainWindow = OnEmptyDrives;
 
 TEST_F(MainWindow, HasItsCaptionAndInnerSize) {
   App app;
@@ -245,7 +237,7 @@ TEST_F(MainWindow, StartsWithTheMachinesDrivesAndTheCurrentDriveSelected) {
     if (HWND box = app.Control(row.cls, row.caption)) {
       EXPECT_EQ(CheckState(box), BST_UNCHECKED) << row.name;
     }
-  EXPECT_TRUE(app.NoBoxFor(300));
+  EXPECT_TRUE(app.NoBox());
   // Start-up changes nothing on the drive.
   EXPECT_EQ(DosBits("E:\\autorun.inf"),
             DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM});
@@ -264,15 +256,6 @@ TEST_F(MainWindow, FileListIsEmptyWhenTheCurrentDriveHasNoAutorun) {
   EXPECT_TRUE(ListRows(app.FileList()).empty());
 }
 
-COLORREF ScreenPixel(HWND window, int x, int y) {
-  POINT point = {x, y};
-  ClientToScreen(window, &point);
-  HDC screen = GetDC(nullptr);
-  COLORREF colour = GetPixel(screen, point.x, point.y);
-  ReleaseDC(nullptr, screen);
-  return colour;
-}
-
 TEST_F(MainWindow, PaintsItsBackgroundAndLines) {
   App app;
   ASSERT_TRUE(app.started());
@@ -280,20 +263,19 @@ TEST_F(MainWindow, PaintsItsBackgroundAndLines) {
   UINT dpi = DpiOf(app.main());
   auto px = [&](int twips) { return TwipsToPixels(twips, dpi); };
   // Between the two long lines, right of the title: bare background.
-  const COLORREF background = RGB(192, 255, 192);
   COLORREF bare = CLR_INVALID;
   WaitFor(
       [&] {
         bare = ScreenPixel(app.main(), px(6000), px(300));
-        return bare == background;
+        return bare == kBackground;
       },
       3000);
-  EXPECT_EQ(bare, background) << std::hex << "pixel 0x" << bare;
+  EXPECT_EQ(bare, kBackground) << std::hex << "pixel 0x" << bare;
   // Line3 runs across the window at 120 twips, Line2 at 480.
   for (int y : {120, 480}) {
     bool drawn = false;
     for (int dy = -1; dy <= 1; ++dy)
-      drawn |= ScreenPixel(app.main(), px(5800), px(y) + dy) != background;
+      drawn |= ScreenPixel(app.main(), px(5800), px(y) + dy) != kBackground;
     EXPECT_TRUE(drawn) << "no line at " << y << " twips";
   }
 }

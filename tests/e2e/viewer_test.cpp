@@ -19,15 +19,12 @@ constexpr char kContents[] =
 const std::vector<std::string> kItems = {"[autorun]", "open=a", "b",
                                          "label=\"x", "y\"",    "icon=c,d"};
 
-class Viewer : public ::testing::Test {
+class Viewer : public OnEmptyDrives {
  protected:
   void SetUp() override {
-    for (char drive : TestDrives()) ClearDrive(drive);
+    OnEmptyDrives::SetUp();
     PutFile("D:\\autorun.inf", kContents, FILE_ATTRIBUTE_HIDDEN);
     PutFile("F:\\readme.txt", "no autorun here");
-  }
-  void TearDown() override {
-    for (char drive : TestDrives()) ClearDrive(drive);
   }
 
   // Picks `drive` and waits until the file list has followed.
@@ -74,7 +71,7 @@ TEST_F(Viewer, ShowsTheItemsThenTheZeroErrorBox) {
   EXPECT_TRUE(FindChild(viewer, "Static", "D:")) << Describe(viewer);
   ASSERT_TRUE(App::Answer(*box, IDOK));
 
-  EXPECT_TRUE(app.NoBoxFor(300));
+  EXPECT_TRUE(app.NoBox());
   EXPECT_TRUE(app.Running());
   EXPECT_TRUE(IsWindowVisible(viewer));
   // The viewer only reads.
@@ -126,7 +123,7 @@ TEST_F(Viewer, OkAndCancelCloseItAndTheNextViewStartsAfresh) {
     EXPECT_TRUE(WaitFor([&] { return ViewerCount(app) == 0; }))
         << button << " left the viewer open";
     EXPECT_TRUE(app.Running()) << button;
-    EXPECT_TRUE(app.NoBoxFor(300)) << button;
+    EXPECT_TRUE(app.NoBox()) << button;
   }
   // Created afresh: its first text and a failed read on F: leave "...".
   Pick(app, 'F', 0);
