@@ -4,6 +4,7 @@
 
 #include <cctype>
 
+#include "../common/win32_files.h"
 #include "harness.h"
 
 namespace e2e {
@@ -18,43 +19,8 @@ std::vector<char> TestDrives() {
   return drives;
 }
 
-namespace {
-
-void RemoveTree(const std::wstring& path) {
-  DWORD attributes = GetFileAttributesW(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return;
-  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-      !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    WIN32_FIND_DATAW found;
-    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-      do {
-        std::wstring name = found.cFileName;
-        if (name != L"." && name != L"..") RemoveTree(path + L"\\" + name);
-      } while (FindNextFileW(find, &found));
-      FindClose(find);
-    }
-    RemoveDirectoryW(path.c_str());
-  } else {
-    DeleteFileW(path.c_str());
-  }
-}
-
-}  // namespace
-
 void ClearDrive(char letter) {
-  std::wstring root = {static_cast<wchar_t>(letter), L':'};
-  WIN32_FIND_DATAW found;
-  HANDLE find = FindFirstFileW((root + L"\\*").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return;
-  std::vector<std::wstring> names;
-  do {
-    std::wstring name = found.cFileName;
-    if (name != L"." && name != L"..") names.push_back(name);
-  } while (FindNextFileW(find, &found));
-  FindClose(find);
-  for (const auto& name : names) RemoveTree(root + L"\\" + name);
+  win32_files::EmptyFolder({static_cast<wchar_t>(letter), L':', L'\\'});
 }
 
 void ClearTestDrives() {
@@ -67,18 +33,7 @@ void PutFile(const std::string& path, const std::string& bytes,
   for (size_t slash = wide.find(L'\\', 3); slash != std::wstring::npos;
        slash = wide.find(L'\\', slash + 1))
     CreateDirectoryW(wide.substr(0, slash).c_str(), nullptr);
-  SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
-  HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr,
-                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE)
-      << "cannot create " << path << ": " << ErrorText(GetLastError());
-  DWORD written = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-            nullptr);
-  CloseHandle(file);
-  ASSERT_EQ(written, bytes.size()) << path;
-  ASSERT_TRUE(SetFileAttributesW(wide.c_str(), attributes))
-      << path << ": " << ErrorText(GetLastError());
+  win32_files::Put(wide, bytes, attributes);
 }
 
 bool Exists(const std::string& path) {
@@ -97,17 +52,7 @@ DWORD DosBits(const std::string& path) {
 }
 
 std::string ReadAll(const std::string& path) {
-  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return {};
-  std::string bytes;
-  char buffer[4096];
-  DWORD got = 0;
-  while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
-    bytes.append(buffer, got);
-  CloseHandle(file);
-  return bytes;
+  return win32_files::Read(Wide(path)).value_or("");
 }
 
 TickMarker::TickMarker(char drive)
