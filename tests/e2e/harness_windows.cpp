@@ -31,6 +31,18 @@ std::string RowText(HWND hwnd, UINT len_message, UINT text_message, int row) {
   return Utf8(buffer);
 }
 
+// Every row of a list box or combo box, by its count, length and text
+// messages.
+std::vector<std::string> Rows(HWND hwnd, UINT count_message, UINT len_message,
+                              UINT text_message) {
+  std::vector<std::string> rows;
+  if (!hwnd) return rows;
+  LRESULT count = Send(hwnd, count_message, 0, 0);
+  for (int i = 0; i < count; ++i)
+    rows.push_back(RowText(hwnd, len_message, text_message, i));
+  return rows;
+}
+
 }  // namespace
 
 std::wstring Wide(const std::string& text) {
@@ -191,12 +203,7 @@ COLORREF ScreenPixel(HWND window, int x, int y) {
 }
 
 std::vector<std::string> ListRows(HWND listbox) {
-  std::vector<std::string> rows;
-  if (!listbox) return rows;
-  LRESULT count = Send(listbox, LB_GETCOUNT, 0, 0);
-  for (int i = 0; i < count; ++i)
-    rows.push_back(RowText(listbox, LB_GETTEXTLEN, LB_GETTEXT, i));
-  return rows;
+  return Rows(listbox, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
 }
 
 int ListSelected(HWND listbox) {
@@ -204,12 +211,7 @@ int ListSelected(HWND listbox) {
 }
 
 std::vector<std::string> ComboRows(HWND combo) {
-  std::vector<std::string> rows;
-  if (!combo) return rows;
-  LRESULT count = Send(combo, CB_GETCOUNT, 0, 0);
-  for (int i = 0; i < count; ++i)
-    rows.push_back(RowText(combo, CB_GETLBTEXTLEN, CB_GETLBTEXT, i));
-  return rows;
+  return Rows(combo, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT);
 }
 
 int ComboSelected(HWND combo) {
