@@ -80,25 +80,9 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  PROCESS_INFORMATION process = {};
-  if (!bench::Start(bench::Widen(argv[1]), process)) {
-    std::printf("arrival latency: cannot start %s\n", argv[1]);
-    return 1;
-  }
-  HWND main =
-      bench::WaitShown(process.dwProcessId, L"Kestrin - Velmora 2.0", 30000);
-  HWND check2 =
-      main ? bench::FindButton(main, L"Auto Remove w/o Notification") : nullptr;
-  if (!check2) {
-    std::printf("arrival latency: no main window or no Check2\n");
-    bench::Stop(process, main);
-    return 1;
-  }
-  if (!bench::ClickToCheck(check2)) {
-    std::printf("arrival latency: Check2 did not become checked\n");
-    bench::Stop(process, main);
-    return 1;
-  }
+  bench::Velmora app(argv[1], "arrival latency");
+  if (!app.ready() || !app.CheckCheck2()) return 1;
+  HWND main = app.main();
 
   // A fixed spread of moments within a tick, the same for both kinds.
   unsigned seed = 12345;
@@ -121,7 +105,7 @@ int main(int argc, char** argv) {
     if (ms < 0) failed = true;
     (message ? by_message : by_timer).push_back(ms);
   }
-  bench::Stop(process, main);
+  app.Stop();
   if (failed) {
     std::printf("arrival latency: a file was not removed; not measured\n");
     if (Exists(path)) {

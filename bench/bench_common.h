@@ -1,10 +1,12 @@
-// Small helpers shared by the benchmark programs: a clock, medians, and
-// finding a process's window by its caption.
+// Small helpers shared by the benchmark programs: a clock, medians,
+// finding a process's window by its caption, and velmora.exe started with
+// its automatic removal option at hand.
 #pragma once
 
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -109,14 +111,63 @@ inline HWND FindButton(HWND parent, const wchar_t* caption) {
   return nullptr;
 }
 
-// Clicks a check box of another process and tells whether it is checked
-// afterwards.
+// Clicks a check box of another process and waits until it shows checked,
+// which it does once the click and its handler are done; false when it
+// does not within a few seconds.
 inline bool ClickToCheck(HWND box) {
   PostMessageW(box, BM_CLICK, 0, 0);
-  Sleep(200);
-  DWORD_PTR state = 0;
-  SendMessageTimeoutW(box, BM_GETCHECK, 0, 0, SMTO_NORMAL, 5000, &state);
-  return state == BST_CHECKED;
+  const double deadline = NowMs() + 5000;
+  for (;;) {
+    DWORD_PTR state = 0;
+    SendMessageTimeoutW(box, BM_GETCHECK, 0, 0, SMTO_NORMAL, 5000, &state);
+    if (state == BST_CHECKED) return true;
+    if (NowMs() >= deadline) return false;
+    Sleep(1);
+  }
 }
+
+// velmora.exe started for a benchmark, with its main window and Check2
+// ("Auto Remove w/o Notification"); stopped at the latest when it goes out
+// of scope. Failures are printed after `name`.
+class Velmora {
+ public:
+  Velmora(const char* exe, const char* name) : name_(name) {
+    if (!Start(Widen(exe), process_)) {
+      std::printf("%s: cannot start %s\n", name, exe);
+      return;
+    }
+    started_ = true;
+    main_ = WaitShown(process_.dwProcessId, L"Kestrin - Velmora 2.0", 30000);
+    check2_ =
+        main_ ? FindButton(main_, L"Auto Remove w/o Notification") : nullptr;
+    if (!check2_) std::printf("%s: no main window or no Check2\n", name);
+  }
+  ~Velmora() { Stop(); }
+  Velmora(const Velmora&) = delete;
+  Velmora& operator=(const Velmora&) = delete;
+
+  bool ready() const { return check2_ != nullptr; }
+  HWND main() const { return main_; }
+  HANDLE process() const { return process_.hProcess; }
+
+  // Checks Check2, so that Timer1 runs.
+  bool CheckCheck2() {
+    if (ClickToCheck(check2_)) return true;
+    std::printf("%s: Check2 did not become checked\n", name_);
+    return false;
+  }
+
+  void Stop() {
+    if (started_) bench::Stop(process_, main_);
+    started_ = false;
+  }
+
+ private:
+  const char* name_;
+  PROCESS_INFORMATION process_ = {};
+  bool started_ = false;
+  HWND main_ = nullptr;
+  HWND check2_ = nullptr;
+};
 
 }  // namespace bench

@@ -50,20 +50,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   const int seconds = argc > 2 ? std::atoi(argv[2]) : 20;
-  PROCESS_INFORMATION process = {};
-  if (!bench::Start(bench::Widen(argv[1]), process)) {
-    std::printf("timer cpu: cannot start %s\n", argv[1]);
-    return 1;
-  }
-  HWND main =
-      bench::WaitShown(process.dwProcessId, L"Kestrin - Velmora 2.0", 30000);
-  HWND check2 =
-      main ? bench::FindButton(main, L"Auto Remove w/o Notification") : nullptr;
-  if (!check2) {
-    std::printf("timer cpu: no main window or no Check2\n");
-    bench::Stop(process, main);
-    return 1;
-  }
+  bench::Velmora app(argv[1], "timer cpu");
+  if (!app.ready()) return 1;
+  HWND main = app.main();
   // The pointer rests off the window: under Wine a pointer over a themed
   // button keeps a 10 ms hover-tracking timer running, which would be
   // counted as the program's idle cost.
@@ -72,15 +61,11 @@ int main(int argc, char** argv) {
   SetCursorPos(frame.right + 20, frame.bottom + 20);
   Sleep(2000);  // let the start-up settle
   const double off =
-      Share(process.hProcess, seconds / 2 > 0 ? seconds / 2 : 1, "off");
-  if (!bench::ClickToCheck(check2)) {
-    std::printf("timer cpu: Check2 did not become checked\n");
-    bench::Stop(process, main);
-    return 1;
-  }
-  const double on = Share(process.hProcess, seconds, "on");
+      Share(app.process(), seconds / 2 > 0 ? seconds / 2 : 1, "off");
+  if (!app.CheckCheck2()) return 1;
+  const double on = Share(app.process(), seconds, "on");
   Phase("end");
-  bench::Stop(process, main);
+  app.Stop();
   if (on <= 0 && off <= 0) {
     std::printf("timer cpu: GetProcessTimes gives no times here\n");
   } else {

@@ -9,17 +9,8 @@ namespace {
 
 constexpr char kSearch[] = "&Search && &Remove Autorun";
 constexpr char kAutoRemove[] = "Auto Remove w/o Notification";
-constexpr DWORD kTickMs = 900;
 
-class Commands : public ::testing::Test {
- protected:
-  void SetUp() override {
-    for (char drive : TestDrives()) ClearDrive(drive);
-  }
-  void TearDown() override {
-    for (char drive : TestDrives()) ClearDrive(drive);
-  }
-};
+using Commands = OnEmptyDrives;
 
 TEST_F(Commands, AboutShowsTwoBoxesOneAfterTheOther) {
   App app;
@@ -34,11 +25,10 @@ TEST_F(Commands, AboutShowsTwoBoxesOneAfterTheOther) {
             "Kestrin - Velmora - A autorun remover made by Kestrin");
   EXPECT_EQ(first->title, "Kestrin - Velmora");
   EXPECT_EQ(first->buttons, std::vector<int>{IDOK});
-  // The second box waits for the first to be answered.
-  Sleep(300);
-  int boxes = 0;
-  for (HWND top : app.TopWindows()) boxes += ClassOf(top) == "#32770";
-  EXPECT_EQ(boxes, 1);
+  // The second box waits for the first to be answered: none is being made
+  // once the program has nothing left to handle but the first box.
+  ASSERT_TRUE(app.Settle());
+  EXPECT_EQ(app.Boxes().size(), 1u);
   ASSERT_TRUE(App::Answer(*first, IDOK));
 
   std::optional<Box> second = app.WaitBox(kWaitMs, first->hwnd);
@@ -47,7 +37,7 @@ TEST_F(Commands, AboutShowsTwoBoxesOneAfterTheOther) {
   EXPECT_EQ(second->title, "Velmora");
   EXPECT_EQ(second->buttons, std::vector<int>{IDOK});
   ASSERT_TRUE(App::Answer(*second, IDOK));
-  EXPECT_TRUE(app.NoBoxFor(500));
+  EXPECT_TRUE(app.NoBox());
   EXPECT_TRUE(app.Running());
 }
 
@@ -69,6 +59,9 @@ TEST_F(Commands, ClearLogEmptiesTheLog) {
 }
 
 TEST_F(Commands, AutoRemoveDeletesNewFilesWithinATickAndStopsWhenUnchecked) {
+  // The ticks are seen on the last drive of the walk.
+  const TickMarker ticks(TestDrives().back());
+  ticks.Arm();
   App app;
   ASSERT_TRUE(app.started());
   HWND check2 = app.Control("Button", kAutoRemove);
@@ -77,7 +70,10 @@ TEST_F(Commands, AutoRemoveDeletesNewFilesWithinATickAndStopsWhenUnchecked) {
   ASSERT_TRUE(WaitFor([&] { return CheckState(check2) == BST_CHECKED; }));
 
   // With nothing to remove, ticks leave the log alone.
-  Sleep(2 * kTickMs + 200);
+  ASSERT_TRUE(ticks.WaitTick()) << "no tick within " << 3 * kTickMs << " ms";
+  ticks.Arm();
+  ASSERT_TRUE(ticks.WaitTick()) << "no second tick";
+  ASSERT_TRUE(app.Settle());
   EXPECT_TRUE(app.LogLines().empty());
 
   // A medium with a hidden autorun.inf appears: gone within about a tick.
@@ -86,19 +82,30 @@ TEST_F(Commands, AutoRemoveDeletesNewFilesWithinATickAndStopsWhenUnchecked) {
   PutFile("D:\\keep.txt", "bystander");
   EXPECT_TRUE(WaitFor([] { return !Exists("D:\\autorun.inf"); }, 3000))
       << "D:\\autorun.inf is still there after 3 s";
-  // Logged once, and later ticks find nothing more.
-  Sleep(2 * kTickMs + 200);
+  // Logged once, and the two ticks after the one that removed it find
+  // nothing more.
+  ASSERT_TRUE(app.Settle());
+  for (int later = 1; later <= 2; ++later) {
+    ticks.Arm();
+    ASSERT_TRUE(ticks.WaitTick()) << "no later tick " << later;
+  }
+  ASSERT_TRUE(app.Settle());
   EXPECT_EQ(app.LogLines(),
             std::vector<std::string>{"Autorun Removed from: D:\\autorun.inf"});
   EXPECT_EQ(ReadAll("D:\\keep.txt"), "bystander");
-  EXPECT_TRUE(app.NoBoxFor(100)) << "the automatic removal asks nothing";
+  EXPECT_TRUE(app.NoBox()) << "the automatic removal asks nothing";
 
-  // Unchecked, the timer stops: a new file stays.
+  // Unchecked, the timer stops: a new file stays, and so does the marker,
+  // for longer than a running timer takes to tick.
   App::Click(check2);
   ASSERT_TRUE(WaitFor([&] { return CheckState(check2) == BST_UNCHECKED; }));
-  Sleep(200);
+  ASSERT_TRUE(app.Settle());
   PutFile("E:\\autorun.inf", "[autorun]\r\n");
-  Sleep(3 * kTickMs);
+  ticks.Arm();
+  EXPECT_FALSE(
+      WaitFor([&] { return !Exists("E:\\autorun.inf") || !ticks.Armed(); },
+              kTickMs + kTickMs / 2))
+      << "a tick came after Check2 was unchecked";
   EXPECT_TRUE(Exists("E:\\autorun.inf"));
   EXPECT_EQ(app.LogLines().size(), 1u);
 }
@@ -129,7 +136,7 @@ TEST_F(Commands, PickingADriveListsItsHiddenAutorunAndClickingItFillsTheLabel) {
   RECT after = RectIn(label, app.main());
   EXPECT_GT(after.right - after.left, before.right - before.left);
   EXPECT_EQ(ListSelected(files), 0) << "the clicked file stays selected";
-  EXPECT_TRUE(app.NoBoxFor(300));
+  EXPECT_TRUE(app.NoBox());
   // Looking changes nothing.
   EXPECT_EQ(DosBits("D:\\autorun.inf"),
             DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM});
@@ -145,7 +152,7 @@ TEST_F(Commands, PickingADriveWithoutAutorunEmptiesTheFileListQuietly) {
   ASSERT_EQ(ListRows(files), std::vector<std::string>{"autorun.inf"});
   ASSERT_TRUE(app.PickDrive('F'));
   EXPECT_TRUE(WaitFor([&] { return ListRows(files).empty(); }));
-  EXPECT_TRUE(app.NoBoxFor(500));
+  EXPECT_TRUE(app.NoBox());
   EXPECT_TRUE(app.Running());
 }
 
@@ -159,10 +166,10 @@ TEST_F(Commands, ReloadDrivesKeepsTheSelection) {
   int selected = ComboSelected(combo);
   ASSERT_GE(selected, 0);
   App::Click(reload);
-  Sleep(300);
+  ASSERT_TRUE(app.Settle());
   EXPECT_EQ(ComboRows(combo), rows);
   EXPECT_EQ(ComboSelected(combo), selected);
-  EXPECT_TRUE(app.NoBoxFor(300));
+  EXPECT_TRUE(app.NoBox());
 }
 
 }  // namespace

@@ -15,22 +15,22 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "../common/autorun_lines.h"
 #include "harness.h"
 
 namespace e2e {
 namespace {
 
 constexpr char kAutoRemove[] = "Auto Remove w/o Notification";
-constexpr DWORD kTickMs = 900;
 // Far less than the 900 ms to the next tick: only the message can explain a
 // file gone this fast after a tick was seen.
 constexpr ULONGLONG kAtOnceMs = 300;
 
-std::string AutorunOf(char drive) {
-  return std::string{drive} + ":\\autorun.inf";
-}
+using autorun_lines::PathOn;
 std::string Removed(char drive) {
-  return "Autorun Removed from: " + AutorunOf(drive);
+  return autorun_lines::Removed(PathOn(drive));
 }
 
 // Sends WM_DEVICECHANGE for the volume of `drive`; true when it was handled.
@@ -45,14 +45,11 @@ bool SendVolume(HWND window, WPARAM code, char drive) {
                              kWaitMs, &result) != 0;
 }
 
-class DeviceChange : public ::testing::Test {
+class DeviceChange : public OnEmptyDrives {
  protected:
   void SetUp() override {
-    for (char drive : TestDrives()) ClearDrive(drive);
+    OnEmptyDrives::SetUp();
     ASSERT_FALSE(Exists("C:\\autorun.inf"));
-  }
-  void TearDown() override {
-    for (char drive : TestDrives()) ClearDrive(drive);
   }
 
   // Switches the automatic removal on and waits for one of its ticks to be
@@ -70,16 +67,16 @@ class DeviceChange : public ::testing::Test {
     if (!check) return 0;
     App::Click(check);
     EXPECT_TRUE(WaitFor([&] { return CheckState(check) == BST_CHECKED; }));
-    PutFile(AutorunOf(last), "[autorun]\r\n");
+    PutFile(PathOn(last), "[autorun]\r\n");
     // Polled often, so that the end of the tick is seen within a few ms.
     const bool seen = WaitFor(
         [&] {
           const std::vector<std::string> lines = app.LogLines();
-          return !Exists(AutorunOf(last)) && !lines.empty() &&
+          return !Exists(PathOn(last)) && !lines.empty() &&
                  lines.back() == Removed(last);
         },
         3 * kTickMs, 2);
-    EXPECT_TRUE(seen) << "no tick removed " << AutorunOf(last);
+    EXPECT_TRUE(seen) << "no tick removed " << PathOn(last);
     return seen ? GetTickCount64() : 0;
   }
 
@@ -92,14 +89,14 @@ TEST_F(DeviceChange, ArrivalWithAutoRemoveRemovesAtOnce) {
   const ULONGLONG tick = StartAndSeeATick(app);
   ASSERT_NE(tick, 0u);
   PutFile(
-      AutorunOf('D'), "[autorun]\r\nopen=evil.exe\r\n",
+      PathOn('D'), "[autorun]\r\nopen=evil.exe\r\n",
       FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
   PutFile("D:\\photo.jpg", "jpeg");
-  ASSERT_TRUE(Exists(AutorunOf('D')));
+  ASSERT_TRUE(Exists(PathOn('D')));
   ASSERT_TRUE(SendVolume(app.main(), DBT_DEVICEARRIVAL, 'D'));
   // The window answers the message at once and does the work when the
   // message it posted to itself comes round.
-  const bool gone = WaitFor([] { return !Exists(AutorunOf('D')); }, kTickMs, 2);
+  const bool gone = WaitFor([] { return !Exists(PathOn('D')); }, kTickMs, 2);
   const ULONGLONG elapsed = GetTickCount64() - tick;
   EXPECT_TRUE(gone) << "still there a tick's time after the arrival";
   EXPECT_LT(elapsed, kAtOnceMs)
@@ -107,19 +104,29 @@ TEST_F(DeviceChange, ArrivalWithAutoRemoveRemovesAtOnce) {
   EXPECT_EQ(app.WaitLog(2),
             (std::vector<std::string>{Removed(last), Removed('D')}));
   EXPECT_EQ(ReadAll("D:\\photo.jpg"), "jpeg");
-  EXPECT_TRUE(app.NoBoxFor(300));
+  EXPECT_TRUE(app.NoBox());
 }
 
 TEST_F(DeviceChange, ArrivalWithoutAutoRemoveRemovesNothing) {
+  // A running timer would show on the marker as well as on the file.
+  const TickMarker ticks(last);
+  ticks.Arm();
+  PutFile(PathOn('D'), "[autorun]\r\n");
   App app;
   ASSERT_TRUE(app.started());
-  PutFile(AutorunOf('D'), "[autorun]\r\n");
+  const ULONGLONG shown = GetTickCount64();
   ASSERT_TRUE(SendVolume(app.main(), DBT_DEVICEARRIVAL, 'D'));
-  // Longer than a tick: nothing runs the removal while the option is off.
-  Sleep(kTickMs + 300);
-  EXPECT_TRUE(Exists(AutorunOf('D')));
+  EXPECT_TRUE(Exists(PathOn('D'))) << "removed on the arrival";
+  // Longer than a tick from when the window was there: nothing runs the
+  // removal while the option is off.
+  const ULONGLONG elapsed = GetTickCount64() - shown;
+  const DWORD rest = static_cast<DWORD>(kTickMs + kTickMs / 2 -
+                                        std::min<ULONGLONG>(elapsed, kTickMs));
+  EXPECT_FALSE(
+      WaitFor([&] { return !Exists(PathOn('D')) || !ticks.Armed(); }, rest))
+      << "removed or ticked while the option is off";
   EXPECT_TRUE(app.LogLines().empty());
-  EXPECT_TRUE(app.NoBoxFor(100));
+  EXPECT_TRUE(app.NoBox());
 }
 
 TEST_F(DeviceChange, RemovalOrOtherDevicesLeaveItToTheTimer) {
@@ -127,7 +134,7 @@ TEST_F(DeviceChange, RemovalOrOtherDevicesLeaveItToTheTimer) {
   ASSERT_TRUE(app.started());
   const ULONGLONG tick = StartAndSeeATick(app);
   ASSERT_NE(tick, 0u);
-  PutFile(AutorunOf('D'), "[autorun]\r\n");
+  PutFile(PathOn('D'), "[autorun]\r\n");
   ASSERT_TRUE(SendVolume(app.main(), DBT_DEVICEREMOVECOMPLETE, 'D'));
   DEV_BROADCAST_HDR port = {};
   port.dbch_size = sizeof port;
@@ -136,13 +143,13 @@ TEST_F(DeviceChange, RemovalOrOtherDevicesLeaveItToTheTimer) {
   ASSERT_TRUE(SendMessageTimeoutW(
       app.main(), WM_DEVICECHANGE, DBT_DEVICEARRIVAL,
       reinterpret_cast<LPARAM>(&port), SMTO_NORMAL, kWaitMs, &result));
-  const bool there = Exists(AutorunOf('D'));
+  const bool there = Exists(PathOn('D'));
   const ULONGLONG elapsed = GetTickCount64() - tick;
   // Only meaningful while the next tick has not come yet.
   ASSERT_LT(elapsed, kAtOnceMs);
   EXPECT_TRUE(there) << "removed on a removal or a port arrival";
   // The timer still runs and takes it at its next tick.
-  EXPECT_TRUE(WaitFor([] { return !Exists(AutorunOf('D')); }, 3 * kTickMs));
+  EXPECT_TRUE(WaitFor([] { return !Exists(PathOn('D')); }, 3 * kTickMs));
   EXPECT_EQ(app.WaitLog(2),
             (std::vector<std::string>{Removed(last), Removed('D')}));
 }

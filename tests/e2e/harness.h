@@ -9,6 +9,7 @@
 //   VELMORA_SCREENSHOT  where the screenshot test writes its BMP (optional)
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <functional>
@@ -21,15 +22,28 @@ namespace e2e {
 inline constexpr char kMainCaption[] = "Kestrin - Velmora 2.0";
 inline constexpr DWORD kWaitMs = 10000;
 inline constexpr DWORD kStartMs = 30000;
+inline constexpr DWORD kTickMs = 900;  // the automatic removal's interval
+inline constexpr COLORREF kBackground = RGB(192, 255, 192);  // main window
 
 std::wstring Wide(const std::string& text);
 std::string Utf8(const std::wstring& text);
 // An environment variable, "" when it is not set.
 std::string Env(const char* name);
 
+inline std::string ErrorText(DWORD code) {
+  return "error " + std::to_string(code);
+}
+
 // Polls `done` until it holds or `timeout_ms` passes; true when it held.
 bool WaitFor(const std::function<bool()>& done, DWORD timeout_ms = kWaitMs,
              DWORD step_ms = 20);
+
+// SendMessageTimeout with a bounded wait; `ok` (when given) says whether it
+// was answered.
+LRESULT Send(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam,
+             bool* ok = nullptr);
+// Top-level windows of process `pid` (0: of every process), in z-order.
+std::vector<HWND> TopWindowsOf(DWORD pid, bool visible_only);
 
 // --- reading any window, in any process ---
 std::string ClassOf(HWND hwnd);
@@ -50,6 +64,8 @@ HWND FocusIn(HWND window);
 UINT DpiOf(HWND hwnd);
 // twips * dpi / 1440, rounded.
 int TwipsToPixels(int twips, UINT dpi);
+// The colour on the screen at client point (x, y) of `window`.
+COLORREF ScreenPixel(HWND window, int x, int y);
 
 std::vector<std::string> ListRows(HWND listbox);  // LB_GETTEXT
 int ListSelected(HWND listbox);                   // LB_GETCURSEL
@@ -74,6 +90,7 @@ std::string Describe(const Box& box);
 std::vector<char> TestDrives();  // VELMORA_DRIVES, at least D, E, F
 // Removes everything in the root of `letter`:, hidden and read-only too.
 void ClearDrive(char letter);
+void ClearTestDrives();
 // Writes `bytes` to `path` (folders made as needed), then sets `attributes`.
 void PutFile(const std::string& path, const std::string& bytes,
              DWORD attributes = FILE_ATTRIBUTE_NORMAL);
@@ -84,6 +101,25 @@ DWORD Attributes(const std::string& path);
 // means. (Wine shows every plain file as archive, so that bit is left out.)
 DWORD DosBits(const std::string& path);
 std::string ReadAll(const std::string& path);
+
+// Shows the automatic removal's ticks where there is nothing to remove: a
+// hidden folder named autorun.inf. Every tick clears the attributes of
+// X:\autorun.inf before it looks for the file, and a folder is no file to
+// remove, so a tick leaves it in place, visible and unlogged. Put on the
+// last drive of the walk, it is cleared at the end of the tick.
+class TickMarker {
+ public:
+  explicit TickMarker(char drive);
+  // Makes the folder where it is missing and hides it.
+  void Arm() const;
+  bool Armed() const;  // there, a folder, hidden
+  // Waits until a tick has cleared the armed folder; false on timeout (a
+  // tick that deleted it is no tick seen either).
+  bool WaitTick(DWORD timeout_ms = 3 * kTickMs) const;
+
+ private:
+  std::string path_;
+};
 
 // One running velmora.exe.
 class App {
@@ -104,13 +140,21 @@ class App {
   // (listing what is there) and gives nullptr when it is missing.
   HWND Control(const char* cls, const std::string& caption) const;
   // The two list boxes, told apart by their place: File1 left, List1 right.
-  HWND FileList() const;
-  HWND Log() const;
+  HWND FileList() const { return ListBoxAt(0); }
+  HWND Log() const { return ListBoxAt(1); }
   HWND DriveCombo() const;
   std::vector<std::string> LogLines() const { return ListRows(Log()); }
-  // Waits until the log holds at least `count` lines and has then stayed
-  // unchanged for a short while; gives the lines.
+  // Waits until the log holds at least `count` lines, then until the
+  // handler that wrote them has returned (Settle); gives the lines.
   std::vector<std::string> WaitLog(size_t count, DWORD timeout_ms = kWaitMs);
+
+  // Waits until the program has handled every message posted to it so far:
+  // a few round trips of a sent WM_NULL. Its window thread answers one only
+  // when it next looks for a message, that is when the handler it was in
+  // has returned or has opened a modal message box (whose loop answers),
+  // and then takes the next posted message (our clicks and keys). False
+  // when the program stopped answering.
+  bool Settle() const;
 
   // --- acting ---
   // BM_CLICK by PostMessage, so that a modal box it opens does not block us.
@@ -125,15 +169,20 @@ class App {
   static void ClickInside(HWND control);
 
   // --- windows of the process ---
-  std::vector<HWND> TopWindows() const;  // visible top-level windows
+  std::vector<HWND> TopWindows() const {  // visible top-level windows
+    return TopWindowsOf(pid_, true);
+  }
   HWND WaitTopWindow(const std::string& caption,
                      DWORD timeout_ms = kWaitMs) const;
   // The first visible message box other than `not_this`; nullopt (and a
   // recorded failure) on timeout.
   std::optional<Box> WaitBox(DWORD timeout_ms = kWaitMs,
                              HWND not_this = nullptr) const;
-  // True when no message box shows during `ms`.
-  bool NoBoxFor(DWORD ms) const;
+  // Message boxes of the process, shown or still being made.
+  std::vector<HWND> Boxes() const;
+  // True when the program, once settled, has no message box open: one that
+  // a handler opened would still be there, as the handler waits for it.
+  bool NoBox() const;
   // Clicks the button `id` of the box and waits until the box is gone.
   static bool Answer(const Box& box, int id);
 
@@ -142,9 +191,19 @@ class App {
   std::string DescribeWindows() const;
 
  private:
+  HWND ListBoxAt(size_t place) const;  // 0: the left one, 1: the right one
+
   PROCESS_INFORMATION process_ = {};
   DWORD pid_ = 0;
   HWND main_ = nullptr;
+};
+
+// A test on the test drives: they are empty when it starts and are emptied
+// again when it ends.
+class OnEmptyDrives : public ::testing::Test {
+ protected:
+  void SetUp() override { ClearTestDrives(); }
+  void TearDown() override { ClearTestDrives(); }
 };
 
 }  // namespace e2e

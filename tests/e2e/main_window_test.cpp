@@ -2,7 +2,9 @@
 // captions, places and tab order, and the state right after start-up.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <initializer_list>
 
 #include "harness.h"
 
@@ -81,15 +83,7 @@ std::vector<char> MachineDrives() {
   return letters;
 }
 
-class MainWindow : public ::testing::Test {
- protected:
-  void SetUp() override {
-    for (char drive : TestDrives()) ClearDrive(drive);
-  }
-  void TearDown() override {
-    for (char drive : TestDrives()) ClearDrive(drive);
-  }
-};
+using MainWindow = OnEmptyDrives;
 
 TEST_F(MainWindow, HasItsCaptionAndInnerSize) {
   App app;
@@ -102,33 +96,30 @@ TEST_F(MainWindow, HasItsCaptionAndInnerSize) {
   EXPECT_NEAR(client.bottom, TwipsToPixels(3840, dpi), kTolerance);
 }
 
+// Each row of `rows` is a visible control at its place; with `types`, a
+// button of one of those types.
+template <size_t N>
+void ExpectShown(App& app, const Designed (&rows)[N],
+                 std::initializer_list<LONG> types = {}) {
+  for (const Designed& row : rows) {
+    HWND control = app.Control(row.cls, row.caption);
+    if (!control) continue;
+    EXPECT_TRUE(IsWindowVisible(control)) << row.name;
+    if (types.size() > 0) {
+      LONG type = ButtonType(control);
+      EXPECT_TRUE(std::find(types.begin(), types.end(), type) != types.end())
+          << row.name << " has button type " << type;
+    }
+    ExpectPlace(app.main(), control, row);
+  }
+}
+
 TEST_F(MainWindow, ShowsEveryDesignedControlAtItsPlace) {
   App app;
   ASSERT_TRUE(app.started());
-  for (const Designed& row : kButtons) {
-    HWND button = app.Control(row.cls, row.caption);
-    if (!button) continue;
-    EXPECT_TRUE(IsWindowVisible(button)) << row.name;
-    LONG type = ButtonType(button);
-    EXPECT_TRUE(type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)
-        << row.name << " has button type " << type;
-    ExpectPlace(app.main(), button, row);
-  }
-  for (const Designed& row : kCheckBoxes) {
-    HWND box = app.Control(row.cls, row.caption);
-    if (!box) continue;
-    EXPECT_TRUE(IsWindowVisible(box)) << row.name;
-    LONG type = ButtonType(box);
-    EXPECT_TRUE(type == BS_CHECKBOX || type == BS_AUTOCHECKBOX)
-        << row.name << " has button type " << type;
-    ExpectPlace(app.main(), box, row);
-  }
-  for (const Designed& row : kLabels) {
-    HWND label = app.Control(row.cls, row.caption);
-    if (!label) continue;
-    EXPECT_TRUE(IsWindowVisible(label)) << row.name;
-    ExpectPlace(app.main(), label, row);
-  }
+  ExpectShown(app, kButtons, {BS_PUSHBUTTON, BS_DEFPUSHBUTTON});
+  ExpectShown(app, kCheckBoxes, {BS_CHECKBOX, BS_AUTOCHECKBOX});
+  ExpectShown(app, kLabels);
   if (HWND combo = app.DriveCombo()) ExpectPlace(app.main(), combo, kDrive1);
   if (HWND files = app.FileList()) ExpectPlace(app.main(), files, kFile1);
   if (HWND log = app.Log()) ExpectPlace(app.main(), log, kList1);
@@ -209,7 +200,6 @@ TEST_F(MainWindow, TabKeyWalksTheControlsInTheDesignedOrder) {
 }
 
 TEST_F(MainWindow, StartsWithTheMachinesDrivesAndTheCurrentDriveSelected) {
-  ClearDrive('E');
   PutFile("E:\\autorun.inf", "[autorun]\r\n",
           FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
   PutFile("E:\\readme.txt", "bystander");
@@ -237,7 +227,7 @@ TEST_F(MainWindow, StartsWithTheMachinesDrivesAndTheCurrentDriveSelected) {
     if (HWND box = app.Control(row.cls, row.caption)) {
       EXPECT_EQ(CheckState(box), BST_UNCHECKED) << row.name;
     }
-  EXPECT_TRUE(app.NoBoxFor(300));
+  EXPECT_TRUE(app.NoBox());
   // Start-up changes nothing on the drive.
   EXPECT_EQ(DosBits("E:\\autorun.inf"),
             DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM});
@@ -256,15 +246,6 @@ TEST_F(MainWindow, FileListIsEmptyWhenTheCurrentDriveHasNoAutorun) {
   EXPECT_TRUE(ListRows(app.FileList()).empty());
 }
 
-COLORREF ScreenPixel(HWND window, int x, int y) {
-  POINT point = {x, y};
-  ClientToScreen(window, &point);
-  HDC screen = GetDC(nullptr);
-  COLORREF colour = GetPixel(screen, point.x, point.y);
-  ReleaseDC(nullptr, screen);
-  return colour;
-}
-
 TEST_F(MainWindow, PaintsItsBackgroundAndLines) {
   App app;
   ASSERT_TRUE(app.started());
@@ -272,20 +253,19 @@ TEST_F(MainWindow, PaintsItsBackgroundAndLines) {
   UINT dpi = DpiOf(app.main());
   auto px = [&](int twips) { return TwipsToPixels(twips, dpi); };
   // Between the two long lines, right of the title: bare background.
-  const COLORREF background = RGB(192, 255, 192);
   COLORREF bare = CLR_INVALID;
   WaitFor(
       [&] {
         bare = ScreenPixel(app.main(), px(6000), px(300));
-        return bare == background;
+        return bare == kBackground;
       },
       3000);
-  EXPECT_EQ(bare, background) << std::hex << "pixel 0x" << bare;
+  EXPECT_EQ(bare, kBackground) << std::hex << "pixel 0x" << bare;
   // Line3 runs across the window at 120 twips, Line2 at 480.
   for (int y : {120, 480}) {
     bool drawn = false;
     for (int dy = -1; dy <= 1; ++dy)
-      drawn |= ScreenPixel(app.main(), px(5800), px(y) + dy) != background;
+      drawn |= ScreenPixel(app.main(), px(5800), px(y) + dy) != kBackground;
     EXPECT_TRUE(drawn) << "no line at " << y << " twips";
   }
 }

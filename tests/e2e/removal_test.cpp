@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string_view>
 
+#include "../common/autorun_lines.h"
 #include "harness.h"
 
 namespace e2e {
@@ -15,11 +17,9 @@ constexpr char kNotify[] = "Notify When Removing ";
 constexpr DWORD kHiddenSystemReadOnly =
     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
 
-std::string AutorunOf(char drive) {
-  return std::string{drive} + ":\\autorun.inf";
-}
+using autorun_lines::PathOn;
 std::string NotFound(char drive) {
-  return "Autorun does not exists in " + AutorunOf(drive);
+  return autorun_lines::NotFound(PathOn(drive));
 }
 
 // The drive letters velmora lists, in its order.
@@ -30,10 +30,24 @@ std::vector<char> ListedDrives(App& app) {
   return letters;
 }
 
-class Removal : public ::testing::Test {
+// What a silent search over `drives` logs when it removes the autorun.inf
+// of each drive in `infected`.
+std::vector<std::string> SilentSearchLog(const std::vector<char>& drives,
+                                         std::string_view infected) {
+  std::vector<std::string> lines;
+  for (char drive : drives) {
+    const bool removes = infected.find(drive) != std::string_view::npos;
+    for (std::string& line :
+         autorun_lines::SilentSearch(PathOn(drive), removes))
+      lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+class Removal : public OnEmptyDrives {
  protected:
   void SetUp() override {
-    for (char drive : TestDrives()) ClearDrive(drive);
+    OnEmptyDrives::SetUp();
     ASSERT_FALSE(Exists("C:\\autorun.inf"))
         << "C: (the prefix's drive_c) must hold no autorun.inf";
     // D: an infected medium with the worst attributes, and bystanders.
@@ -47,9 +61,6 @@ class Removal : public ::testing::Test {
     PutFile("E:\\autorun.inf", "[autorun]\r\n");
     PutFile("E:\\autorun.inf.bak", "look-alike");
     PutFile("F:\\notes.txt", "bystander");
-  }
-  void TearDown() override {
-    for (char drive : TestDrives()) ClearDrive(drive);
   }
 
   void ExpectBystandersUntouched() {
@@ -72,22 +83,13 @@ TEST_F(Removal, SilentClickRemovesEveryAutorunAndLogsEachStep) {
   for (char drive : TestDrives())
     ASSERT_EQ(std::count(drives.begin(), drives.end(), drive), 1) << drive;
 
-  std::vector<std::string> expected;
-  for (char drive : drives) {
-    if (drive == 'D' || drive == 'E') {
-      expected.push_back("Autorun Found in: " + AutorunOf(drive));
-      expected.push_back("Removing from: " + AutorunOf(drive));
-      expected.push_back("Autorun Removed from: " + AutorunOf(drive));
-    } else {
-      expected.push_back(NotFound(drive));
-    }
-  }
+  std::vector<std::string> expected = SilentSearchLog(drives, "DE");
 
   HWND search = app.Control("Button", kSearch);
   ASSERT_TRUE(search);
   App::Click(search);
   EXPECT_EQ(app.WaitLog(expected.size()), expected);
-  EXPECT_TRUE(app.NoBoxFor(300)) << "the silent mode asks nothing";
+  EXPECT_TRUE(app.NoBox()) << "the silent mode asks nothing";
   EXPECT_FALSE(Exists("D:\\autorun.inf"));
   EXPECT_FALSE(Exists("E:\\autorun.inf"));
   ExpectBystandersUntouched();
@@ -150,7 +152,7 @@ TEST_F(Removal, ConfirmingClickAsksPerFileAndHonoursTheAnswer) {
   for (auto it = e + 1; it != drives.end(); ++it)
     expected.push_back(NotFound(*it));
   EXPECT_EQ(app.WaitLog(expected.size()), expected);
-  EXPECT_TRUE(app.NoBoxFor(300));
+  EXPECT_TRUE(app.NoBox());
 
   EXPECT_FALSE(Exists("D:\\autorun.inf"));
   // No leaves the file where it was, its attributes already cleared.
@@ -172,14 +174,13 @@ TEST_F(Removal, HiddenAnsweredNoIsLeftWithItsAttributesCleared) {
   for (char drive : {'D', 'E'}) {
     std::optional<Box> ask = app.WaitBox();
     ASSERT_TRUE(ask);
-    EXPECT_EQ(ask->text,
-              "Do You Want to Remove Autorun in " + AutorunOf(drive));
+    EXPECT_EQ(ask->text, "Do You Want to Remove Autorun in " + PathOn(drive));
     ASSERT_TRUE(App::Answer(*ask, IDNO));
   }
-  EXPECT_TRUE(app.NoBoxFor(500));
+  EXPECT_TRUE(app.NoBox());
   for (char drive : {'D', 'E'}) {
-    EXPECT_TRUE(Exists(AutorunOf(drive))) << drive;
-    EXPECT_EQ(DosBits(AutorunOf(drive)), DWORD{0}) << drive;
+    EXPECT_TRUE(Exists(PathOn(drive))) << drive;
+    EXPECT_EQ(DosBits(PathOn(drive)), DWORD{0}) << drive;
   }
 }
 
@@ -191,16 +192,7 @@ TEST_F(Removal, FolderNamedAutorunIsNotDeleted) {
   App app;
   ASSERT_TRUE(app.started());
   std::vector<char> drives = ListedDrives(app);
-  std::vector<std::string> expected;
-  for (char drive : drives) {
-    if (drive == 'E') {
-      expected.push_back("Autorun Found in: E:\\autorun.inf");
-      expected.push_back("Removing from: E:\\autorun.inf");
-      expected.push_back("Autorun Removed from: E:\\autorun.inf");
-    } else {
-      expected.push_back(NotFound(drive));
-    }
-  }
+  const std::vector<std::string> expected = SilentSearchLog(drives, "E");
   HWND search = app.Control("Button", kSearch);
   ASSERT_TRUE(search);
   App::Click(search);

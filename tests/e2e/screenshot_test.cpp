@@ -50,10 +50,11 @@ bool WriteScreenshot(HWND window, const std::string& path) {
   return out.good();
 }
 
-TEST(Screenshot, MainWindowAfterASearch) {
+using Screenshot = OnEmptyDrives;
+
+TEST_F(Screenshot, MainWindowAfterASearch) {
   std::string path = Env("VELMORA_SCREENSHOT");
   if (path.empty()) GTEST_SKIP() << "VELMORA_SCREENSHOT is not set";
-  for (char drive : TestDrives()) ClearDrive(drive);
   PutFile(
       "D:\\autorun.inf", "[autorun]\r\nopen=setup.exe\r\n",
       FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
@@ -71,9 +72,14 @@ TEST(Screenshot, MainWindowAfterASearch) {
   RedrawWindow(
       app.main(), nullptr, nullptr,
       RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  Sleep(500);
+  // Painted once the program has handled the redraw and the screen shows
+  // the bare background right of the title.
+  ASSERT_TRUE(app.Settle());
+  const int x = TwipsToPixels(6000, DpiOf(app.main()));
+  const int y = TwipsToPixels(300, DpiOf(app.main()));
+  EXPECT_TRUE(WaitFor(
+      [&] { return ScreenPixel(app.main(), x, y) == kBackground; }, 3000));
   EXPECT_TRUE(WriteScreenshot(app.main(), path)) << path;
-  for (char drive : TestDrives()) ClearDrive(drive);
 }
 
 }  // namespace

@@ -19,32 +19,35 @@ constexpr char kContents[] =
 const std::vector<std::string> kItems = {"[autorun]", "open=a", "b",
                                          "label=\"x", "y\"",    "icon=c,d"};
 
-class Viewer : public ::testing::Test {
+class Viewer : public OnEmptyDrives {
  protected:
   void SetUp() override {
-    for (char drive : TestDrives()) ClearDrive(drive);
+    OnEmptyDrives::SetUp();
     PutFile("D:\\autorun.inf", kContents, FILE_ATTRIBUTE_HIDDEN);
     PutFile("F:\\readme.txt", "no autorun here");
   }
-  void TearDown() override {
-    for (char drive : TestDrives()) ClearDrive(drive);
-  }
 
   // Picks `drive` and waits until the file list has followed.
-  void Pick(App& app, char drive, size_t files) {
-    ASSERT_TRUE(app.PickDrive(drive));
-    ASSERT_TRUE(WaitFor([&] {
-      return ListRows(app.FileList()).size() == files;
-    })) << "File1 did not follow drive "
-        << drive;
+  static bool Pick(App& app, char drive, size_t files) {
+    const bool followed = app.PickDrive(drive) && WaitFor([&] {
+                            return ListRows(app.FileList()).size() == files;
+                          });
+    EXPECT_TRUE(followed) << "File1 did not follow drive " << drive;
+    return followed;
   }
   // Clicks View and gives the viewer window and the box that follows.
-  std::pair<HWND, std::optional<Box>> View(App& app) {
+  static std::pair<HWND, std::optional<Box>> View(App& app) {
     HWND view = app.Control("Button", kView);
     if (!view) return {nullptr, std::nullopt};
     App::Click(view);
     HWND viewer = app.WaitTopWindow(kViewer);
     return {viewer, app.WaitBox()};
+  }
+  // Picks `drive` (which has `files` autorun.inf), then views it.
+  static std::pair<HWND, std::optional<Box>> ViewOn(App& app, char drive,
+                                                    size_t files) {
+    if (!Pick(app, drive, files)) return {nullptr, std::nullopt};
+    return View(app);
   }
   static HWND TextBox(HWND viewer) {
     std::vector<HWND> edits = ChildrenOf(viewer, "Edit");
@@ -61,8 +64,7 @@ class Viewer : public ::testing::Test {
 TEST_F(Viewer, ShowsTheItemsThenTheZeroErrorBox) {
   App app;
   ASSERT_TRUE(app.started());
-  Pick(app, 'D', 1);
-  auto [viewer, box] = View(app);
+  auto [viewer, box] = ViewOn(app, 'D', 1);
   ASSERT_TRUE(viewer && box);
   EXPECT_EQ(box->text, "Error: 0: ");
   EXPECT_EQ(box->title, "ERROR");
@@ -74,7 +76,7 @@ TEST_F(Viewer, ShowsTheItemsThenTheZeroErrorBox) {
   EXPECT_TRUE(FindChild(viewer, "Static", "D:")) << Describe(viewer);
   ASSERT_TRUE(App::Answer(*box, IDOK));
 
-  EXPECT_TRUE(app.NoBoxFor(300));
+  EXPECT_TRUE(app.NoBox());
   EXPECT_TRUE(app.Running());
   EXPECT_TRUE(IsWindowVisible(viewer));
   // The viewer only reads.
@@ -85,13 +87,11 @@ TEST_F(Viewer, ShowsTheItemsThenTheZeroErrorBox) {
 TEST_F(Viewer, DriveWithoutAutorunGivesTheSystemErrorAndKeepsTheViewer) {
   App app;
   ASSERT_TRUE(app.started());
-  Pick(app, 'D', 1);
-  auto [viewer, box] = View(app);
+  auto [viewer, box] = ViewOn(app, 'D', 1);
   ASSERT_TRUE(viewer && box);
   ASSERT_TRUE(App::Answer(*box, IDOK));
 
-  Pick(app, 'F', 0);
-  auto [again, error] = View(app);
+  auto [again, error] = ViewOn(app, 'F', 0);
   ASSERT_TRUE(again && error);
   EXPECT_EQ(again, viewer) << "an open viewer is reused";
   EXPECT_EQ(ViewerCount(app), 1);
@@ -115,7 +115,7 @@ TEST_F(Viewer, DriveWithoutAutorunGivesTheSystemErrorAndKeepsTheViewer) {
 TEST_F(Viewer, OkAndCancelCloseItAndTheNextViewStartsAfresh) {
   App app;
   ASSERT_TRUE(app.started());
-  Pick(app, 'D', 1);
+  ASSERT_TRUE(Pick(app, 'D', 1));
   for (const char* button : {"OK", "Cancel"}) {
     auto [viewer, box] = View(app);
     ASSERT_TRUE(viewer && box);
@@ -126,11 +126,10 @@ TEST_F(Viewer, OkAndCancelCloseItAndTheNextViewStartsAfresh) {
     EXPECT_TRUE(WaitFor([&] { return ViewerCount(app) == 0; }))
         << button << " left the viewer open";
     EXPECT_TRUE(app.Running()) << button;
-    EXPECT_TRUE(app.NoBoxFor(300)) << button;
+    EXPECT_TRUE(app.NoBox()) << button;
   }
   // Created afresh: its first text and a failed read on F: leave "...".
-  Pick(app, 'F', 0);
-  auto [viewer, box] = View(app);
+  auto [viewer, box] = ViewOn(app, 'F', 0);
   ASSERT_TRUE(viewer && box);
   HWND text = TextBox(viewer);
   ASSERT_TRUE(text);
@@ -142,8 +141,7 @@ TEST_F(Viewer, OkAndCancelCloseItAndTheNextViewStartsAfresh) {
 TEST_F(Viewer, CancelInTheErrorBoxEndsTheProgram) {
   App app;
   ASSERT_TRUE(app.started());
-  Pick(app, 'D', 1);
-  auto [viewer, box] = View(app);
+  auto [viewer, box] = ViewOn(app, 'D', 1);
   ASSERT_TRUE(viewer && box);
   App::Click(GetDlgItem(box->hwnd, IDCANCEL));
   EXPECT_TRUE(app.WaitExit()) << app.DescribeWindows();
@@ -180,8 +178,7 @@ struct Place {
 TEST_F(Viewer, HasTheDesignedLayout) {
   App app;
   ASSERT_TRUE(app.started());
-  Pick(app, 'D', 1);
-  auto [viewer, box] = View(app);
+  auto [viewer, box] = ViewOn(app, 'D', 1);
   ASSERT_TRUE(viewer && box);
   UINT dpi = DpiOf(viewer);
   auto px = [&](int twips) { return TwipsToPixels(twips, dpi); };

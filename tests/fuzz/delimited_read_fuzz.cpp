@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "tests/common/latin1.h"
 #include "viewer/delimited_read.h"
 
 namespace {
@@ -17,17 +18,7 @@ void Require(bool condition) {
 
 // Latin-1 to UTF-8; it must never see a NUL.
 std::string Latin1(std::string_view ansi) {
-  std::string utf8;
-  for (unsigned char c : ansi) {
-    Require(c != 0);
-    if (c < 0x80) {
-      utf8 += static_cast<char>(c);
-    } else {
-      utf8 += static_cast<char>(0xC0 | (c >> 6));
-      utf8 += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return utf8;
+  return latin1::ToUtf8(ansi, [] { Require(false); });
 }
 
 bool IsValidUtf8(std::string_view text) {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/latin1.h"
 #include "viewer/delimited_read.h"
 
 namespace velmora {
@@ -11,20 +12,10 @@ namespace {
 using namespace std::string_literals;
 using Items = std::vector<std::string>;
 
-// Latin-1, as the fake system's ANSI code page; marks each call so that the
-// tests can see which bytes went through it.
+// Latin-1, as the fake system's ANSI code page.
 std::string Latin1(std::string_view ansi) {
-  std::string utf8;
-  for (unsigned char c : ansi) {
-    if (c == 0) ADD_FAILURE() << "the ANSI converter was handed a NUL";
-    if (c < 0x80) {
-      utf8 += static_cast<char>(c);
-    } else {
-      utf8 += static_cast<char>(0xC0 | (c >> 6));
-      utf8 += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return utf8;
+  return latin1::ToUtf8(
+      ansi, [] { ADD_FAILURE() << "the ANSI converter was handed a NUL"; });
 }
 
 Items Read(std::string_view bytes) {

@@ -20,7 +20,8 @@
 
 #include "app/frmremover.h"
 #include "platform/win32/win32_platform.h"
-#include "test_drives.h"
+#include "tests/common/autorun_lines.h"
+#include "tests/wine/test_drives.h"
 
 namespace velmora::win32 {
 namespace {
@@ -148,33 +149,12 @@ UINT_PTR TimerId(std::string_view name) {
   return static_cast<UINT_PTR>(it - controls.begin()) + 1;
 }
 
-void PutFile(const std::string& path, const std::string& bytes,
-             DWORD attributes) {
-  const std::wstring wide = Widen(path);
-  HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr,
-                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-  DWORD written = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-            nullptr);
-  CloseHandle(file);
-  ASSERT_TRUE(SetFileAttributesW(wide.c_str(), attributes)) << path;
-}
-
-void Clear(const std::string& drive) {
-  for (const char* name : {"\\autorun.inf", "\\keep.txt"}) {
-    const std::wstring path = Widen(drive + name);
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(path.c_str());
-  }
-}
-
 TEST(LongRunTest, TicksAndRefreshesKeepHandlesAndGuiObjectsFlat) {
   const std::vector<std::string> drives = test_drives::Entries();
   if (drives.size() < 3) GTEST_SKIP() << "VELMORA_TEST_DRIVES names < 3";
   for (const auto& drive : drives) {
-    Clear(drive);
-    PutFile(drive + "\\keep.txt", "bystander " + drive, FILE_ATTRIBUTE_HIDDEN);
+    EmptyDrive(drive);
+    MakeFile(drive + "\\keep.txt", "bystander " + drive, FILE_ATTRIBUTE_HIDDEN);
   }
   SetCurrentDirectoryW(L"C:\\");
   Win32System real("Velmora");
@@ -201,9 +181,9 @@ TEST(LongRunTest, TicksAndRefreshesKeepHandlesAndGuiObjectsFlat) {
       static constexpr DWORD kAttributes[] = {
           FILE_ATTRIBUTE_NORMAL, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM,
           FILE_ATTRIBUTE_READONLY};
-      PutFile(drive + "\\autorun.inf", "[autorun]",
-              kAttributes[(tick / kFileEvery) % 3]);
-      expected.push_back("Autorun Removed from: " + drive + "\\autorun.inf");
+      MakeFile(autorun_lines::PathOn(drive), "[autorun]",
+               kAttributes[(tick / kFileEvery) % 3]);
+      expected.push_back(autorun_lines::Removed(autorun_lines::PathOn(drive)));
     }
     SendMessageW(hwnd, WM_TIMER, timer2, 0);
     SendMessageW(hwnd, WM_TIMER, timer1, 0);
@@ -260,7 +240,7 @@ TEST(LongRunTest, TicksAndRefreshesKeepHandlesAndGuiObjectsFlat) {
   RecordProperty("user_objects",
                  std::to_string(warm.user) + " -> " + std::to_string(end.user));
   window.Unload();
-  for (const auto& drive : drives) Clear(drive);
+  for (const auto& drive : drives) EmptyDrive(drive);
 }
 
 }  // namespace

@@ -11,21 +11,11 @@
 #include <vector>
 
 #include "platform/win32/win32_platform.h"
+#include "tests/wine/test_drives.h"
 #include "tests/wine/test_files.h"
 
 namespace velmora::win32 {
 namespace {
-
-std::vector<std::string> TestDrives() {
-  std::vector<std::string> drives;
-  const char* list = std::getenv("VELMORA_TEST_DRIVES");
-  if (!list) return drives;
-  for (const char* p = list; *p; ++p) {
-    if ((*p >= 'A' && *p <= 'Z') || (*p >= 'a' && *p <= 'z'))
-      drives.push_back({static_cast<char>(std::toupper(*p)), ':'});
-  }
-  return drives;
-}
 
 // A letter the system does not know.
 std::string UnknownDrive() {
@@ -36,22 +26,9 @@ std::string UnknownDrive() {
   return "";
 }
 
-class PlatformTest : public ::testing::Test {
+class PlatformTest : public test_drives::OnTestDrives {
  protected:
-  void SetUp() override {
-    drives = TestDrives();
-    if (drives.size() < 3) GTEST_SKIP() << "VELMORA_TEST_DRIVES names < 3";
-    d = drives[0];
-    e = drives[1];
-    f = drives[2];
-    // Each test starts on empty drives.
-    for (const auto& drive : drives) EmptyFolder(drive + "\\");
-    SetCurrentDirectoryW(L"C:\\");
-  }
-
   Win32System system{"Velmora"};
-  std::vector<std::string> drives;
-  std::string d, e, f;
 };
 
 TEST_F(PlatformTest, DriveEntriesListMappedLettersInOrder) {

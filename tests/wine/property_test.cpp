@@ -26,7 +26,9 @@
 #include "platform/fake/fake_platform.h"
 #include "platform/win32/win32_platform.h"
 #include "removal/search_remove.h"
-#include "test_drives.h"
+#include "tests/common/autorun_lines.h"
+#include "tests/common/win32_files.h"
+#include "tests/wine/test_drives.h"
 
 namespace velmora::win32 {
 namespace {
@@ -56,20 +58,6 @@ bool SameNameAsTarget(const std::wstring& name) {
   return true;
 }
 
-std::string ReadBytes(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<unreadable>";
-  std::string bytes;
-  char buffer[4096];
-  DWORD got = 0;
-  while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
-    bytes.append(buffer, got);
-  CloseHandle(file);
-  return bytes;
-}
-
 void Walk(const std::wstring& root, const std::wstring& rel, Snapshot& into) {
   WIN32_FIND_DATAW data;
   HANDLE find = FindFirstFileW(Long(root, rel + L"*").c_str(), &data);
@@ -83,34 +71,11 @@ void Walk(const std::wstring& root, const std::wstring& rel, Snapshot& into) {
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
       folders.push_back(rel + name + L"\\");
     else
-      entry.bytes = ReadBytes(Long(root, rel + name));
+      entry.bytes =
+          win32_files::Read(Long(root, rel + name)).value_or("<unreadable>");
   } while (FindNextFileW(find, &data));
   FindClose(find);
   for (const auto& folder : folders) Walk(root, folder, into);
-}
-
-void RemoveAll(const std::wstring& root, const std::wstring& rel) {
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW(Long(root, rel + L"*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return;
-  std::vector<std::pair<std::wstring, bool>> found;
-  do {
-    const std::wstring name = data.cFileName;
-    if (name == L"." || name == L"..") continue;
-    found.push_back(
-        {rel + name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
-  for (const auto& [path, folder] : found) {
-    const std::wstring full = Long(root, path);
-    SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (folder) {
-      RemoveAll(root, path + L"\\");
-      RemoveDirectoryW(full.c_str());
-    } else {
-      DeleteFileW(full.c_str());
-    }
-  }
 }
 
 // Whether the file system keeps a name with a trailing blank as it is, and
@@ -258,22 +223,14 @@ class TreeMaker {
   std::wstring root_;
 };
 
-class PropertyTest : public ::testing::Test {
+class PropertyTest : public test_drives::OnTestDrives {
  protected:
   void SetUp() override {
-    drives = test_drives::Entries();
-    if (drives.size() < 3) GTEST_SKIP() << "VELMORA_TEST_DRIVES names < 3";
-    for (const auto& drive : drives) {
-      roots.push_back(Widen(drive + "\\"));
-      RemoveAll(roots.back(), L"");
-    }
-    SetCurrentDirectoryW(L"C:\\");
-  }
-  void TearDown() override {
-    for (const auto& root : roots) RemoveAll(root, L"");
+    OnTestDrives::SetUp();
+    if (IsSkipped()) return;
+    for (const auto& drive : drives) roots.push_back(Widen(drive + "\\"));
   }
 
-  std::vector<std::string> drives;
   std::vector<std::wstring> roots;
 };
 
@@ -291,7 +248,7 @@ TEST_F(PropertyTest, SilentSearchRemovesExactlyTheRootAutorunFiles) {
     std::vector<Snapshot> before(drives.size()), expected(drives.size());
     std::vector<std::string> lines;
     for (size_t d = 0; d < drives.size(); ++d) {
-      RemoveAll(roots[d], L"");
+      EmptyDrive(drives[d]);
       maker.Make(roots[d]);
       if (HasFatalFailure()) return;
       Walk(roots[d], L"", before[d]);
@@ -311,14 +268,9 @@ TEST_F(PropertyTest, SilentSearchRemovesExactlyTheRootAutorunFiles) {
           ++removed_total;
         }
       }
-      const std::string path = drives[d] + "\\autorun.inf";
-      if (has_target) {
-        lines.push_back("Autorun Found in: " + path);
-        lines.push_back("Removing from: " + path);
-        lines.push_back("Autorun Removed from: " + path);
-      } else {
-        lines.push_back("Autorun does not exists in " + path);
-      }
+      for (std::string& line : autorun_lines::SilentSearch(
+               autorun_lines::PathOn(drives[d]), has_target))
+        lines.push_back(std::move(line));
     }
 
     fake::FakeWidget drive_widget{ControlKind::DriveList, ""};

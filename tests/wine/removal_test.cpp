@@ -14,6 +14,7 @@
 #include "platform/win32/win32_platform.h"
 #include "removal/auto_removal.h"
 #include "removal/search_remove.h"
+#include "tests/common/autorun_lines.h"
 #include "tests/wine/test_drives.h"
 #include "tests/wine/test_files.h"
 
@@ -21,19 +22,7 @@ namespace velmora::win32 {
 namespace {
 
 using Lines = std::vector<std::string>;
-
-std::string Contents(const std::string& path) {
-  HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<missing>";
-  std::string contents(4096, '\0');
-  DWORD read = 0;
-  ReadFile(file, contents.data(), static_cast<DWORD>(contents.size()), &read,
-           nullptr);
-  CloseHandle(file);
-  contents.resize(read);
-  return contents;
-}
+using namespace autorun_lines;
 
 // A file that the removal must leave exactly as it was.
 struct Bystander {
@@ -44,10 +33,10 @@ struct Bystander {
 
 // The real system, cut down to `drives`, under controls built on in-memory
 // widgets: what the search and the timer read and write.
-class RealControls : public ::testing::Test {
+class RealControls : public test_drives::OnTestDrives {
  protected:
-  void Use(const Lines& drives) {
-    system = std::make_unique<test_drives::DrivesOnly>(real, drives);
+  void Use(const Lines& walked) {
+    system = std::make_unique<test_drives::DrivesOnly>(real, walked);
     Drive1 = std::make_unique<DriveList>(*system, drive_widget, nullptr);
   }
   Lines Log() const { return log_widget.Rows(); }
@@ -65,17 +54,9 @@ class RealControls : public ::testing::Test {
 class RemovalTest : public RealControls {
  protected:
   void SetUp() override {
-    const std::vector<std::string> drives = test_drives::Entries();
-    if (drives.size() < 3) GTEST_SKIP() << "VELMORA_TEST_DRIVES names < 3";
-    d = drives[0];
-    e = drives[1];
-    f = drives[2];
-    for (const auto& drive : drives) EmptyFolder(drive + "\\");
-    SetCurrentDirectoryW(L"C:\\");
+    RealControls::SetUp();
+    if (IsSkipped()) return;
     Use(drives);
-  }
-  void TearDown() override {
-    for (const auto& drive : test_drives::Entries()) EmptyFolder(drive + "\\");
   }
 
   void AddBystander(const std::string& path, const std::string& contents,
@@ -90,7 +71,6 @@ class RemovalTest : public RealControls {
     }
   }
   std::vector<Bystander> bystanders;
-  std::string d, e, f;
 };
 
 TEST_F(RemovalTest, HiddenSystemReadOnlyAutorunIsFoundAndDeleted) {
@@ -108,12 +88,9 @@ TEST_F(RemovalTest, HiddenSystemReadOnlyAutorunIsFoundAndDeleted) {
 
   cmdremove_Click(*system, *Drive1, Check3, List1);
 
-  const std::string path = d + "\\autorun.inf";
-  EXPECT_EQ(Log(),
-            (Lines{"Autorun Found in: " + path, "Removing from: " + path,
-                   "Autorun Removed from: " + path,
-                   "Autorun does not exists in " + e + "\\autorun.inf",
-                   "Autorun does not exists in " + f + "\\autorun.inf"}));
+  const std::string path = PathOn(d);
+  EXPECT_EQ(Log(), (Lines{Found(path), Removing(path), Removed(path),
+                          NotFound(PathOn(e)), NotFound(PathOn(f))}));
   EXPECT_EQ(Attributes(path), INVALID_FILE_ATTRIBUTES);
   ExpectBystandersUntouched();
   EXPECT_EQ(real.CurrentDrive(), f);
@@ -121,7 +98,7 @@ TEST_F(RemovalTest, HiddenSystemReadOnlyAutorunIsFoundAndDeleted) {
   // A second search finds nothing more.
   cmdremove_Click(*system, *Drive1, Check3, List1);
   EXPECT_EQ(Log().size(), 8u);
-  EXPECT_EQ(Log()[5], "Autorun does not exists in " + path);
+  EXPECT_EQ(Log()[5], NotFound(path));
   ExpectBystandersUntouched();
 }
 
@@ -135,10 +112,8 @@ TEST_F(RemovalTest, FolderNamedAutorunInfIsLeftInPlaceWithItsContents) {
 
   cmdremove_Click(*system, *Drive1, Check3, List1);
 
-  EXPECT_EQ(Log(),
-            (Lines{"Autorun does not exists in " + d + "\\autorun.inf",
-                   "Autorun does not exists in " + folder,
-                   "Autorun does not exists in " + f + "\\autorun.inf"}));
+  EXPECT_EQ(Log(), (Lines{NotFound(PathOn(d)), NotFound(folder),
+                          NotFound(PathOn(f))}));
   const DWORD after = Attributes(folder);
   ASSERT_NE(after, INVALID_FILE_ATTRIBUTES);
   EXPECT_NE(after & FILE_ATTRIBUTE_DIRECTORY, 0u);
@@ -153,7 +128,7 @@ TEST_F(RemovalTest, TimerTickRemovesWithOneLineAndThenFindsNothing) {
   removal.Timer1_Timer(*system, *Drive1, List1);
   removal.Timer1_Timer(*system, *Drive1, List1);
 
-  EXPECT_EQ(Log(), Lines{"Autorun Removed from: " + f + "\\autorun.inf"});
+  EXPECT_EQ(Log(), Lines{Removed(PathOn(f))});
   EXPECT_EQ(Attributes(f + "\\autorun.inf"), INVALID_FILE_ATTRIBUTES);
   ExpectBystandersUntouched();
 }
@@ -167,7 +142,7 @@ class WriteProtectedTest : public RealControls {
     const char* letter = std::getenv("VELMORA_TEST_RO_DRIVE");
     if (!letter || !*letter) GTEST_SKIP() << "no VELMORA_TEST_RO_DRIVE";
     drive = {static_cast<char>(std::toupper(*letter)), ':'};
-    path = drive + "\\autorun.inf";
+    path = PathOn(drive);
     if (Attributes(path) == INVALID_FILE_ATTRIBUTES)
       GTEST_SKIP() << "no " << path;
     Use(Lines{drive});
@@ -179,10 +154,9 @@ TEST_F(WriteProtectedTest, SearchLogsTheFailureInsteadOfARemoval) {
   cmdremove_Click(*system, *Drive1, Check3, List1);
   const Lines log = Log();
   ASSERT_EQ(log.size(), 3u);
-  EXPECT_EQ(log[0], "Autorun Found in: " + path);
-  EXPECT_EQ(log[1], "Removing from: " + path);
-  EXPECT_EQ(log[2].rfind("Autorun Removal Failed: " + path + " (", 0), 0u)
-      << log[2];
+  EXPECT_EQ(log[0], Found(path));
+  EXPECT_EQ(log[1], Removing(path));
+  EXPECT_EQ(log[2].rfind(FailedStart(path), 0), 0u) << log[2];
   EXPECT_EQ(log[2].back(), ')');
   EXPECT_NE(Attributes(path), INVALID_FILE_ATTRIBUTES);
 }
@@ -192,8 +166,7 @@ TEST_F(WriteProtectedTest, TimerLogsTheFailureOnce) {
   for (int i = 0; i < 4; ++i) removal.Timer1_Timer(*system, *Drive1, List1);
   const Lines log = Log();
   ASSERT_EQ(log.size(), 1u);
-  EXPECT_EQ(log[0].rfind("Autorun Removal Failed: " + path + " (", 0), 0u)
-      << log[0];
+  EXPECT_EQ(log[0].rfind(FailedStart(path), 0), 0u) << log[0];
   EXPECT_NE(Attributes(path), INVALID_FILE_ATTRIBUTES);
 }
 

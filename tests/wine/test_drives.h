@@ -1,7 +1,8 @@
-// The real Win32 system cut down to the drives named in VELMORA_TEST_DRIVES
-// (tools/wine-tests.sh sets D,E,F), so that the long-run and property tests
-// never walk or touch any other drive of the machine. A message box or End
-// is a test failure: the removal shows neither.
+// The drives named in VELMORA_TEST_DRIVES (tools/wine-tests.sh sets D,E,F):
+// a fixture for tests that make files on them, and the real Win32 system
+// cut down to them, so that the removal tests never walk or touch any other
+// drive of the machine. There a message box or End is a test failure: the
+// removal shows neither.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "tests/wine/test_files.h"
 
 namespace velmora::win32::test_drives {
 
@@ -28,6 +30,28 @@ inline std::vector<std::string> Entries() {
   }
   return drives;
 }
+
+// A test on the drives of VELMORA_TEST_DRIVES, the first three named d, e
+// and f: they are empty when it starts and when it ends, and the current
+// drive is C:. Skipped where fewer than three are named.
+class OnTestDrives : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    drives = Entries();
+    if (drives.size() < 3) GTEST_SKIP() << "VELMORA_TEST_DRIVES names < 3";
+    d = drives[0];
+    e = drives[1];
+    f = drives[2];
+    for (const auto& drive : drives) EmptyDrive(drive);
+    SetCurrentDirectoryW(L"C:\\");
+  }
+  void TearDown() override {
+    for (const auto& drive : drives) EmptyDrive(drive);
+  }
+
+  std::vector<std::string> drives;
+  std::string d, e, f;
+};
 
 class DrivesOnly final : public System {
  public:

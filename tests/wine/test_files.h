@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/win32/win32_platform.h"
+#include "tests/common/win32_files.h"
 
 namespace velmora::win32 {
 
@@ -15,17 +16,7 @@ namespace velmora::win32 {
 // `attributes`.
 inline void MakeFile(const std::string& path, const std::string& contents = "x",
                      DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
-  const std::wstring wide = Widen(path);
-  SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
-  HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr,
-                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-  DWORD written = 0;
-  WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()),
-            &written, nullptr);
-  CloseHandle(file);
-  ASSERT_EQ(written, contents.size());
-  ASSERT_TRUE(SetFileAttributesW(wide.c_str(), attributes)) << path;
+  win32_files::Put(Widen(path), contents, attributes);
 }
 
 // Makes the folder `path` where it is missing, then gives it `attributes`.
@@ -36,25 +27,19 @@ inline void MakeFolder(const std::string& path,
   ASSERT_TRUE(SetFileAttributesW(wide.c_str(), attributes)) << path;
 }
 
-// Deletes everything inside `folder` (which ends in a backslash), whatever
-// its attributes.
-inline void EmptyFolder(const std::string& folder) {
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW(Widen(folder + "*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return;
-  do {
-    const std::wstring name = data.cFileName;
-    if (name == L"." || name == L"..") continue;
-    const std::string path = folder + Narrow(name);
-    SetFileAttributesW(Widen(path).c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      EmptyFolder(path + "\\");
-      RemoveDirectoryW(Widen(path).c_str());
-    } else {
-      DeleteFileW(Widen(path).c_str());
-    }
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
+// The contents of the file at `path`, "<missing>" when it cannot be read.
+inline std::string Contents(const std::string& path) {
+  return win32_files::Read(Widen(path)).value_or("<missing>");
+}
+
+// The root of `drive` ("D:") as a \\?\ path, which reaches every name.
+inline std::wstring LongRoot(const std::string& drive) {
+  return L"\\\\?\\" + Widen(drive) + L"\\";
+}
+
+// Deletes everything on `drive` ("D:"), whatever its attributes.
+inline void EmptyDrive(const std::string& drive) {
+  win32_files::EmptyFolder(LongRoot(drive));
 }
 
 inline DWORD Attributes(const std::string& path) {
