@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -146,6 +147,15 @@ class Widget {
   virtual void SetValue(int value) = 0;
 };
 
+// One item of a window's menus: what it says, its check mark, whether it is
+// greyed (shown, not choosable), and what choosing it does.
+struct MenuCommand {
+  std::string text;
+  bool checked = false;
+  bool greyed = false;
+  std::function<void()> onChoose;
+};
+
 class Window {
  public:
   virtual ~Window() = default;
@@ -160,6 +170,12 @@ class Window {
   // reports Event::Timer every `interval_ms` until stopped.
   virtual void SetTimer(std::string_view name, bool enabled,
                         unsigned interval_ms) = 0;
+  // The window asks `commands` for the current items each time the drive
+  // list's context menu (right click, Shift+F10, menu key while it has focus)
+  // or the window's system menu (Alt+Space) opens; they show below a
+  // separator in the system menu; choosing one runs its onChoose.
+  virtual void SetMenuCommands(
+      std::function<std::vector<MenuCommand>()> commands) = 0;
 };
 
 // Creates windows from their layouts. The sink must outlive the window.
