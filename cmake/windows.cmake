@@ -13,7 +13,7 @@ endif()
 file(GLOB WIN32_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp)
 add_library(velmora_win32 STATIC ${WIN32_SOURCES})
 target_link_libraries(velmora_win32 PUBLIC velmora_core user32 gdi32 comctl32
-                                           shell32 ole32)
+                                           shell32 ole32 advapi32)
 
 # The resources (icons, version, manifest) name their files relative to app/.
 set(VELMORA_RC ${CMAKE_CURRENT_SOURCE_DIR}/app/velmora.rc)

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/win32/win32_menu.h"
 #include "platform/win32/win32_platform.h"
 
 namespace velmora::win32 {
@@ -60,6 +61,10 @@ class Win32Window final : public Window {
   bool Loaded() const override { return hwnd_ != nullptr; }
   void SetTimer(std::string_view name, bool enabled,
                 unsigned interval_ms) override;
+  void SetMenuCommands(
+      std::function<std::vector<MenuCommand>()> commands) override {
+    menus_.SetCommands(std::move(commands));
+  }
 
   HWND hwnd() const { return hwnd_; }
   Win32Widget& Get(std::string_view name);
@@ -95,6 +100,7 @@ class Win32Window final : public Window {
   std::map<const Win32Widget*, HFONT> control_fonts_;
   std::map<COLORREF, HBRUSH> brushes_;
   HICON big_icon_ = nullptr, small_icon_ = nullptr;
+  Win32Menus menus_;  // the drive list's context menu, the system menu
 };
 
 }  // namespace velmora::win32

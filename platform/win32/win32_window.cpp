@@ -208,7 +208,13 @@ int RunMessageLoop() {
 
 Win32Window::Win32Window(Win32WindowFactory& factory, const FormLayout& layout,
                          EventSink& sink)
-    : factory_(factory), layout_(layout), sink_(sink) {
+    : factory_(factory),
+      layout_(layout),
+      sink_(sink),
+      menus_([this](HWND clicked) -> HWND {
+        Win32Widget* widget = WidgetFor(clicked);
+        return widget && widget->IsCombo() ? widget->hwnd : nullptr;
+      }) {
   int id = kFirstControlId;
   for (const ControlLayout& control : layout_.controls)
     widgets_.push_back(std::make_unique<Win32Widget>(control, id++));
@@ -572,6 +578,8 @@ LRESULT CALLBACK Win32Window::WndProc(HWND hwnd, UINT message, WPARAM wparam,
 }
 
 LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (auto handled = menus_.Handle(hwnd_, message, wparam, lparam))
+    return *handled;
   switch (message) {
     case WM_COMMAND:
       OnCommand(wparam, lparam);
