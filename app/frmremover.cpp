@@ -12,7 +12,8 @@ constexpr unsigned kRefreshInterval = 500;  // Timer2
 
 }  // namespace
 
-Frmremover::Frmremover(System& system, WindowFactory& windows)
+Frmremover::Frmremover(System& system, WindowFactory& windows,
+                       Registry& registry)
     : system(system),
       windows(windows),
       window(windows.Create(kFrmremoverLayout, *this)),
@@ -25,7 +26,10 @@ Frmremover::Frmremover(System& system, WindowFactory& windows)
       lblfilename(window->Control("lblfilename")),
       Timer1(*window, "Timer1", kRemovalInterval),
       Timer2(*window, "Timer2", kRefreshInterval),
-      frmview_(system, windows) {}
+      frmview_(system, windows),
+      autorun_switch_(system, registry, List1) {
+  window->SetMenuCommands([this] { return MenuCommands(); });
+}
 
 void Frmremover::Load() {
   window->Show();

@@ -15,6 +15,7 @@
 
 #include "app/frmremover.h"
 #include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_registry.h"
 #include "platform/win32/win32_platform.h"
 
 namespace velmora::win32 {
@@ -97,7 +98,8 @@ TEST(DeviceMessageTest, MainWindowRemovesOnArrivalWhileCheck2IsOn) {
   system.AddDrive('E');
   system.SetCurrent('C');
   Win32WindowFactory factory(false);
-  Frmremover form(system, factory);
+  fake::FakeRegistry registry;
+  Frmremover form(system, factory, registry);
   form.Load();
   HWND hwnd = static_cast<HWND>(NativeHandle(*form.window));
   HWND check2 = static_cast<HWND>(NativeHandle(*form.window, "Check2"));
