@@ -47,7 +47,7 @@ endif()
 file(GLOB E2E_TESTS CONFIGURE_DEPENDS tests/e2e/*.cpp)
 if(E2E_TESTS)
   add_executable(e2e_tests ${E2E_TESTS})
-  target_link_libraries(e2e_tests PRIVATE GTest::gtest_main user32 gdi32)
+  target_link_libraries(e2e_tests PRIVATE GTest::gtest_main user32 gdi32 advapi32)
 endif()
 
 file(GLOB BENCH_PROGRAMS CONFIGURE_DEPENDS bench/*.cpp)
