@@ -104,6 +104,20 @@ void Win32Menus::RebuildSystemMenu(HMENU menu) {
   system_items_ = static_cast<UINT>(shown_.size()) + 1;
 }
 
+bool TakeContextMenuKey(const MSG& msg) {
+  const bool shift = GetKeyState(VK_SHIFT) & 0x8000;
+  const bool shift_f10 =
+      msg.wParam == VK_F10 && shift &&
+      (msg.message == WM_SYSKEYDOWN || msg.message == WM_SYSKEYUP);
+  const bool menu_key = msg.wParam == VK_APPS &&
+                        (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP);
+  if (!shift_f10 && !menu_key) return false;
+  if (msg.message == WM_SYSKEYDOWN || msg.message == WM_KEYDOWN)
+    SendMessageW(msg.hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(msg.hwnd),
+                 -1);
+  return true;
+}
+
 bool Win32Menus::Choose(UINT id) {
   if (id < kFirstItemId || (id - kFirstItemId) % kIdStep != 0) return false;
   const std::size_t index = (id - kFirstItemId) / kIdStep;

@@ -44,4 +44,12 @@ class Win32Menus {
   UINT system_items_ = 0;  // items of ours in the system menu, separator too
 };
 
+// Shift+F10 and the menu key, pressed in a control of ours, ask that control
+// for its context menu (WM_CONTEXTMENU with the position -1), which the
+// drive list passes on to its window. The default window procedure would do
+// the same, but a drop-down list keeps the system keys to itself on some
+// systems (Wine), so the message loop asks first. True when `msg` was one
+// of these keys and is taken.
+bool TakeContextMenuKey(const MSG& msg);
+
 }  // namespace velmora::win32

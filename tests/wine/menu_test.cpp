@@ -179,5 +179,38 @@ TEST_F(MenuTest, OtherControlsAndPartsOfTheDriveList) {
   EXPECT_EQ(items[0].text, kItem);
 }
 
+// The keys go through the program's own message loop to the drive list that
+// has the focus; the menu, once read, ends the loop.
+TEST_F(MenuTest, ShiftF10AndTheMenuKeyOpenTheDriveListsMenu) {
+  form.window->Show();
+  SetFocus(drives);
+  ASSERT_EQ(GetFocus(), drives);
+  const auto press = [&](WPARAM key, bool shift, bool system_key) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    return WithMenu(
+        [&] {
+          PostMessageW(drives, system_key ? WM_SYSKEYDOWN : WM_KEYDOWN, key, 1);
+          PostMessageW(drives, system_key ? WM_SYSKEYUP : WM_KEYUP, key,
+                       0xC0000001);
+          RunMessageLoop();
+          keys[VK_SHIFT] = 0;
+          SetKeyboardState(keys);
+        },
+        [&](const std::vector<ShownItem>&) {
+          PostKey(main, VK_ESCAPE);
+          PostQuitMessage(0);
+        });
+  };
+  std::vector<ShownItem> items = press(VK_F10, true, true);
+  ASSERT_EQ(items.size(), 1u) << "Shift+F10";
+  EXPECT_EQ(items[0].text, kItem);
+  items = press(VK_APPS, false, false);
+  ASSERT_EQ(items.size(), 1u) << "menu key";
+  EXPECT_EQ(items[0].text, kItem);
+}
+
 }  // namespace
 }  // namespace velmora::win32
