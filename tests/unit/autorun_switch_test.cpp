@@ -185,14 +185,5 @@ TEST_F(AutorunSwitchTest, ValueOfAnotherTypeIsReportedAndNothingChanges) {
   EXPECT_TRUE(Log().empty());
 }
 
-TEST_F(AutorunSwitchTest, CancelInTheErrorBoxEndsTheProgram) {
-  registry.FailWrite(kPoliciesKey, "NoDriveTypeAutoRun",
-                     fake::kErrAccessDenied);
-  StartForm();
-  system.Answer(kResultCancel);
-  Choose();
-  EXPECT_TRUE(system.ended);
-}
-
 }  // namespace
 }  // namespace velmora
