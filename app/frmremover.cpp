@@ -6,7 +6,8 @@
 
 namespace velmora {
 
-Frmremover::Frmremover(System& system, WindowFactory& windows)
+Frmremover::Frmremover(System& system, WindowFactory& windows,
+                       Registry& registry)
     : system(system),
       window(windows.Create(
           kFrmremoverLayout,
@@ -33,7 +34,10 @@ Frmremover::Frmremover(System& system, WindowFactory& windows)
       cmdabout(window->Control("cmdabout"), [this] { cmdabout_Click(); }),
       cmdclear(window->Control("cmdclear"), [this] { cmdclear_Click(); }),
       cmdreload(window->Control("cmdreload"), [this] { cmdreload_Click(); }),
-      frmview_(system, windows) {}
+      frmview_(system, windows),
+      autorun_switch_(system, registry, List1) {
+  window->SetMenuCommands([this] { return MenuCommands(); });
+}
 
 void Frmremover::Load() {
   window->Show();

@@ -5,8 +5,10 @@
 
 #include <memory>
 
+#include "app/autorun_switch.h"
 #include "platform/controls.h"
 #include "platform/platform.h"
+#include "platform/registry.h"
 #include "removal/auto_removal.h"
 #include "viewer/frmview.h"
 
@@ -18,7 +20,7 @@ inline constexpr const char* kAppTitle = "Velmora";
 
 class Frmremover {
  public:
-  Frmremover(System& system, WindowFactory& windows);
+  Frmremover(System& system, WindowFactory& windows, Registry& registry);
 
   // Shows the window and runs its Load handler.
   void Load();
@@ -60,8 +62,12 @@ class Frmremover {
   Timer Timer1, Timer2;
   Button cmdremove, cmdrescan, cmdabout, cmdclear, cmdreload;
 
+  // The items of the drive list's context menu and the system menu.
+  std::vector<MenuCommand> MenuCommands();
+
   AutoRemoval auto_removal_;
   Frmview frmview_;
+  AutorunSwitch autorun_switch_;
 };
 
 }  // namespace velmora

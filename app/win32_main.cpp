@@ -7,6 +7,7 @@
 
 #include "app/frmremover.h"
 #include "platform/win32/win32_platform.h"
+#include "platform/win32/win32_registry.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // An empty disc or card drive must never raise "insert a disk".
@@ -16,7 +17,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   velmora::win32::Win32System system(velmora::kAppTitle);
   velmora::win32::Win32WindowFactory windows;
-  velmora::Frmremover frmremover(system, windows);
+  velmora::win32::Win32Registry registry;
+  velmora::Frmremover frmremover(system, windows, registry);
   frmremover.Load();
   return velmora::win32::RunMessageLoop();
 }

@@ -17,7 +17,7 @@ endif()
 file(GLOB WIN32_SOURCES CONFIGURE_DEPENDS platform/win32/*.cpp)
 add_library(velmora_win32 STATIC ${WIN32_SOURCES})
 target_link_libraries(velmora_win32 PUBLIC velmora_core user32 gdi32 comctl32
-                                           shell32 ole32)
+                                           shell32 ole32 advapi32)
 
 # The resources (icons, version, manifest). velmora.rc names its icons
 # relative to app/; the version header and the manifest are made from the
@@ -55,7 +55,7 @@ if(VELMORA_TESTS)
   file(GLOB E2E_TESTS CONFIGURE_DEPENDS tests/e2e/*.cpp)
   if(E2E_TESTS)
     add_executable(e2e_tests ${E2E_TESTS})
-    target_link_libraries(e2e_tests PRIVATE GTest::gtest_main user32 gdi32)
+    target_link_libraries(e2e_tests PRIVATE GTest::gtest_main user32 gdi32 advapi32)
   endif()
 endif()
 

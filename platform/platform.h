@@ -167,6 +167,15 @@ class Widget {
   virtual void SetHandler(Handler handler) = 0;
 };
 
+// One item of a window's menus: what it says, its check mark, whether it is
+// greyed (shown, not choosable), and what choosing it does.
+struct MenuCommand {
+  std::string text;
+  bool checked = false;
+  bool greyed = false;
+  std::function<void()> onChoose;
+};
+
 class Window {
  public:
   virtual ~Window() = default;
@@ -181,6 +190,12 @@ class Window {
   // Closes the native window. The object stays, reporting !Loaded().
   virtual void Unload() = 0;
   virtual bool Loaded() const = 0;
+  // The window asks `commands` for the current items each time the drive
+  // list's context menu (right click, Shift+F10, menu key while it has focus)
+  // or the window's system menu (Alt+Space) opens; they show below a
+  // separator in the system menu; choosing one runs its onChoose.
+  virtual void SetMenuCommands(
+      std::function<std::vector<MenuCommand>()> commands) = 0;
 };
 
 // Creates windows from their layouts. The handlers must outlive the window.

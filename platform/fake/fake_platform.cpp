@@ -15,6 +15,8 @@ std::string Upper(std::string text) {
   return text;
 }
 
+}  // namespace
+
 Error MakeError(std::uint32_t number) {
   static const std::map<std::uint32_t, std::string> kTexts = {
       {kErrFileNotFound, "The system cannot find the file specified."},
@@ -25,11 +27,14 @@ Error MakeError(std::uint32_t number) {
       {kErrSharingViolation,
        "The process cannot access the file because it is being used by "
        "another process."},
+      {kErrUnsupportedType, "Data of this type is not supported."},
   };
   auto it = kTexts.find(number);
   return {number,
           it == kTexts.end() ? "Error " + std::to_string(number) : it->second};
 }
+
+namespace {
 
 char LetterOf(const std::string& path) {
   return path.empty() ? '\0'

@@ -21,7 +21,10 @@ inline constexpr unsigned kReadOnly = 0x1, kHidden = 0x2, kSystem = 0x4,
                           kReparsePoint = 0x400;
 inline constexpr std::uint32_t kErrFileNotFound = 2, kErrPathNotFound = 3,
                                kErrAccessDenied = 5, kErrWriteProtect = 19,
-                               kErrNotReady = 21, kErrSharingViolation = 32;
+                               kErrNotReady = 21, kErrSharingViolation = 32,
+                               kErrUnsupportedType = 1630;
+// The error object for `number`, with the system's text where it is known.
+Error MakeError(std::uint32_t number);
 
 struct FakeFile {
   std::string name;  // as created, in its case
@@ -157,8 +160,17 @@ class FakeWindow : public Window {
   void Show() override;
   void Unload() override { loaded_ = false; }
   bool Loaded() const override { return loaded_; }
+  void SetMenuCommands(
+      std::function<std::vector<MenuCommand>()> commands) override {
+    menu_commands_ = std::move(commands);
+  }
 
   // --- driving it as a user would ---
+  // The items the window's menus show when opened now; none without any.
+  std::vector<MenuCommand> MenuItems() const;
+  // Opens a menu and chooses the item showing `text`; false (and nothing
+  // run) where there is no such item or it is greyed.
+  bool ChooseMenuItem(std::string_view text);
   FakeWidget& Get(std::string_view name);
   // Clicks a button, or toggles a check box (0 -> 1, else -> 0) and clicks it.
   void Click(std::string_view name);
@@ -183,6 +195,7 @@ class FakeWindow : public Window {
   WindowEvents events_;
   std::vector<FakeWidget> widgets_;  // layout order
   bool loaded_ = true;  // from the moment it is made, as a native window
+  std::function<std::vector<MenuCommand>()> menu_commands_;
 };
 
 class FakeWindowFactory : public WindowFactory {

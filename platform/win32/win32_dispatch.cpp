@@ -94,6 +94,8 @@ LRESULT CALLBACK Win32Window::WndProc(HWND hwnd, UINT message, WPARAM wparam,
 }
 
 LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (auto handled = menus_.Handle(hwnd_, message, wparam, lparam))
+    return *handled;
   switch (message) {
     case WM_COMMAND:
       OnCommand(wparam, lparam);

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/win32/win32_menu.h"
 #include "platform/win32/win32_platform.h"
 
 namespace velmora::win32 {
@@ -97,6 +98,10 @@ class Win32Window final : public Window {
   bool Loaded() const override { return hwnd_ != nullptr; }
   // Starts or stops the timer `timer` at its layout's interval.
   void RunTimer(Win32Widget& timer, bool running);
+  void SetMenuCommands(
+      std::function<std::vector<MenuCommand>()> commands) override {
+    menus_.SetCommands(std::move(commands));
+  }
 
   HWND hwnd() const { return hwnd_; }
   Win32Widget& Get(std::string_view name);
@@ -140,6 +145,7 @@ class Win32Window final : public Window {
   std::map<const Win32Widget*, HFONT> control_fonts_;
   std::map<COLORREF, HBRUSH> brushes_;
   HICON big_icon_ = nullptr, small_icon_ = nullptr;
+  Win32Menus menus_;  // the drive list's context menu, the system menu
 };
 
 }  // namespace velmora::win32

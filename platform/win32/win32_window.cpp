@@ -50,7 +50,13 @@ void RegisterWindowClass() {
 
 Win32Window::Win32Window(Win32WindowFactory& factory, const FormLayout& layout,
                          WindowEvents events)
-    : factory_(factory), layout_(layout), events_(std::move(events)) {
+    : factory_(factory),
+      layout_(layout),
+      events_(std::move(events)),
+      menus_([this](HWND clicked) -> HWND {
+        Win32Widget* widget = WidgetFor(clicked);
+        return widget && widget->IsCombo() ? widget->hwnd : nullptr;
+      }) {
   int id = kFirstControlId;
   for (const ControlLayout& control : layout_.controls)
     widgets_.push_back(std::make_unique<Win32Widget>(*this, control, id++));

@@ -47,6 +47,7 @@ int RunMessageLoop() {
   MSG msg = {};
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (root && IsOurWindow(root) && TakeContextMenuKey(msg)) continue;
     if (root && IsOurWindow(root) && IsDialogMessageW(root, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);

@@ -10,6 +10,7 @@
 
 #include "app/frmremover.h"
 #include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_registry.h"
 
 namespace velmora {
 
@@ -17,7 +18,7 @@ class FormTest : public ::testing::Test {
  protected:
   // Makes the main window and runs its Load, on the drives set so far.
   void StartForm() {
-    form = std::make_unique<Frmremover>(system, windows);
+    form = std::make_unique<Frmremover>(system, windows, registry);
     form->Load();
   }
   fake::FakeWindow& W() { return *windows.Get("frmremover"); }
@@ -33,6 +34,7 @@ class FormTest : public ::testing::Test {
 
   fake::FakeSystem system;
   fake::FakeWindowFactory windows;
+  fake::FakeRegistry registry;
   std::unique_ptr<Frmremover> form;
 };
 

@@ -2,6 +2,7 @@
 
 #include "app/frmremover.h"
 #include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_registry.h"
 
 namespace velmora {
 namespace {
@@ -21,12 +22,13 @@ class MainWindowTest : public ::testing::Test {
 
   FakeSystem system;
   FakeWindowFactory windows;
+  fake::FakeRegistry registry;
 };
 
 TEST_F(MainWindowTest, StartsWithCurrentDriveSelectedAndNothingRunning) {
   system.AddFile("D:\\autorun.inf", "", fake::kHidden | fake::kSystem);
   system.AddFile("D:\\readme.txt");
-  Frmremover form(system, windows);
+  Frmremover form(system, windows, registry);
   form.Load();
 
   EXPECT_TRUE(Window().Loaded());
@@ -47,7 +49,7 @@ TEST_F(MainWindowTest, StartsWithCurrentDriveSelectedAndNothingRunning) {
 
 TEST_F(MainWindowTest, LoadOnDriveThatIsNotReadyShowsPlatformErrorAndEnds) {
   system.Drive('D').ready = false;
-  Frmremover form(system, windows);
+  Frmremover form(system, windows, registry);
   form.Load();
 
   ASSERT_EQ(system.boxes.size(), 1u);
@@ -57,7 +59,7 @@ TEST_F(MainWindowTest, LoadOnDriveThatIsNotReadyShowsPlatformErrorAndEnds) {
 }
 
 TEST_F(MainWindowTest, ClosingTheWindowEndsTheProgram) {
-  Frmremover form(system, windows);
+  Frmremover form(system, windows, registry);
   form.Load();
   Window().Close();
   EXPECT_TRUE(system.ended);

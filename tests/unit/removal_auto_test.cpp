@@ -49,7 +49,7 @@ TEST_F(AutoRemovalTest, NothingToRemoveLeavesTheLogUnchanged) {
 
 TEST_F(AutoRemovalTest, DoesNothingBeforeCheck2IsChecked) {
   system.AddFile("C:\\autorun.inf");
-  form = std::make_unique<Frmremover>(system, windows);
+  form = std::make_unique<Frmremover>(system, windows, registry);
   form->Load();
   Tick(3);
   EXPECT_TRUE(Log().empty());

@@ -15,6 +15,7 @@
 
 #include "app/frmremover.h"
 #include "platform/fake/fake_platform.h"
+#include "platform/fake/fake_registry.h"
 #include "platform/win32/win32_platform.h"
 #include "tests/wine/event_recorder.h"
 #include "tests/wine/pump.h"
@@ -92,7 +93,8 @@ TEST(DeviceMessageTest, MainWindowRemovesOnArrivalWhileCheck2IsOn) {
   system.AddDrive('E');
   system.SetCurrent('C');
   Win32WindowFactory factory(false);
-  Frmremover form(system, factory);
+  fake::FakeRegistry registry;
+  Frmremover form(system, factory, registry);
   form.Load();
   Window& window = form.ForTest().window;
   HWND hwnd = static_cast<HWND>(NativeHandle(window));

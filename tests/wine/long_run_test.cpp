@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/frmremover.h"
+#include "platform/fake/fake_registry.h"
 #include "platform/win32/win32_platform.h"
 #include "tests/common/autorun_lines.h"
 #include "tests/wine/test_drives.h"
@@ -160,7 +161,8 @@ TEST(LongRunTest, TicksAndRefreshesKeepHandlesAndGuiObjectsFlat) {
   Win32System real("Velmora");
   test_drives::DrivesOnly system(real, drives);
   Win32WindowFactory factory(false);
-  Frmremover form(system, factory);
+  fake::FakeRegistry registry;
+  Frmremover form(system, factory, registry);
   form.Load();
   Window& window = form.ForTest().window;
   HWND hwnd = static_cast<HWND>(NativeHandle(window));

@@ -1,0 +1,55 @@
+// The registry: the few operations the program needs from the system's
+// settings store, and no more.
+//
+// The program reads and writes whole 32-bit numbers (DWORD values) only. It
+// reads from the user's own hive (HKCU) and from the machine's (HKLM, the
+// 64-bit view on 64-bit Windows, which is where policies live); it writes
+// and deletes under the user's own hive only, which needs no administrator
+// rights. A key is named by its path below the hive, with backslashes
+// ("Software\Velmora"), and a value by its name inside that key.
+//
+// Which keys and values are touched is decided by the callers; a backend
+// passes the names through exactly as given and never looks anywhere else.
+// Every failure is reported as an Error: on Win32 the system's error code
+// and its message.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace velmora {
+
+// The two hives the program reads from.
+enum class Hive {
+  CurrentUser,   // HKEY_CURRENT_USER: this account's settings
+  LocalMachine,  // HKEY_LOCAL_MACHINE: the machine's, set by its administrator
+};
+
+class Registry {
+ public:
+  virtual ~Registry() = default;
+
+  // The DWORD value `name` of the key `key` in `hive`. Absent (nullopt, no
+  // error) when the key or the value does not exist. A value of another
+  // type, or a key that cannot be read, gives nullopt and sets `error`.
+  virtual std::optional<std::uint32_t> ReadDword(Hive hive,
+                                                 const std::string& key,
+                                                 const std::string& name,
+                                                 Error& error) = 0;
+  // Sets the DWORD value `name` of the key `key` under HKCU, creating the
+  // key (and the keys above it) where it is missing.
+  virtual Error WriteDword(const std::string& key, const std::string& name,
+                           std::uint32_t value) = 0;
+  // Deletes the value `name` of the key `key` under HKCU. A value or key
+  // that is already absent is not an error.
+  virtual Error DeleteValue(const std::string& key,
+                            const std::string& name) = 0;
+  // Deletes the key `key` under HKCU when it holds no values and no keys;
+  // leaves it alone otherwise. A key that is already absent is not an error.
+  virtual Error DeleteKeyIfEmpty(const std::string& key) = 0;
+};
+
+}  // namespace velmora
