@@ -20,6 +20,8 @@ inline constexpr const char* kAppTitle = "Velmora";
 
 class Frmremover {
  public:
+  // `registry` holds the AutoRun policy values that the window's menus
+  // switch.
   Frmremover(System& system, WindowFactory& windows, Registry& registry);
 
   // Shows the window and runs its Load handler.
