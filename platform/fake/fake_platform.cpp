@@ -4,6 +4,7 @@
 #include <cctype>
 #include <stdexcept>
 
+#include "platform/fake/latin1.h"
 #include "platform/widget_kinds.h"
 
 namespace velmora::fake {
@@ -214,17 +215,7 @@ FileBytes FakeSystem::ReadFile(const std::string& path, std::size_t max_bytes,
 }
 
 std::string FakeSystem::AnsiToUtf8(std::string_view ansi) {
-  // The fake's ANSI code page is Latin-1.
-  std::string utf8;
-  for (unsigned char c : ansi) {
-    if (c < 0x80) {
-      utf8 += static_cast<char>(c);
-    } else {
-      utf8 += static_cast<char>(0xC0 | (c >> 6));
-      utf8 += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return utf8;
+  return latin1::ToUtf8(ansi);
 }
 
 int FakeSystem::MsgBox(const std::string& text, int flags,

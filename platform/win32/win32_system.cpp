@@ -235,16 +235,6 @@ FileBytes Win32System::ReadFile(const std::string& path, std::size_t max_bytes,
   return result;
 }
 
-std::string Win32System::AnsiToUtf8(std::string_view ansi) {
-  if (ansi.empty()) return {};
-  const int size = static_cast<int>(ansi.size());
-  const int length =
-      MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), size, wide.data(), length);
-  return Narrow(wide);
-}
-
 // Owned by the program's first window that is still open, so the box stays
 // in front of it; its modal loop keeps dispatching our timers.
 int Win32System::MsgBox(const std::string& text, int flags,

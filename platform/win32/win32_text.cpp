@@ -7,15 +7,22 @@
 
 namespace velmora::win32 {
 
-std::wstring Widen(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int size = static_cast<int>(utf8.size());
+namespace {
+
+// Bytes in the code page as UTF-16.
+std::wstring WideFrom(std::string_view bytes, UINT code_page) {
+  if (bytes.empty()) return {};
+  const int size = static_cast<int>(bytes.size());
   const int length =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+      MultiByteToWideChar(code_page, 0, bytes.data(), size, nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
+  MultiByteToWideChar(code_page, 0, bytes.data(), size, wide.data(), length);
   return wide;
 }
+
+}  // namespace
+
+std::wstring Widen(std::string_view utf8) { return WideFrom(utf8, CP_UTF8); }
 
 std::string Narrow(std::wstring_view utf16) {
   if (utf16.empty()) return {};
@@ -26,6 +33,10 @@ std::string Narrow(std::wstring_view utf16) {
   WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, narrow.data(), length,
                       nullptr, nullptr);
   return narrow;
+}
+
+std::string Win32System::AnsiToUtf8(std::string_view ansi) {
+  return Narrow(WideFrom(ansi, CP_ACP));
 }
 
 // The system's message in the user's language, its lines joined by one

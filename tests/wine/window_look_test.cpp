@@ -1,71 +1,18 @@
-// The Win32 windows made from layouts: native controls, placement at the
-// DPI, tab order, colours, fonts, rows and values, and the events that the
-// window's messages become. Needs a display (tools/wine-tests.sh gives one).
-// clang-format off
-#include <windows.h>
-#include <dbt.h>
-// clang-format on
-
+// The Win32 window made from a layout, as it looks: native controls,
+// placement at the DPI, tab order, colours, fonts, icon, rows and values.
+// Needs a display (tools/wine-tests.sh gives one).
 #include <gtest/gtest.h>
+#include <windows.h>
 
-#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "platform/win32/win32_platform.h"
-#include "tests/wine/event_recorder.h"
-#include "tests/wine/pump.h"
-#include "tests/wine/window_helpers.h"
+#include "tests/wine/test_window.h"
 
 namespace velmora::win32 {
 namespace {
 
-using K = ControlKind;
-constexpr Colour kGreen = 0x00C0FFC0;
-constexpr Colour kBlue = 0x00FF0000;
-
-constexpr ControlLayout kControls[] = {
-    {"chk",
-     K::CheckBox,
-     "Check &me",
-     1440,
-     1560,
-     2535,
-     375,
-     3,
-     {},
-     kWindowBackground},
-    {"tmr", K::Timer, "", 0, 0, 0, 0, -1, {}, kNoColour, kNoColour, false, 20},
-    {"lst", K::ListBox, "", 3000, 2160, 3015, 1230, 5},
-    {"btn", K::Button, "&Go && stop with a long caption", 120, 600, 1935, 495,
-     1},
-    {"drv", K::DriveList, "", 720, 1200, 3855, 315, 2, {}, 0x00FFFFFF},
-    {"fil", K::FileList, "", 120, 2160, 2775, 1260, 4},
-    {"lbl",
-     K::Label,
-     "...",
-     480,
-     1680,
-     180,
-     195,
-     6,
-     {"Arial", 14.25, true},
-     kWindowBackground,
-     kBlue,
-     true},
-    {"fix", K::Label, "Fixed", 120, 3480, 3015, 255, 0, {}, kAppWorkspace},
-    {"txt", K::TextBox, "one\ntwo", 120, 3700, 3000, 900, 7},
-    {"ln", K::Line, "", 0, 120, 6120, 120, -1},
-};
-constexpr FormLayout kLayout = {
-    "testform", "Test \xE2\x80\x93 Window",
-    kGreen,     {"Arial", 8.25, false},
-    6105,       4800,
-    1,          kControls,
-};
-
-using testing::H;
 using testing::PlaceOf;
 
 std::wstring ClassOf(HWND hwnd) {
@@ -73,30 +20,6 @@ std::wstring ClassOf(HWND hwnd) {
   GetClassNameW(hwnd, name, 64);
   return name;
 }
-
-class WindowTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    window = factory.Create(kLayout, sink.Events());
-    sink.Bind(*window, kLayout);
-    ASSERT_TRUE(window->Loaded());
-    hwnd = H(NativeHandle(*window));
-    ASSERT_NE(hwnd, nullptr);
-    dpi = GetDeviceCaps(GetDC(hwnd), LOGPIXELSY);
-  }
-  void TearDown() override {
-    window.reset();
-    Pump();
-  }
-  HWND Ctl(std::string_view name) { return H(NativeHandle(*window, name)); }
-  int Px(int twips) { return MulDiv(twips, dpi, 1440); }
-
-  Win32WindowFactory factory{false};
-  Recorder sink;
-  std::unique_ptr<Window> window;
-  HWND hwnd = nullptr;
-  int dpi = 96;
-};
 
 TEST_F(WindowTest, HasItsCaptionAndInnerSize) {
   wchar_t caption[64] = {};
@@ -314,111 +237,6 @@ TEST_F(WindowTest, CheckBoxValues) {
             BS_AUTOCHECKBOX);
 }
 
-TEST_F(WindowTest, ClicksBecomeClickEvents) {
-  SendMessageW(Ctl("btn"), BM_CLICK, 0, 0);
-  EXPECT_EQ(sink.Count("btn", Event::Click), 1);
-  Widget& box = window->Control("chk");
-  SendMessageW(Ctl("chk"), BM_CLICK, 0, 0);
-  EXPECT_EQ(sink.Count("chk", Event::Click), 1);
-  EXPECT_EQ(box.Value(), 1);
-  SendMessageW(Ctl("chk"), BM_CLICK, 0, 0);
-  EXPECT_EQ(box.Value(), 0);
-  box.SetValue(2);
-  SendMessageW(Ctl("chk"), BM_CLICK, 0, 0);
-  EXPECT_EQ(box.Value(), 0);
-  EXPECT_EQ(sink.Count("chk", Event::Click), 3);
-}
-
-TEST_F(WindowTest, ClickEventSeesTheNewValue) {
-  int seen = -1;
-  sink.on_event = [&](std::string_view control, Event) {
-    if (control == "chk") seen = window->Control("chk").Value();
-  };
-  SendMessageW(Ctl("chk"), BM_CLICK, 0, 0);
-  EXPECT_EQ(seen, 1);
-}
-
-TEST_F(WindowTest, SelectionNotificationsBecomeEvents) {
-  window->Control("drv").SetRows({"C:", "D:"});
-  window->Control("fil").SetRows({"autorun.inf"});
-  const auto notify = [&](std::string_view name, WORD code) {
-    SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(Ctl(name)), code),
-                 reinterpret_cast<LPARAM>(Ctl(name)));
-  };
-  notify("drv", CBN_SELCHANGE);
-  notify("drv", CBN_DROPDOWN);
-  notify("fil", LBN_SELCHANGE);
-  notify("fil", LBN_DBLCLK);
-  EXPECT_EQ(sink.Count("drv", Event::Change), 1);
-  EXPECT_EQ(sink.Count("fil", Event::Click), 1);
-  EXPECT_EQ(sink.events.size(), 2u);
-  // The control ids stay clear of IDOK and IDCANCEL.
-  for (const char* name : {"btn", "chk", "drv", "fil", "lst", "lbl", "txt"}) {
-    EXPECT_NE(GetDlgCtrlID(Ctl(name)), IDOK) << name;
-    EXPECT_NE(GetDlgCtrlID(Ctl(name)), IDCANCEL) << name;
-  }
-}
-
-TEST_F(WindowTest, TimerTicksWhileEnabled) {
-  window->Control("tmr").SetRunning(true);
-  Pump([&] { return sink.Count("tmr", Event::Timer) >= 2; }, 3000);
-  EXPECT_GE(sink.Count("tmr", Event::Timer), 2);
-  window->Control("tmr").SetRunning(false);
-  Pump();
-  const int ticks = sink.Count("tmr", Event::Timer);
-  Pump(nullptr, 200);
-  EXPECT_EQ(sink.Count("tmr", Event::Timer), ticks);
-}
-
-TEST_F(WindowTest, CloseBoxUnloadsTheWindow) {
-  window->Show();
-  SendMessageW(hwnd, WM_CLOSE, 0, 0);
-  EXPECT_EQ(sink.Count("", Event::Unload), 1);
-  EXPECT_FALSE(IsWindow(hwnd));
-  EXPECT_FALSE(window->Loaded());
-  EXPECT_EQ(factory.LiveWindows(), 0);
-  // The object stays usable, and Show builds the window again.
-  window->Control("lst").AddRow("ignored");
-  EXPECT_TRUE(window->Control("lst").Rows().empty());
-  window->Show();
-  EXPECT_TRUE(window->Loaded());
-  EXPECT_TRUE(IsWindowVisible(H(NativeHandle(*window))));
-  EXPECT_EQ(window->Control("txt").Text(), "one\ntwo");
-}
-
-TEST_F(WindowTest, UnloadFromInsideAnEventIsSafe) {
-  sink.on_event = [&](std::string_view control, Event) {
-    if (control == "btn") window->Unload();
-  };
-  SendMessageW(Ctl("btn"), BM_CLICK, 0, 0);
-  EXPECT_FALSE(window->Loaded());
-  EXPECT_FALSE(IsWindow(hwnd));
-}
-
-TEST_F(WindowTest, VolumeArrivalAndRemovalBecomeEvents) {
-  DEV_BROADCAST_VOLUME volume = {};
-  volume.dbcv_size = sizeof volume;
-  volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
-  volume.dbcv_unitmask = 1u << 4;
-  SendMessageW(hwnd, WM_DEVICECHANGE, DBT_DEVICEARRIVAL,
-               reinterpret_cast<LPARAM>(&volume));
-  SendMessageW(hwnd, WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE,
-               reinterpret_cast<LPARAM>(&volume));
-  DEV_BROADCAST_HDR port = {};
-  port.dbch_size = sizeof port;
-  port.dbch_devicetype = DBT_DEVTYP_PORT;
-  SendMessageW(hwnd, WM_DEVICECHANGE, DBT_DEVICEARRIVAL,
-               reinterpret_cast<LPARAM>(&port));
-  SendMessageW(hwnd, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
-  // The window handles a volume message after the system's call returns.
-  Pump([&] { return sink.events.size() >= 2; }, 3000);
-  EXPECT_EQ(sink.Count("", Event::DeviceArrival), 1);
-  EXPECT_EQ(sink.Count("", Event::DeviceRemoval), 1);
-  EXPECT_EQ(sink.events.size(), 2u);
-  for (const Recorded& e : sink.events)
-    EXPECT_EQ(e.letters, DriveLetters(1u << 4)) << "E: only";
-}
-
 TEST_F(WindowTest, HasTheIconOfItsResource) {
   EXPECT_NE(SendMessageW(hwnd, WM_GETICON, ICON_BIG, 0), 0);
   EXPECT_NE(SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0), 0);
@@ -426,72 +244,6 @@ TEST_F(WindowTest, HasTheIconOfItsResource) {
 
 TEST_F(WindowTest, UnknownControlNameThrows) {
   EXPECT_THROW(window->Control("nothing"), std::out_of_range);
-}
-
-// A message box waits while timers keep ticking; the test answers it from a
-// tick, as a user would click its button.
-TEST_F(WindowTest, MessageBoxKeepsTimersTickingAndUsesTheAppTitle) {
-  window->Show();
-  Win32System system("Velmora");
-  HWND box_owner = nullptr;
-  std::wstring box_title;
-  int ticks_seen = 0;
-  WPARAM answer = IDYES;
-  sink.on_event = [&](std::string_view control, Event event) {
-    if (control != "tmr" || event != Event::Timer) return;
-    if (++ticks_seen < 3) return;
-    HWND box = FindWindowW(L"#32770", nullptr);
-    if (!box) return;
-    wchar_t title[64] = {};
-    GetWindowTextW(box, title, 64);
-    box_title = title;
-    box_owner = GetWindow(box, GW_OWNER);
-    PostMessageW(box, WM_COMMAND, answer, 0);
-  };
-  window->Control("tmr").SetRunning(true);
-  EXPECT_EQ(system.MsgBox("Remove it?", kYesNoInformation, ""), kResultYes);
-  EXPECT_GE(ticks_seen, 3);
-  EXPECT_EQ(box_title, L"Velmora");
-  EXPECT_EQ(box_owner, hwnd);
-
-  ticks_seen = 0;
-  answer = IDCANCEL;
-  EXPECT_EQ(system.MsgBox("Error: 21: x", kOkCancelExclamation, "ERROR"),
-            kResultCancel);
-  EXPECT_EQ(box_title, L"ERROR");
-  window->Control("tmr").SetRunning(false);
-}
-
-TEST(FactoryTest, QuitsWhenTheLastWindowCloses) {
-  Win32WindowFactory factory;
-  Recorder sink;
-  auto first = factory.Create(kLayout, sink.Events());
-  auto second = factory.Create(kLayout, sink.Events());
-  EXPECT_EQ(factory.LiveWindows(), 2);
-  first->Unload();
-  MSG msg;
-  EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
-  second->Unload();
-  EXPECT_EQ(factory.LiveWindows(), 0);
-  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-}
-
-TEST(FactoryTest, MessageLoopReturnsTheQuitCode) {
-  PostQuitMessage(7);
-  EXPECT_EQ(RunMessageLoop(), 7);
-}
-
-}  // namespace
-}  // namespace velmora::win32
-
-#include "tests/common/widget_contract.h"
-
-namespace velmora::win32 {
-namespace {
-
-TEST(WidgetContractTest, Win32ControlsKeepTheContract) {
-  Win32WindowFactory factory(false);
-  contract::CheckWidgetContract(factory);
 }
 
 }  // namespace
