@@ -1,0 +1,36 @@
+#include "platform/drive_rounds.h"
+
+namespace velmora {
+
+DriveRounds::DriveRounds(std::function<VolumeFacts(char letter)> query,
+                         std::chrono::milliseconds bound)
+    : queries_(std::move(query)), bound_(bound) {}
+
+void DriveRounds::StartRound(const std::vector<char>& letters) {
+  round_start_ = Clock::now();
+  round_deadline_ = round_start_ + bound_;
+  asked_.clear();
+  passed_over_.clear();
+  for (char letter : letters) {
+    if (queries_.Ask(letter)) {
+      asked_.insert(letter);
+    } else {
+      passed_over_.insert(letter);
+    }
+  }
+}
+
+std::optional<VolumeFacts> DriveRounds::Facts(char letter) {
+  const Clock::time_point now = Clock::now();
+  const bool fresh = now - round_start_ < kRoundLife;
+  // A drive still being asked from before is taken only if it has just
+  // returned; nobody waits for it.
+  if (fresh && passed_over_.contains(letter))
+    return queries_.Await(letter, now);
+  if (fresh && asked_.contains(letter))
+    return queries_.Await(letter, round_deadline_);
+  if (!queries_.Ask(letter)) return queries_.Await(letter, now);
+  return queries_.Await(letter, now + bound_);
+}
+
+}  // namespace velmora
