@@ -7,7 +7,8 @@ namespace velmora::fake {
 namespace {
 
 std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : text)
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return text;
 }
 
@@ -23,14 +24,14 @@ Error MakeError(std::uint32_t number) {
        "another process."},
   };
   auto it = kTexts.find(number);
-  return {number, it == kTexts.end() ? "Error " + std::to_string(number)
-                                     : it->second};
+  return {number,
+          it == kTexts.end() ? "Error " + std::to_string(number) : it->second};
 }
 
 char LetterOf(const std::string& path) {
   return path.empty() ? '\0'
-                      : static_cast<char>(std::toupper(
-                            static_cast<unsigned char>(path[0])));
+                      : static_cast<char>(
+                            std::toupper(static_cast<unsigned char>(path[0])));
 }
 
 // "E:" and "E:\" both mean the root of E:.
@@ -81,6 +82,12 @@ void FakeSystem::Fail(Op op, const std::string& path, std::uint32_t error) {
   failures_[{op, Key(path)}] = error;
 }
 
+void FakeSystem::LetGo(const std::string& path) {
+  held_.erase(Key(path));
+  const FakeFile* file = Find(path);
+  if (file && file->delete_pending) files_.erase(Key(path));
+}
+
 int FakeSystem::calls(Op op) const {
   auto it = calls_.find(op);
   return it == calls_.end() ? 0 : it->second;
@@ -95,7 +102,8 @@ Error FakeSystem::Check(Op op, const std::string& path, bool writes) {
   auto drive = drives_.find(LetterOf(path));
   if (drive == drives_.end()) return MakeError(kErrPathNotFound);
   if (!drive->second.ready) return MakeError(kErrNotReady);
-  if (writes && drive->second.write_protected) return MakeError(kErrWriteProtect);
+  if (writes && drive->second.write_protected)
+    return MakeError(kErrWriteProtect);
   return {};
 }
 
@@ -136,9 +144,11 @@ DriveStatus FakeSystem::ProbeDrive(const std::string& entry) {
 }
 
 Error FakeSystem::SetAttrZero(const std::string& path) {
-  if (Error error = Check(Op::SetAttr, path, true); error.failed()) return error;
+  if (Error error = Check(Op::SetAttr, path, true); error.failed())
+    return error;
   FakeFile* file = Find(path);
   if (!file) return MakeError(kErrFileNotFound);
+  if (file->delete_pending) return MakeError(kErrAccessDenied);
   // Only the entry itself changes; a link's target is never looked at.
   file->attributes &= kDirectory | kReparsePoint;
   return {};
@@ -156,8 +166,13 @@ Error FakeSystem::Kill(const std::string& path) {
   if (Error error = Check(Op::Kill, path, true); error.failed()) return error;
   auto it = files_.find(Key(path));
   if (it == files_.end()) return MakeError(kErrFileNotFound);
-  if (it->second.attributes & (kDirectory | kReadOnly))
+  if (it->second.attributes & (kDirectory | kReadOnly) ||
+      it->second.delete_pending)
     return MakeError(kErrAccessDenied);
+  if (held_.contains(Key(path))) {
+    it->second.delete_pending = true;
+    return {};
+  }
   if (std::find(lying_kills_.begin(), lying_kills_.end(), Key(path)) !=
       lying_kills_.end())
     return {};
@@ -166,6 +181,11 @@ Error FakeSystem::Kill(const std::string& path) {
 }
 
 bool FakeSystem::PathExists(const std::string& path) { return Has(path); }
+
+bool FakeSystem::DeletePending(const std::string& path) {
+  const FakeFile* file = Find(path);
+  return file && file->delete_pending;
+}
 
 std::vector<std::string> FakeSystem::ListFiles(const std::string& folder,
                                                const std::string& pattern,
@@ -178,7 +198,8 @@ std::vector<std::string> FakeSystem::ListFiles(const std::string& folder,
   for (const auto& [key, file] : files_) {
     if (file.attributes & kDirectory) continue;
     if (ParentKey(key) != folder_key) continue;
-    if (wanted != "*" && wanted != "*.*" && Upper(file.name) != wanted) continue;
+    if (wanted != "*" && wanted != "*.*" && Upper(file.name) != wanted)
+      continue;
     names.push_back(file.name);
   }
   return names;
@@ -193,11 +214,12 @@ FileBytes FakeSystem::ReadFile(const std::string& path, std::size_t max_bytes,
     error = MakeError(kErrFileNotFound);
     return {};
   }
-  if (file->attributes & kDirectory) {
+  if (file->attributes & kDirectory || file->delete_pending) {
     error = MakeError(kErrAccessDenied);
     return {};
   }
-  return {file->contents.substr(0, max_bytes), file->contents.size() > max_bytes};
+  return {file->contents.substr(0, max_bytes),
+          file->contents.size() > max_bytes};
 }
 
 std::string FakeSystem::AnsiToUtf8(std::string_view ansi) {
@@ -247,7 +269,8 @@ FakeWindow::FakeWindow(FakeWindowFactory& factory, const FormLayout& layout,
 
 FakeWindow::~FakeWindow() {
   auto it = factory_.live_.find(name_);
-  if (it != factory_.live_.end() && it->second == this) factory_.live_.erase(it);
+  if (it != factory_.live_.end() && it->second == this)
+    factory_.live_.erase(it);
 }
 
 void FakeWindow::Show() {
