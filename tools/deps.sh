@@ -19,6 +19,10 @@ need /usr/lib/wine/wine64 wine64
 need Xvfb xvfb
 need /usr/src/googletest/CMakeLists.txt googletest
 need import imagemagick
+# The stalled network drive of the Wine tests (tools/stall-drive.sh).
+need /usr/lib/python3/dist-packages/fusepy.py python3-fusepy
+need /usr/lib/x86_64-linux-gnu/libfuse.so.2 libfuse2
+need fusermount3 fuse3
 compgen -G "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a" >/dev/null ||
   packages+=(libclang-rt-14-dev)
 
