@@ -22,6 +22,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -64,7 +65,16 @@ class BoundedQuery {
     auto [it, made] = state_->slots.try_emplace(key);
     Slot& slot = it->second;
     if (slot.running) return false;
-    if (made) workers_.emplace(key, std::thread(Work, state_, key));
+    if (made) {
+      // Where no thread can be made the key stays unasked: it has no
+      // answer, and the next ask tries again.
+      try {
+        workers_.emplace(key, std::thread(Work, state_, key));
+      } catch (const std::system_error&) {
+        state_->slots.erase(it);
+        return false;
+      }
+    }
     slot.running = true;
     slot.requested = true;
     slot.wake.notify_one();

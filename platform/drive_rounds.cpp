@@ -9,6 +9,7 @@ DriveRounds::DriveRounds(std::function<VolumeFacts(char letter)> query,
 void DriveRounds::StartRound(const std::vector<char>& letters) {
   round_start_ = Clock::now();
   round_deadline_ = round_start_ + bound_;
+  label_deadline_ = round_start_ + bound_ / 4;
   asked_.clear();
   passed_over_.clear();
   for (char letter : letters) {
@@ -20,7 +21,9 @@ void DriveRounds::StartRound(const std::vector<char>& letters) {
   }
 }
 
-std::optional<VolumeFacts> DriveRounds::Facts(char letter) {
+std::optional<VolumeFacts> DriveRounds::FactsBy(
+    char letter, Clock::time_point round_deadline,
+    std::chrono::milliseconds lone_bound) {
   const Clock::time_point now = Clock::now();
   const bool fresh = now - round_start_ < kRoundLife;
   // A drive still being asked from before is taken only if it has just
@@ -28,9 +31,9 @@ std::optional<VolumeFacts> DriveRounds::Facts(char letter) {
   if (fresh && passed_over_.contains(letter))
     return queries_.Await(letter, now);
   if (fresh && asked_.contains(letter))
-    return queries_.Await(letter, round_deadline_);
+    return queries_.Await(letter, round_deadline);
   if (!queries_.Ask(letter)) return queries_.Await(letter, now);
-  return queries_.Await(letter, now + bound_);
+  return queries_.Await(letter, now + lone_bound);
 }
 
 }  // namespace velmora

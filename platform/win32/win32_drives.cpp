@@ -84,7 +84,7 @@ std::vector<std::string> Win32System::DriveEntries() {
 std::string Win32System::DriveRowText(const std::string& entry) {
   const char letter = DriveLetterOf(entry);
   if (!letter) return entry;
-  std::optional<VolumeFacts> facts = rounds_.Facts(letter);
+  std::optional<VolumeFacts> facts = rounds_.QuickFacts(letter);
   if (!facts) facts = rounds_.LastKnown(letter);
   if (!facts || facts->label.empty()) return entry;
   return entry + " [" + facts->label + "]";
