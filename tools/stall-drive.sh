@@ -11,6 +11,7 @@
 # say why they skip (VELMORA_TEST_STALL_SKIP).
 
 stall_letter=S
+stall_fs=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/stall_fs.py
 stall_map=()
 stall_mnt=
 stall_pid=
@@ -27,7 +28,7 @@ stall_drive_mount() {
   stall_mnt=$dir/mnt
   mountpoint -q "$stall_mnt" 2>/dev/null && umount -l "$stall_mnt"
   rm -rf "$dir/backing" && mkdir -p "$dir/backing" "$stall_mnt"
-  /usr/bin/python3 tools/stall_fs.py "$dir/backing" "$stall_mnt" \
+  /usr/bin/python3 "$stall_fs" "$dir/backing" "$stall_mnt" \
     "$dir/flag" >"$dir/log" 2>&1 &
   stall_pid=$!
   for _ in $(seq 50); do mountpoint -q "$stall_mnt" && break; sleep 0.1; done
