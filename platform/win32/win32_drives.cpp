@@ -31,10 +31,6 @@ char DriveLetterOf(const std::string& entry) {
   return 0;
 }
 
-bool IsKnownDrive(char letter) {
-  return (GetLogicalDrives() >> (letter - 'A')) & 1u;
-}
-
 // Runs on the drive's worker thread. The label is for the eye only: it is
 // not shown for network drives, nor for A: and B:, as before the probe
 // shared this query.
@@ -71,6 +67,7 @@ std::vector<std::string> Win32System::DriveEntries() {
   std::vector<std::string> entries;
   std::vector<char> letters;
   const DWORD mask = GetLogicalDrives();
+  known_drives_ = mask;
   for (int i = 0; i < 26; ++i) {
     if (!(mask & (1u << i))) continue;
     letters.push_back(static_cast<char>('A' + i));
@@ -107,12 +104,17 @@ std::string Win32System::CurrentDrive() {
 
 // Records the drive named by the entry's first letter as current; the
 // process's current folder is left alone. A drive the system does not know
-// is refused. Readiness is not asked: that would wait on the drive.
+// is refused. The drives listed last are taken as known, and only a letter
+// missing from them is checked afresh: under Wine every GetLogicalDrives
+// looks at each drive's folder, which a walk would repeat per drive.
+// Readiness is not asked: that would wait on the drive.
 Error Win32System::ChangeDrive(const std::string& entry) {
   if (entry.empty()) return {};
   const char letter = DriveLetterOf({entry[0], ':'});
-  if (!letter || !IsKnownDrive(letter))
-    return ErrorFromCode(ERROR_INVALID_DRIVE);
+  if (!letter) return ErrorFromCode(ERROR_INVALID_DRIVE);
+  const DWORD bit = 1u << (letter - 'A');
+  if (!(known_drives_ & bit)) known_drives_ = GetLogicalDrives();
+  if (!(known_drives_ & bit)) return ErrorFromCode(ERROR_INVALID_DRIVE);
   current_ = letter;
   return {};
 }

@@ -55,6 +55,7 @@ class Win32System final : public System {
   std::string title_;
   DriveRounds rounds_;
   char current_ = 0;  // the drive made current; 0 until the first change
+  std::uint32_t known_drives_ = 0;  // GetLogicalDrives as last read
 };
 
 class Win32Window;
