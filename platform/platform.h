@@ -70,6 +70,8 @@ class System {
   // The entry of the current drive ("C:").
   virtual std::string CurrentDrive() = 0;
   // Makes the drive named by the first letter of `entry` the current drive.
+  // The current drive is the program's own record: no folder of that drive
+  // is held open because of it.
   virtual Error ChangeDrive(const std::string& entry) = 0;
   // Whether the drive of `entry` exists and is ready. Keeps nothing open.
   virtual DriveStatus ProbeDrive(const std::string& entry) = 0;
@@ -84,7 +86,13 @@ class System {
   // link.
   virtual Error Kill(const std::string& path) = 0;
   // Whether anything (file, folder, link; hidden or not) is at `path`.
+  // A file deleted while another program holds it open with delete
+  // sharing is still there until that program closes it.
   virtual bool PathExists(const std::string& path) = 0;
+  // Whether `path` is such a file: deleted, but kept by another program
+  // that still has it open, so that it goes only when that program closes
+  // it.
+  virtual bool DeletePending(const std::string& path) = 0;
   // Names of the files (not folders), hidden and system ones included, that
   // match `pattern` in `folder`. A folder that is a bare drive entry ("E:")
   // means that drive's current folder.

@@ -29,6 +29,10 @@ inline constexpr const char* kFailedLine = "Autorun Removal Failed: ";
 // The reason given when the delete call reported success but the file is
 // still at its path (a file system that refuses writes without saying so).
 inline constexpr const char* kStillThereReason = "the file is still there";
+// The reason given when another program holds the file open: the deletion
+// only marked it, and it goes when that program closes it.
+inline constexpr const char* kInUseReason =
+    "in use by another program; it goes when that program closes it";
 
 inline constexpr const char* kConfirmText = "Do You Want to Remove Autorun in ";
 inline constexpr const char* kConfirmTitle = "Autorun Found";

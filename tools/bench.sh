@@ -123,4 +123,22 @@ wine 'C:\bench\removal_tick.exe' 30 DJPV || echo "removal tick ratio: not measur
 timer_cpu 24
 # Arrival latency (bench/arrival_latency.cpp): M:, one of the 24 drives, message against timer alone.
 cp "$root/$bin/arrival_latency.exe" "$dest/" && wine 'C:\bench\arrival_latency.exe' 'C:\bench\velmora.exe' M "$runs" || echo "arrival latency ratio: not measured"
+
+# One of the 24 drives, S:, becomes a network drive that stops answering
+# (tools/stall-drive.sh): the window's worst answer while a search and the
+# timer run (bench/stalled_window.cpp).
+source "$root/tools/stall-drive.sh"
+stall_drive_mount "$root/build/bench-stall"
+if [[ -n $VELMORA_TEST_STALL_SKIP ]]; then
+  echo "stalled drive: worst window answer: not measured ($VELMORA_TEST_STALL_SKIP)"
+else
+  trap 'stall_drive_unmount; cleanup' EXIT
+  set_drives "${maps[@]/#S=*/${stall_map[0]}}"
+  ln -sfn "$drives/z" "$WINEPREFIX/dosdevices/z:"
+  mkdir -p "$WINEPREFIX/drive_c/velmora"
+  stall_drive_register
+  cp "$root/$bin/stalled_window.exe" "$dest/" &&
+    wine 'C:\bench\stalled_window.exe' 'C:\bench\velmora.exe' "$VELMORA_TEST_STALL_FLAG" 10 ||
+    echo "stalled drive: worst window answer: not measured"
+fi
 exit 0

@@ -37,7 +37,11 @@ for set in "$@"; do
       need wine wine
       need /usr/lib/wine/wine64 wine64
       need Xvfb xvfb
-      need convert imagemagick ;;
+      need convert imagemagick
+      # The stalled network drive of the Wine tests (tools/stall-drive.sh).
+      need /usr/lib/python3/dist-packages/fusepy.py python3-fusepy
+      need /usr/lib/x86_64-linux-gnu/libfuse.so.2 libfuse2
+      need fusermount3 fuse3 ;;
     *) echo "tools/deps.sh: unknown set $set (native, windows)" >&2; exit 2 ;;
   esac
 done

@@ -12,6 +12,7 @@ exe=build/win64/wine_tests.exe
 
 drives=$root/build/wine-test-drives
 mountpoint -q "$drives/g" 2>/dev/null && umount "$drives/g"
+mountpoint -q "$drives/stall/mnt" 2>/dev/null && umount -l "$drives/stall/mnt"
 rm -rf "$drives"
 mkdir -p "$drives"/{d,e,f}
 
@@ -29,9 +30,17 @@ if mount --bind "$drives/g-src" "$drives/g" 2>/dev/null; then
   fi
 fi
 
+# S: is a network drive that stops answering on demand (tools/stall-drive.sh).
+# shellcheck source=tools/stall-drive.sh
+source tools/stall-drive.sh
+stall_drive_mount "$drives/stall"
+
 # shellcheck source=tools/wineprefix.sh
 source tools/wineprefix.sh "$root/build/wine-test-prefix" \
-  D="$drives/d" E="$drives/e" F="$drives/f" "${ro_map[@]}" || exit 1
+  D="$drives/d" E="$drives/e" F="$drives/f" "${ro_map[@]}" "${stall_map[@]}" ||
+  exit 1
+mkdir -p "$WINEPREFIX/drive_c/velmora"
+stall_drive_register
 
 # The window tests need a display: Xvfb of our own unless one is given.
 if [[ -z ${DISPLAY:-} ]]; then
@@ -44,6 +53,7 @@ fi
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 
 cleanup() {
+  stall_drive_unmount
   wineserver -k >/dev/null 2>&1 || true
   mountpoint -q "$drives/g" 2>/dev/null && umount "$drives/g"
   [[ -z ${XVFB_PID:-} ]] || velmora_xvfb_stop

@@ -91,6 +91,12 @@ void FakeSystem::Fail(Op op, const std::string& path, std::uint32_t error) {
   failures_[{op, Key(path)}] = error;
 }
 
+void FakeSystem::LetGo(const std::string& path) {
+  held_.erase(Key(path));
+  const FakeFile* file = Find(path);
+  if (file && file->delete_pending) files_.erase(Key(path));
+}
+
 int FakeSystem::calls(Op op) const {
   auto it = calls_.find(op);
   return it == calls_.end() ? 0 : it->second;
@@ -151,6 +157,7 @@ Error FakeSystem::SetAttrZero(const std::string& path) {
     return error;
   FakeFile* file = Find(path);
   if (!file) return MakeError(kErrFileNotFound);
+  if (file->delete_pending) return MakeError(kErrAccessDenied);
   // Only the entry itself changes; a link's target is never looked at.
   file->attributes &= kDirectory | kReparsePoint;
   return {};
@@ -168,8 +175,13 @@ Error FakeSystem::Kill(const std::string& path) {
   if (Error error = Check(Op::Kill, path, true); error.failed()) return error;
   auto it = files_.find(Key(path));
   if (it == files_.end()) return MakeError(kErrFileNotFound);
-  if (it->second.attributes & (kDirectory | kReadOnly))
+  if (it->second.attributes & (kDirectory | kReadOnly) ||
+      it->second.delete_pending)
     return MakeError(kErrAccessDenied);
+  if (held_.contains(Key(path))) {
+    it->second.delete_pending = true;
+    return {};
+  }
   if (std::find(lying_kills_.begin(), lying_kills_.end(), Key(path)) !=
       lying_kills_.end())
     return {};
@@ -178,6 +190,11 @@ Error FakeSystem::Kill(const std::string& path) {
 }
 
 bool FakeSystem::PathExists(const std::string& path) { return Has(path); }
+
+bool FakeSystem::DeletePending(const std::string& path) {
+  const FakeFile* file = Find(path);
+  return file && file->delete_pending;
+}
 
 std::vector<std::string> FakeSystem::ListFiles(const std::string& folder,
                                                const std::string& pattern,
@@ -206,7 +223,7 @@ FileBytes FakeSystem::ReadFile(const std::string& path, std::size_t max_bytes,
     error = MakeError(kErrFileNotFound);
     return {};
   }
-  if (file->attributes & kDirectory) {
+  if (file->attributes & kDirectory || file->delete_pending) {
     error = MakeError(kErrAccessDenied);
     return {};
   }

@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,8 @@ struct FakeFile {
   std::string name;  // as created, in its case
   unsigned attributes = kArchive;
   std::string contents;
-  std::string link_target;  // a link: the full path it points to
+  std::string link_target;      // a link: the full path it points to
+  bool delete_pending = false;  // deleted while another program holds it
 };
 
 struct FakeDrive {
@@ -64,6 +66,13 @@ class FakeSystem : public System {
   // Makes Kill on `path` report success while leaving the file in place, as
   // a file system that refuses writes silently does.
   void KillLies(const std::string& path) { lying_kills_.push_back(Key(path)); }
+  // Another program opens the file at `path` with delete sharing: Kill
+  // then only marks it for deletion, as Windows does. A marked file stays
+  // listed (Dir, ListFiles, PathExists) and refuses every open, attribute
+  // change and deletion with access denied until LetGo.
+  void HoldOpen(const std::string& path) { held_.insert(Key(path)); }
+  // That program closes the file; a file marked for deletion goes.
+  void LetGo(const std::string& path);
   // Answers for the next message boxes, in order. Without a scripted answer
   // an OK box gets OK and a Yes/No box gets No.
   void Answer(int result) { answers_.push_back(result); }
@@ -86,6 +95,7 @@ class FakeSystem : public System {
   std::string Dir(const std::string& path, Error& error) override;
   Error Kill(const std::string& path) override;
   bool PathExists(const std::string& path) override;
+  bool DeletePending(const std::string& path) override;
   std::vector<std::string> ListFiles(const std::string& folder,
                                      const std::string& pattern,
                                      Error& error) override;
@@ -105,6 +115,7 @@ class FakeSystem : public System {
   std::map<std::string, FakeFile> files_;  // by upper-case full path
   std::map<std::pair<Op, std::string>, std::uint32_t> failures_;
   std::vector<std::string> lying_kills_;
+  std::set<std::string> held_;
   std::map<Op, int> calls_;
   std::deque<int> answers_;
   char current_ = 'C';

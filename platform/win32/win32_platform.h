@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/drive_rounds.h"
 #include "platform/platform.h"
 
 namespace velmora::win32 {
@@ -21,6 +22,8 @@ std::string Narrow(std::wstring_view utf16);
 // message for it on one line ("Access is denied.").
 Error ErrorFromCode(std::uint32_t code);
 
+// The program's current drive is kept here, never as the process's current
+// folder, and every drive query that may block waits with a bound.
 class Win32System final : public System {
  public:
   // `title` is the application's title, used where a message box has none.
@@ -35,6 +38,7 @@ class Win32System final : public System {
   std::string Dir(const std::string& path, Error& error) override;
   Error Kill(const std::string& path) override;
   bool PathExists(const std::string& path) override;
+  bool DeletePending(const std::string& path) override;
   std::vector<std::string> ListFiles(const std::string& folder,
                                      const std::string& pattern,
                                      Error& error) override;
@@ -49,6 +53,9 @@ class Win32System final : public System {
 
  private:
   std::string title_;
+  DriveRounds rounds_;
+  char current_ = 0;  // the drive made current; 0 until the first change
+  std::uint32_t known_drives_ = 0;  // GetLogicalDrives as last read
 };
 
 class Win32Window;

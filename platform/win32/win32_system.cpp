@@ -4,8 +4,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cctype>
-#include <cwctype>
 
 #include "platform/win32/win32_internal.h"
 #include "platform/win32/win32_platform.h"
@@ -15,24 +13,17 @@ namespace {
 
 Error LastError() { return ErrorFromCode(GetLastError()); }
 
-// "E:" (or "E:\...") gives 'E'; anything else gives 0.
-wchar_t DriveLetterOf(const std::string& entry) {
-  if (entry.size() < 2 || entry[1] != ':') return 0;
-  if (entry.size() > 2 && entry[2] != '\\') return 0;
-  const unsigned char c = static_cast<unsigned char>(entry[0]);
-  if (c >= 'a' && c <= 'z') return static_cast<wchar_t>(c - 'a' + 'A');
-  if (c >= 'A' && c <= 'Z') return static_cast<wchar_t>(c);
-  return 0;
-}
-
-std::wstring RootOf(wchar_t letter) { return {letter, L':', L'\\'}; }
-
 bool IsHiddenOrSystem(DWORD attributes) {
   return (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
 }
 
 bool IsNothingFound(DWORD code) {
   return code == ERROR_FILE_NOT_FOUND || code == ERROR_NO_MORE_FILES;
+}
+
+// What opening a file that is marked for deletion answers.
+bool IsDeletePendingCode(DWORD code) {
+  return code == ERROR_ACCESS_DENIED || code == ERROR_DELETE_PENDING;
 }
 
 // Closes a find handle however the walk ends.
@@ -50,78 +41,29 @@ struct FileHandle {
   }
 };
 
+// Whether a directory listing still shows the one name `path` (no
+// wildcards).
+bool IsListed(const std::wstring& path) {
+  if (path.find_first_of(L"*?") != std::wstring::npos) return false;
+  WIN32_FIND_DATAW data;
+  FindHandle find{FindFirstFileW(path.c_str(), &data)};
+  return find.handle != INVALID_HANDLE_VALUE;
+}
+
+// A bare drive entry ("E:") used as a folder names that drive's current
+// folder, which Windows keeps in the "=E:" variable; GetFullPathNameW reads
+// it and opens nothing. Without it the drive's root is meant.
+std::wstring FolderOf(const std::string& folder) {
+  const std::wstring wide = Widen(folder);
+  if (wide.size() != 2 || wide[1] != L':') return wide;
+  wchar_t full[MAX_PATH + 1] = {};
+  const DWORD length =
+      GetFullPathNameW(wide.c_str(), MAX_PATH + 1, full, nullptr);
+  if (length == 0 || length > MAX_PATH) return wide + L'\\';
+  return full;
+}
+
 }  // namespace
-
-Win32System::Win32System(std::string title) : title_(std::move(title)) {}
-
-std::vector<std::string> Win32System::DriveEntries() {
-  std::vector<std::string> entries;
-  const DWORD mask = GetLogicalDrives();
-  for (int i = 0; i < 26; ++i) {
-    if (mask & (1u << i)) entries.push_back({static_cast<char>('A' + i), ':'});
-  }
-  return entries;
-}
-
-// The label is for the eye only. Network drives are skipped so that a
-// refresh never waits on a server, and floppies so that it never waits on a
-// spinning disk.
-std::string Win32System::DriveRowText(const std::string& entry) {
-  const wchar_t letter = DriveLetterOf(entry);
-  if (!letter) return entry;
-  const std::wstring root = RootOf(letter);
-  const UINT type = GetDriveTypeW(root.c_str());
-  if (type == DRIVE_REMOTE || type == DRIVE_UNKNOWN ||
-      type == DRIVE_NO_ROOT_DIR)
-    return entry;
-  if (type == DRIVE_REMOVABLE && (letter == L'A' || letter == L'B'))
-    return entry;
-  wchar_t label[MAX_PATH + 1] = {};
-  if (!GetVolumeInformationW(root.c_str(), label, MAX_PATH + 1, nullptr,
-                             nullptr, nullptr, nullptr, 0))
-    return entry;
-  std::wstring clean;
-  for (const wchar_t* p = label; *p; ++p) {
-    if (!std::iswcntrl(*p)) clean += *p;
-  }
-  if (clean.empty()) return entry;
-  return entry + " [" + Narrow(clean) + "]";
-}
-
-// Where the current folder is on no drive letter (a network share, or a
-// Linux folder outside Wine's drives), the Windows drive counts as current.
-std::string Win32System::CurrentDrive() {
-  wchar_t buffer[MAX_PATH + 1] = {};
-  DWORD length = GetCurrentDirectoryW(MAX_PATH + 1, buffer);
-  if (length < 2 || length > MAX_PATH || buffer[1] != L':' ||
-      !std::iswalpha(buffer[0]))
-    length = GetWindowsDirectoryW(buffer, MAX_PATH + 1);
-  if (length < 2 || length > MAX_PATH || buffer[1] != L':') return "";
-  return {static_cast<char>(std::towupper(buffer[0])), ':'};
-}
-
-// "E:" without a folder makes E: current at its own current folder.
-Error Win32System::ChangeDrive(const std::string& entry) {
-  if (entry.empty()) return {};
-  const unsigned char first = static_cast<unsigned char>(entry[0]);
-  if (!std::isalpha(first)) return ErrorFromCode(ERROR_INVALID_DRIVE);
-  const wchar_t drive[3] = {static_cast<wchar_t>(std::toupper(first)), L':', 0};
-  if (!SetCurrentDirectoryW(drive)) return LastError();
-  return {};
-}
-
-DriveStatus Win32System::ProbeDrive(const std::string& entry) {
-  DriveStatus status;
-  const wchar_t letter = DriveLetterOf(entry);
-  if (!letter) return status;
-  const std::wstring root = RootOf(letter);
-  const UINT type = GetDriveTypeW(root.c_str());
-  status.exists = type != DRIVE_UNKNOWN && type != DRIVE_NO_ROOT_DIR;
-  if (!status.exists) return status;
-  status.ready = GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr,
-                                       nullptr, nullptr, nullptr, 0) != 0;
-  return status;
-}
 
 // Opens the entry itself (a link, not its target; a folder too) and sets
 // its attributes to "normal"; zero times leave the times unchanged.
@@ -168,20 +110,37 @@ Error Win32System::Kill(const std::string& path) {
   return {};
 }
 
+// A file that another program keeps open after its deletion stays listed,
+// but opening it, or reading its attributes, fails with access denied (or
+// "delete pending").
 bool Win32System::PathExists(const std::string& path) {
-  return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+  const std::wstring wide = Widen(path);
+  if (GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+  return IsDeletePendingCode(GetLastError()) || IsListed(wide);
+}
+
+bool Win32System::DeletePending(const std::string& path) {
+  const std::wstring wide = Widen(path);
+  if (!IsListed(wide)) return false;
+  FileHandle file{CreateFileW(
+      wide.c_str(), FILE_READ_ATTRIBUTES,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+      nullptr)};
+  return file.handle == INVALID_HANDLE_VALUE &&
+         IsDeletePendingCode(GetLastError());
 }
 
 std::vector<std::string> Win32System::ListFiles(const std::string& folder,
                                                 const std::string& pattern,
                                                 Error& error) {
   error = {};
-  std::string query = folder;
-  if (!query.empty() && query.back() != ':' && query.back() != '\\')
-    query += '\\';
-  query += pattern;
+  std::wstring query = FolderOf(folder);
+  if (!query.empty() && query.back() != L':' && query.back() != L'\\')
+    query += L'\\';
+  query += Widen(pattern);
   WIN32_FIND_DATAW data;
-  FindHandle find{FindFirstFileW(Widen(query).c_str(), &data)};
+  FindHandle find{FindFirstFileW(query.c_str(), &data)};
   if (find.handle == INVALID_HANDLE_VALUE) {
     const DWORD code = GetLastError();
     if (!IsNothingFound(code)) error = ErrorFromCode(code);

@@ -15,6 +15,7 @@
 #include "removal/auto_removal.h"
 #include "removal/search_remove.h"
 #include "tests/common/autorun_lines.h"
+#include "tests/wine/real_controls.h"
 #include "tests/wine/test_drives.h"
 #include "tests/wine/test_files.h"
 
@@ -29,26 +30,6 @@ struct Bystander {
   std::string path;
   std::string contents;
   DWORD attributes;
-};
-
-// The real system, cut down to `drives`, under controls built on in-memory
-// widgets: what the search and the timer read and write.
-class RealControls : public test_drives::OnTestDrives {
- protected:
-  void Use(const Lines& walked) {
-    system = std::make_unique<test_drives::DrivesOnly>(real, walked);
-    Drive1 = std::make_unique<DriveList>(*system, drive_widget, nullptr);
-  }
-  Lines Log() const { return log_widget.Rows(); }
-
-  Win32System real{"Velmora"};
-  std::unique_ptr<test_drives::DrivesOnly> system;
-  fake::FakeWidget drive_widget{ControlKind::DriveList, ""};
-  fake::FakeWidget check_widget{ControlKind::CheckBox, ""};
-  fake::FakeWidget log_widget{ControlKind::ListBox, ""};
-  std::unique_ptr<DriveList> Drive1;
-  CheckBox Check3{check_widget, [] {}};
-  ListBox List1{log_widget};
 };
 
 class RemovalTest : public RealControls {

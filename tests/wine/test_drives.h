@@ -58,7 +58,12 @@ class DrivesOnly final : public System {
   DrivesOnly(System& real, std::vector<std::string> drives)
       : real_(real), drives_(std::move(drives)) {}
 
-  std::vector<std::string> DriveEntries() override { return drives_; }
+  // The real list is read too, for what reading it starts (the probe's
+  // round over every drive), and then cut down.
+  std::vector<std::string> DriveEntries() override {
+    real_.DriveEntries();
+    return drives_;
+  }
   std::string DriveRowText(const std::string& entry) override {
     return real_.DriveRowText(entry);
   }
@@ -78,6 +83,9 @@ class DrivesOnly final : public System {
   Error Kill(const std::string& path) override { return real_.Kill(path); }
   bool PathExists(const std::string& path) override {
     return real_.PathExists(path);
+  }
+  bool DeletePending(const std::string& path) override {
+    return real_.DeletePending(path);
   }
   std::vector<std::string> ListFiles(const std::string& folder,
                                      const std::string& pattern,
