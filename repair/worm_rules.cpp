@@ -193,11 +193,12 @@ std::string RecoveredName(const std::vector<std::string>& taken) {
 }
 
 bool IsCommandInterpreter(std::string_view path) {
-  std::string name = Lower(LastPart(path));
+  const std::string lower = Lower(LastPart(path));
+  std::string_view name = lower;
   if (name == "%comspec%") return true;
   for (std::string_view extension : {".exe", ".com"}) {
     if (name.size() > extension.size() && name.ends_with(extension)) {
-      name.resize(name.size() - extension.size());
+      name.remove_suffix(extension.size());
       break;
     }
   }

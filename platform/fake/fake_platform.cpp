@@ -11,22 +11,6 @@ std::string Upper(std::string text) {
   return text;
 }
 
-Error MakeError(std::uint32_t number) {
-  static const std::map<std::uint32_t, std::string> kTexts = {
-      {kErrFileNotFound, "The system cannot find the file specified."},
-      {kErrPathNotFound, "The system cannot find the path specified."},
-      {kErrAccessDenied, "Access is denied."},
-      {kErrWriteProtect, "The media is write protected."},
-      {kErrNotReady, "The device is not ready."},
-      {kErrSharingViolation,
-       "The process cannot access the file because it is being used by "
-       "another process."},
-  };
-  auto it = kTexts.find(number);
-  return {number, it == kTexts.end() ? "Error " + std::to_string(number)
-                                     : it->second};
-}
-
 char LetterOf(const std::string& path) {
   return path.empty() ? '\0'
                       : static_cast<char>(std::toupper(
@@ -48,6 +32,25 @@ std::string ParentKey(const std::string& key) {
 }
 
 }  // namespace
+
+Error MakeError(std::uint32_t number) {
+  static const std::map<std::uint32_t, std::string> kTexts = {
+      {kErrFileNotFound, "The system cannot find the file specified."},
+      {kErrPathNotFound, "The system cannot find the path specified."},
+      {kErrAccessDenied, "Access is denied."},
+      {kErrWriteProtect, "The media is write protected."},
+      {kErrNotReady, "The device is not ready."},
+      {kErrAlreadyExists,
+       "Cannot create a file when that file already exists."},
+      {kErrDirectory, "The directory name is invalid."},
+      {kErrSharingViolation,
+       "The process cannot access the file because it is being used by "
+       "another process."},
+  };
+  auto it = kTexts.find(number);
+  return {number, it == kTexts.end() ? "Error " + std::to_string(number)
+                                     : it->second};
+}
 
 FakeDrive& FakeSystem::AddDrive(char letter, bool ready) {
   FakeDrive& drive = drives_[static_cast<char>(std::toupper(letter))];

@@ -21,7 +21,11 @@ inline constexpr unsigned kReadOnly = 0x1, kHidden = 0x2, kSystem = 0x4,
                           kReparsePoint = 0x400;
 inline constexpr std::uint32_t kErrFileNotFound = 2, kErrPathNotFound = 3,
                                kErrAccessDenied = 5, kErrWriteProtect = 19,
-                               kErrNotReady = 21, kErrSharingViolation = 32;
+                               kErrNotReady = 21, kErrSharingViolation = 32,
+                               kErrAlreadyExists = 183, kErrDirectory = 267;
+
+// The error object for `number`, with the system's English message.
+Error MakeError(std::uint32_t number);
 
 struct FakeFile {
   std::string name;  // as created, in its case
