@@ -9,14 +9,6 @@
 namespace velmora {
 namespace {
 
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
-}
-
 template <std::size_t N>
 bool IsOneOf(std::string_view lower,
              const std::array<std::string_view, N>& names) {
@@ -136,7 +128,8 @@ bool OnDrive(std::string_view path, std::string_view drive,
     return false;
   if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') return false;
   if (HasDriveLetter(path)) {
-    if (Lower(path.substr(0, 2)) != Lower(drive.substr(0, 2))) return false;
+    if (LowerAscii(path.substr(0, 2)) != LowerAscii(drive.substr(0, 2)))
+      return false;
     absolute = std::string(drive.substr(0, 2)) + Resolve("", path.substr(2));
     return true;
   }
@@ -154,9 +147,17 @@ bool OnDrive(std::string_view path, std::string_view drive,
 
 }  // namespace
 
+std::string LowerAscii(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
 bool IsWindowsOwn(std::string_view name, bool folder) {
-  return folder ? IsOneOf(Lower(name), kWindowsFolders)
-                : IsOneOf(Lower(name), kWindowsFiles);
+  return folder ? IsOneOf(LowerAscii(name), kWindowsFolders)
+                : IsOneOf(LowerAscii(name), kWindowsFiles);
 }
 
 bool IsInvisibleName(std::string_view name) {
@@ -181,19 +182,19 @@ std::string ShownName(std::string_view name) {
 
 std::string RecoveredName(const std::vector<std::string>& taken) {
   std::vector<std::string> lower;
-  for (const std::string& name : taken) lower.push_back(Lower(name));
+  for (const std::string& name : taken) lower.push_back(LowerAscii(name));
   std::string name(kRecoveredName);
   // Each name tried is taken at most once, so this ends within
   // taken.size() + 1 tries.
   for (std::size_t number = 2;
-       std::find(lower.begin(), lower.end(), Lower(name)) != lower.end();
+       std::find(lower.begin(), lower.end(), LowerAscii(name)) != lower.end();
        ++number)
     name = std::string(kRecoveredName) + " (" + std::to_string(number) + ")";
   return name;
 }
 
 bool IsCommandInterpreter(std::string_view path) {
-  const std::string lower = Lower(LastPart(path));
+  const std::string lower = LowerAscii(LastPart(path));
   std::string_view name = lower;
   if (name == "%comspec%") return true;
   for (std::string_view extension : {".exe", ".com"}) {
@@ -206,7 +207,7 @@ bool IsCommandInterpreter(std::string_view path) {
 }
 
 bool IsProgramOrScript(std::string_view path) {
-  const std::string name = Lower(LastPart(path));
+  const std::string name = LowerAscii(LastPart(path));
   const std::size_t dot = name.rfind('.');
   return dot != std::string::npos &&
          IsOneOf(std::string_view(name).substr(dot + 1), kProgramExtensions);

@@ -16,6 +16,10 @@ namespace velmora {
 // The name a folder with a blank or invisible name gets.
 inline constexpr std::string_view kRecoveredName = "Recovered files";
 
+// The text with A-Z made a-z: names are compared this way, as Windows
+// compares the ASCII names these rules look for.
+std::string LowerAscii(std::string_view text);
+
 // Entries in a drive's root that belong to Windows and stay as they are,
 // hidden or not: "System Volume Information", "$RECYCLE.BIN", "RECYCLER",
 // "RECYCLED" and a folder named "autorun.inf"; and the files pagefile.sys,

@@ -1,5 +1,6 @@
 #include "platform/fake/fake_file_tree.h"
 
+#include <algorithm>
 #include <cctype>
 #include <stdexcept>
 
@@ -9,9 +10,9 @@ namespace velmora::fake {
 namespace {
 
 std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
+  std::transform(text.begin(), text.end(), text.begin(), [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  });
   return text;
 }
 
@@ -82,9 +83,7 @@ FakeFileTree::Node* FakeFileTree::Parent(const std::string& path,
 
 FakeFileTree::Node& FakeFileTree::Add(const std::string& path,
                                       std::uint32_t attributes) {
-  const char letter = LetterOf(path);
-  auto& root = drives_[letter];
-  if (!root) root = std::make_unique<Node>();
+  AddDrive(LetterOf(path));
   std::string name;
   Node* parent = Parent(path, name);
   if (!parent) throw std::invalid_argument("no parent folder: " + path);
@@ -93,6 +92,12 @@ FakeFileTree::Node& FakeFileTree::Add(const std::string& path,
   node->name = name;
   node->attributes = attributes;
   return *node;
+}
+
+void FakeFileTree::AddDrive(char letter) {
+  auto& root = drives_[static_cast<char>(
+      std::toupper(static_cast<unsigned char>(letter)))];
+  if (!root) root = std::make_unique<Node>();
 }
 
 void FakeFileTree::AddFolder(const std::string& path,

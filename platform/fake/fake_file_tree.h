@@ -18,6 +18,7 @@ enum class TreeOp { List, SetAttributes, Rename, Delete, Read };
 class FakeFileTree final : public FileTree {
  public:
   // --- setting the scene; parent folders must exist ---
+  void AddDrive(char letter);
   void AddFolder(const std::string& path,
                  std::uint32_t attributes = kAttributeDirectory);
   void AddFile(const std::string& path, std::string contents = "",
