@@ -56,6 +56,22 @@ std::string RepairFailedLine(const char* doing, const std::string& path,
          reason + ")";
 }
 
+std::string RepairMenuText(const std::string& drive) {
+  return "Repair Hidden Files on " + drive + "\xE2\x80\xA6";
+}
+
+std::string WindowsDriveRefusedText(const std::string& drive) {
+  return drive +
+         " is the drive Windows runs from: its hidden and system files are "
+         "Windows' own, so it is not repaired.";
+}
+
+std::string RepairProgressLine(const std::string& drive, std::size_t done,
+                               std::size_t total) {
+  return "Repair of " + drive + ": " + std::to_string(done) + " of " +
+         std::to_string(total) + " steps done";
+}
+
 std::string NothingToRepairText(const std::string& drive) {
   return "Nothing to repair on " + drive +
          ": no worm shortcuts and no hidden files were found.";

@@ -13,6 +13,11 @@ namespace velmora {
 
 inline constexpr const char* kRepairTitle = "Repair Hidden Files";
 inline constexpr int kRepairQuestionFlags = kYesNoInformation;
+// OK with the exclamation mark (MB_ICONEXCLAMATION): the refusal and the
+// nothing-to-do boxes.
+inline constexpr int kRepairNoticeFlags = 48;
+// A progress line every this many steps of a long repair.
+inline constexpr std::size_t kProgressEvery = 5000;
 // The question names at most this many entries of each kind.
 inline constexpr std::size_t kNamesShown = 3;
 
@@ -46,6 +51,14 @@ std::string ShortcutLeftLine(const std::string& path,
 // "Repair Failed: deleting E:\x.lnk (Access is denied.)".
 std::string RepairFailedLine(const char* doing, const std::string& path,
                              const std::string& reason);
+
+// "Repair Hidden Files on E:…", the menu item.
+std::string RepairMenuText(const std::string& drive);
+// The box for the drive Windows runs from.
+std::string WindowsDriveRefusedText(const std::string& drive);
+// "Repair of E:: 5000 of 102000 steps done".
+std::string RepairProgressLine(const std::string& drive, std::size_t done,
+                               std::size_t total);
 
 // "Nothing to repair on E:: no worm shortcuts and no hidden files."
 std::string NothingToRepairText(const std::string& drive);

@@ -136,4 +136,11 @@ FileBytes Win32FileTree::Read(const std::string& path, std::size_t max_bytes,
   return result;
 }
 
+std::string WindowsDrive() {
+  wchar_t folder[MAX_PATH + 1] = {};
+  const UINT length = GetWindowsDirectoryW(folder, MAX_PATH + 1);
+  if (length < 2 || length > MAX_PATH || folder[1] != L':') return "";
+  return Narrow(std::wstring_view(folder, 2));
+}
+
 }  // namespace velmora::win32

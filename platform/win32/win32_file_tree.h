@@ -18,4 +18,7 @@ class Win32FileTree final : public FileTree {
                  Error& error) override;
 };
 
+// The drive entry Windows runs from ("C:"), which the repair refuses.
+std::string WindowsDrive();
+
 }  // namespace velmora::win32
