@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/repair_menu.h"
 #include "platform/fake/fake_platform.h"
 #include "repair/repair_texts.h"
 #include "tests/unit/repair_fixture.h"
@@ -119,6 +120,24 @@ TEST_F(DriveRepairTest, LongRepairShowsProgressAndStopsBetweenTwoFiles) {
   EXPECT_EQ(Log().back(), "Repair of E: stopped before its end");
   EXPECT_EQ(tree.AttributesOf(user), kHiddenSystemFolder);
   EXPECT_FALSE(repair.Tick());
+}
+
+TEST_F(DriveRepairTest, MenuItemStartsTheRepairAndItsTicks) {
+  MakeInfectedStick();
+  int ticking = 0;
+  const auto start_ticking = [&ticking] { ++ticking; };
+  RepairMenuItem item = MakeRepairMenuItem(repair, "E:", start_ticking);
+  EXPECT_EQ(item.text, "Repair Hidden Files on E:\xE2\x80\xA6");
+  EXPECT_FALSE(item.greyed);
+  item.choose();
+  EXPECT_EQ(ticking, 1);
+  EXPECT_TRUE(repair.Running());
+  EXPECT_TRUE(MakeRepairMenuItem(repair, "E:", start_ticking).greyed);
+  repair.Stop();
+  EXPECT_TRUE(MakeRepairMenuItem(repair, "", start_ticking).greyed);
+  MakeRepairMenuItem(repair, "C:", start_ticking).choose();
+  EXPECT_EQ(ticking, 1);
+  EXPECT_FALSE(repair.Running());
 }
 
 }  // namespace
