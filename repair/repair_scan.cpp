@@ -13,6 +13,7 @@ bool IsShortcutName(std::string_view name) {
 
 // "E:\a\b" gives "E:\a"; "E:\a" gives "E:\".
 std::string ParentOf(const std::string& path) {
+  if (path.size() <= 3) return {};  // a root has no parent
   const std::size_t slash = path.rfind('\\');
   if (slash == std::string::npos || slash < 2) return {};
   return slash == 2 ? path.substr(0, 3) : path.substr(0, slash);
