@@ -84,7 +84,7 @@ bool DriveRepair::Tick() {
 // drive that is not ready. Otherwise the question, unless there is nothing
 // to do.
 void DriveRepair::FinishLooking() {
-  const ScanFindings findings = scan_->findings();
+  const ScanFindings findings = scan_->TakeFindings();
   scan_.reset();
   phase_ = Phase::kIdle;
   if (findings.root_error.failed()) {

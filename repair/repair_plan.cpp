@@ -33,6 +33,7 @@ class Kept {
   }
 
   bool operator()(const std::string& path) const {
+    if (paths_.empty()) return false;  // no worm program: nothing kept
     const std::string lower = LowerAscii(path);
     if (paths_.count(lower)) return true;
     return std::any_of(folders_.begin(), folders_.end(),

@@ -145,6 +145,10 @@ void RepairScan::Classify() {
         programs.push_back(path);
     }
   }
+  // The lookups are done; a drive of 100,000 entries frees them here, in
+  // this step, rather than in the one that plans.
+  seen_ = {};
+  listed_ = {};
   std::sort(
       findings_.hidden_files.begin(), findings_.hidden_files.end(),
       [](const FoundEntry& a, const FoundEntry& b) { return a.path < b.path; });

@@ -52,6 +52,8 @@ class RepairScan {
   bool Step();
   bool Done() const { return done_; }
   const ScanFindings& findings() const { return findings_; }
+  // Hands the findings over once Done(), without a copy.
+  ScanFindings TakeFindings() { return std::move(findings_); }
 
  private:
   void ListRoot();
