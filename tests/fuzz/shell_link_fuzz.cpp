@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "repair/shell_link.h"
+#include "tests/fuzz/utf8_check.h"
 
 namespace {
 
@@ -25,24 +26,6 @@ std::string Ascii(std::string_view ansi) {
   return text;
 }
 
-bool IsValidUtf8(std::string_view text) {
-  for (std::size_t i = 0; i < text.size();) {
-    const unsigned char lead = static_cast<unsigned char>(text[i]);
-    std::size_t length = lead < 0x80             ? 1
-                         : (lead & 0xE0) == 0xC0 ? 2
-                         : (lead & 0xF0) == 0xE0 ? 3
-                         : (lead & 0xF8) == 0xF0 ? 4
-                                                 : 0;
-    if (length == 0 || i + length > text.size()) return false;
-    for (std::size_t k = 1; k < length; ++k) {
-      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
-        return false;
-    }
-    i += length;
-  }
-  return true;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
@@ -55,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
        {&link.target, &link.arguments, &link.working_dir, &link.relative_path,
         &link.name, &link.icon_location}) {
     if (!result.ok()) Require(text->empty());
-    Require(IsValidUtf8(*text));
+    Require(velmora::test::IsValidUtf8(*text));
     Require(text->find('\0') == std::string::npos);
     // UTF-16 text grows at most from 2 bytes to 3.
     Require(text->size() <= size * 2);
