@@ -58,9 +58,13 @@ bool DriveRepair::Tick() {
   const auto end = std::chrono::steady_clock::now() + kTickTime;
   while (std::chrono::steady_clock::now() < end) {
     if (phase_ == Phase::kLooking) {
+      if (scan_->Done()) {
+        // Planning a large drive takes a while: a tick of its own.
+        FinishLooking();
+        break;
+      }
       for (std::size_t i = 0; i < kStepsPerLook && scan_->Step(); ++i) {
       }
-      if (scan_->Done()) FinishLooking();
     } else if (phase_ == Phase::kRepairing) {
       std::vector<std::string> lines;
       for (std::size_t i = 0; i < kStepsPerLook && run_->Step(1, lines); ++i) {
