@@ -123,6 +123,10 @@ wine 'C:\bench\removal_tick.exe' 30 DJPV || echo "removal tick ratio: not measur
 timer_cpu 24
 # Arrival latency (bench/arrival_latency.cpp): M:, one of the 24 drives, message against timer alone.
 cp "$root/$bin/arrival_latency.exe" "$dest/" && wine 'C:\bench\arrival_latency.exe' 'C:\bench\velmora.exe' M "$runs" || echo "arrival latency ratio: not measured"
+# Repair Hidden Files (bench/repair_drive.cpp): 100,000 hidden files in 2,000
+# folders on X:, against attrib -h -s /s /d, and the command's longest tick.
+cp "$root/$bin/repair_drive.exe" "$dest/" && wine 'C:\bench\repair_drive.exe' X 100000 2000 || echo "repair time ratio: not measured"
+rm -rf "$drives/x"/*
 
 # One of the 24 drives, S:, becomes a network drive that stops answering
 # (tools/stall-drive.sh): the window's worst answer while a search and the

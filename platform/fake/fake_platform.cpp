@@ -29,6 +29,9 @@ Error MakeError(std::uint32_t number) {
        "The process cannot access the file because it is being used by "
        "another process."},
       {kErrUnsupportedType, "Data of this type is not supported."},
+      {kErrAlreadyExists,
+       "Cannot create a file when that file already exists."},
+      {kErrDirectory, "The directory name is invalid."},
   };
   auto it = kTexts.find(number);
   return {number,

@@ -23,7 +23,8 @@ inline constexpr unsigned kReadOnly = 0x1, kHidden = 0x2, kSystem = 0x4,
 inline constexpr std::uint32_t kErrFileNotFound = 2, kErrPathNotFound = 3,
                                kErrAccessDenied = 5, kErrWriteProtect = 19,
                                kErrNotReady = 21, kErrSharingViolation = 32,
-                               kErrUnsupportedType = 1630;
+                               kErrUnsupportedType = 1630,
+                               kErrAlreadyExists = 183, kErrDirectory = 267;
 // The error object for `number`, with the system's text where it is known.
 Error MakeError(std::uint32_t number);
 

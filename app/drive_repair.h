@@ -1,0 +1,54 @@
+// The command "Repair Hidden Files on <drive>…" of the main window's menus.
+// It looks at the drive in steps, asks Yes/No with what it will do, then
+// repairs in steps, writing each change to the activity log. The window
+// drives it: Start when the item is chosen, Tick from a timer while
+// Running(), Stop when the window closes (between two files).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/controls.h"
+#include "platform/file_tree.h"
+#include "platform/platform.h"
+#include "repair/repair_run.h"
+#include "repair/repair_scan.h"
+
+namespace velmora {
+
+class DriveRepair {
+ public:
+  // `windows_drive` ("C:") is never repaired.
+  DriveRepair(System& system, FileTree& tree, ListBox& log,
+              std::string windows_drive);
+  ~DriveRepair();
+
+  // The item's text for the selected drive entry.
+  static std::string MenuText(const std::string& drive_entry);
+
+  // Starts on the drive of `drive_entry`; false when it is refused (the
+  // Windows drive, with a box saying why) or a repair already runs.
+  bool Start(const std::string& drive_entry);
+  // Works for a short while (a few tens of milliseconds at most, ending
+  // between two files); false once nothing runs any more. A tick that
+  // comes while the question waits does nothing.
+  bool Tick();
+  // Stops between two steps; a repair under way logs that it stopped.
+  void Stop();
+  bool Running() const { return phase_ != Phase::kIdle; }
+
+ private:
+  enum class Phase { kIdle, kLooking, kAsking, kRepairing };
+  void FinishLooking();
+
+  System& system_;
+  FileTree& tree_;
+  ListBox& log_;
+  const std::string windows_drive_;
+  std::string drive_;
+  Phase phase_ = Phase::kIdle;
+  std::unique_ptr<RepairScan> scan_;
+  std::unique_ptr<RepairRun> run_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,70 @@
+// What the repair of a drive will do, made from the scan's findings before
+// anything changes: the steps in the order they run, and the question that
+// shows them to the user.
+//
+// The rules:
+// - the worm shortcuts are deleted (read-only ones too);
+// - every hidden folder of the root, and everything below it, loses hidden
+//   and system, keeping read-only; so do the hidden files of the root;
+// - a root folder whose name shows as nothing is renamed "Recovered files"
+//   (numbered when that is taken), after its contents are visible;
+// - the worm's programs keep their attributes, and so does the worm's
+//   folder: a folder holding a worm program directly, unless its own name
+//   is blank (then it is the user's folder the worm hid, and only the
+//   programs in it stay hidden). Everything in the worm's folder stays;
+// - links, junctions and unreadable shortcuts stay as they are.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "repair/repair_scan.h"
+
+namespace velmora {
+
+enum class RepairAction {
+  kDeleteShortcut,
+  kShowInside,  // an entry below a root folder made visible
+  kShowFolder,  // a root folder made visible, after its contents
+  kShowFile,    // a hidden file of the root
+  kRename,
+  kNoteProgram,
+  kNoteLink,
+  kNoteShortcut,  // a shortcut that could not be read
+  kNoteFailure,   // a folder or shortcut the scan could not read
+};
+
+struct RepairStep {
+  RepairAction action;
+  std::string path;
+  std::uint32_t attributes = 0;  // the entry's attributes when scanned
+  std::string text;              // new name, or what a note says
+  std::size_t files = 0;         // kShowFolder: files below it
+  std::size_t folders = 0;       // kShowFolder: folders below it
+};
+
+struct RepairPlan {
+  std::string drive;
+  std::vector<std::string> shortcut_names;
+  std::vector<std::string> shown_names;  // root entries made visible
+  std::size_t folders = 0, files = 0;    // made visible, at any depth
+  std::vector<std::pair<std::string, std::string>> renames;  // shown, new
+  std::vector<std::string> programs;
+  std::vector<RepairStep> steps;
+
+  // Whether any step changes the drive.
+  bool HasWork() const;
+};
+
+RepairPlan BuildPlan(const ScanFindings& findings);
+
+// The Yes/No question: the drive, each count and the first few names.
+std::string PreviewText(const RepairPlan& plan);
+
+// Attributes without hidden and system, read-only and archive kept.
+inline std::uint32_t Shown(std::uint32_t attributes) {
+  return attributes & ~(kAttributeHidden | kAttributeSystem);
+}
+
+}  // namespace velmora

@@ -1,0 +1,105 @@
+#include "repair/repair_run.h"
+
+#include "repair/repair_texts.h"
+
+namespace velmora {
+
+RepairRun::RepairRun(FileTree& tree, RepairPlan plan)
+    : tree_(tree), plan_(std::move(plan)) {}
+
+bool RepairRun::Step(std::size_t budget, std::vector<std::string>& lines) {
+  for (std::size_t i = 0; i < budget && !Done(); ++i) {
+    Run(plan_.steps[next_], lines);
+    ++next_;
+    if (Done()) lines.push_back(SummaryLine());
+  }
+  return !Done();
+}
+
+bool RepairRun::Check(const Error& error, const char* doing,
+                      const std::string& path,
+                      std::vector<std::string>& lines) {
+  if (!error.failed()) return true;
+  ++failures_;
+  lines.push_back(RepairFailedLine(doing, path, error.description));
+  return false;
+}
+
+// A read-only shortcut loses read-only first, as deleting it needs; if the
+// delete still fails, it gets its attributes back.
+void RepairRun::Run(const RepairStep& step, std::vector<std::string>& lines) {
+  const std::string& path = step.path;
+  switch (step.action) {
+    case RepairAction::kDeleteShortcut: {
+      const bool read_only = step.attributes & kAttributeReadOnly;
+      if (read_only && !Check(tree_.SetAttributes(
+                                  path, step.attributes & ~kAttributeReadOnly),
+                              "deleting", path, lines))
+        return;
+      if (!Check(tree_.Delete(path), "deleting", path, lines)) {
+        if (read_only) tree_.SetAttributes(path, step.attributes);
+        return;
+      }
+      ++deleted_;
+      lines.push_back(kShortcutDeletedLine + ShownPath(path));
+      return;
+    }
+    case RepairAction::kShowInside:
+      if (!Check(tree_.SetAttributes(path, Shown(step.attributes)),
+                 "making visible", path, lines))
+        ++(step.attributes & kAttributeDirectory ? folders_failed_
+                                                 : files_failed_);
+      return;
+    case RepairAction::kShowFolder: {
+      // Its contents came just before it; those that failed are not shown.
+      const std::size_t files = step.files - files_failed_;
+      const std::size_t folders = step.folders - folders_failed_;
+      files_failed_ = folders_failed_ = 0;
+      if (!Check(tree_.SetAttributes(path, Shown(step.attributes)),
+                 "making visible", path, lines))
+        return;
+      folders_ += 1 + folders;
+      files_ += files;
+      lines.push_back(FolderShownLine(path, files));
+      return;
+    }
+    case RepairAction::kShowFile:
+      if (!Check(tree_.SetAttributes(path, Shown(step.attributes)),
+                 "making visible", path, lines))
+        return;
+      ++files_;
+      lines.push_back(kFileShownLine + ShownPath(path));
+      return;
+    case RepairAction::kRename:
+      if (!Check(tree_.Rename(path, step.text), "renaming", path, lines))
+        return;
+      ++renamed_;
+      lines.push_back(FolderRenamedLine(path, step.text));
+      return;
+    case RepairAction::kNoteProgram:
+      lines.push_back(kProgramLeftLine + ShownPath(path));
+      return;
+    case RepairAction::kNoteLink:
+      lines.push_back(kLinkLeftLine + ShownPath(path));
+      return;
+    case RepairAction::kNoteShortcut:
+      lines.push_back(ShortcutLeftLine(path, step.text));
+      return;
+    case RepairAction::kNoteFailure:
+      Check({1, step.text}, "reading", path, lines);
+      return;
+  }
+}
+
+// "Repair of E: done: 3 worm shortcuts deleted, 2 folders and 40 files made
+// visible, 1 folder renamed, 0 failures".
+std::string RepairRun::SummaryLine() const {
+  return "Repair of " + plan_.drive +
+         " done: " + Count(deleted_, "worm shortcut", "worm shortcuts") +
+         " deleted, " + Count(folders_, "folder", "folders") + " and " +
+         Count(files_, "file", "files") + " made visible, " +
+         Count(renamed_, "folder", "folders") + " renamed, " +
+         Count(failures_, "failure", "failures");
+}
+
+}  // namespace velmora

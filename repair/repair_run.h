@@ -1,0 +1,43 @@
+// Carries out a repair plan in steps: each call does at most a given number
+// of file-system changes and hands back the log lines they produced, so a
+// window can run it from a timer and stop between two files. A step that
+// fails gets a failure line with the system's reason; the run goes on.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "platform/file_tree.h"
+#include "repair/repair_plan.h"
+
+namespace velmora {
+
+class RepairRun {
+ public:
+  RepairRun(FileTree& tree, RepairPlan plan);
+
+  // Does at most `budget` steps, appending their lines to `lines`; false
+  // once every step is done (the summary line is then the last one).
+  bool Step(std::size_t budget, std::vector<std::string>& lines);
+  bool Done() const { return next_ >= plan_.steps.size(); }
+  std::size_t StepsDone() const { return next_; }
+  std::size_t StepCount() const { return plan_.steps.size(); }
+  std::size_t failures() const { return failures_; }
+
+ private:
+  void Run(const RepairStep& step, std::vector<std::string>& lines);
+  bool Check(const Error& error, const char* doing, const std::string& path,
+             std::vector<std::string>& lines);
+  std::string SummaryLine() const;
+
+  FileTree& tree_;
+  const RepairPlan plan_;
+  std::size_t next_ = 0;
+  std::size_t deleted_ = 0, folders_ = 0, files_ = 0, renamed_ = 0;
+  std::size_t failures_ = 0;
+  // Entries of the folder being made visible that stayed hidden.
+  std::size_t files_failed_ = 0, folders_failed_ = 0;
+};
+
+}  // namespace velmora

@@ -1,0 +1,187 @@
+#include "repair/repair_scan.h"
+
+#include <algorithm>
+
+#include "repair/worm_rules.h"
+
+namespace velmora {
+namespace {
+
+bool IsShortcutName(std::string_view name) {
+  return LowerAscii(name).ends_with(".lnk");
+}
+
+// "E:\a\b" gives "E:\a"; "E:\a" gives "E:\".
+std::string ParentOf(const std::string& path) {
+  if (path.size() <= 3) return {};  // a root has no parent
+  const std::size_t slash = path.rfind('\\');
+  if (slash == std::string::npos || slash < 2) return {};
+  return slash == 2 ? path.substr(0, 3) : path.substr(0, slash);
+}
+
+}  // namespace
+
+RepairScan::RepairScan(FileTree& tree, std::string drive, AnsiDecoder ansi)
+    : tree_(tree), ansi_(std::move(ansi)) {
+  findings_.drive = drive.substr(0, 2);
+}
+
+bool RepairScan::Step() {
+  if (done_) return false;
+  if (!started_) {
+    started_ = true;
+    ListRoot();
+    done_ = findings_.root_error.failed();
+  } else if (!folders_to_list_.empty()) {
+    const auto [index, path] = folders_to_list_.front();
+    folders_to_list_.pop_front();
+    ListBelow(index, path);
+  } else if (!shortcuts_to_read_.empty()) {
+    const FoundEntry shortcut = shortcuts_to_read_.front();
+    shortcuts_to_read_.pop_front();
+    ReadShortcut(shortcut);
+  } else {
+    Classify();
+    done_ = true;
+  }
+  return !done_;
+}
+
+void RepairScan::Record(const std::string& folder,
+                        const std::vector<TreeEntry>& entries) {
+  listed_.insert(LowerAscii(folder));
+  for (const TreeEntry& entry : entries)
+    seen_[LowerAscii(ChildPath(folder, entry.name))] = entry.attributes;
+}
+
+// The root's entries in name order, so that the question and the log list
+// them the same way on every system.
+void RepairScan::ListRoot() {
+  const std::string root = findings_.drive + "\\";
+  std::vector<TreeEntry> entries = tree_.List(root, findings_.root_error);
+  if (findings_.root_error.failed()) return;
+  std::sort(
+      entries.begin(), entries.end(),
+      [](const TreeEntry& a, const TreeEntry& b) { return a.name < b.name; });
+  Record(root, entries);
+  for (const TreeEntry& entry : entries) {
+    findings_.root_names.push_back(entry.name);
+    const FoundEntry found{ChildPath(root, entry.name), entry.attributes};
+    const bool windows_own = IsWindowsOwn(entry.name, entry.folder());
+    if (entry.reparse_point()) {
+      if (entry.hidden_or_system() || IsShortcutName(entry.name))
+        findings_.left_as_they_are.push_back(found.path);
+    } else if (entry.folder()) {
+      if (IsInvisibleName(entry.name) && !windows_own)
+        findings_.blank_folders.push_back(found.path);
+      if (!entry.hidden_or_system() || windows_own) continue;
+      folders_to_list_.emplace_back(findings_.hidden_folders.size(),
+                                    found.path);
+      findings_.hidden_folders.push_back({found, {}});
+    } else if (IsShortcutName(entry.name)) {
+      shortcuts_to_read_.push_back(found);
+    } else if (entry.hidden_or_system() && !windows_own) {
+      findings_.hidden_files.push_back(found);
+    }
+  }
+}
+
+// Links and junctions below a hidden folder are noted, never entered.
+void RepairScan::ListBelow(std::size_t folder_index, const std::string& path) {
+  Error error;
+  const std::vector<TreeEntry> entries = tree_.List(path, error);
+  if (error.failed()) {
+    findings_.failures.emplace_back(path, error);
+    return;
+  }
+  Record(path, entries);
+  for (const TreeEntry& entry : entries) {
+    const FoundEntry found{ChildPath(path, entry.name), entry.attributes};
+    if (entry.reparse_point()) {
+      findings_.left_as_they_are.push_back(found.path);
+      continue;
+    }
+    findings_.hidden_folders[folder_index].inside.push_back(found);
+    if (entry.folder()) folders_to_list_.emplace_back(folder_index, found.path);
+  }
+}
+
+void RepairScan::ReadShortcut(const FoundEntry& shortcut) {
+  Error error;
+  const FileBytes bytes = tree_.Read(shortcut.path, kMaxShellLinkBytes, error);
+  if (error.failed()) {
+    findings_.failures.emplace_back(shortcut.path, error);
+    return;
+  }
+  ShellLinkResult result = ReadShellLink(bytes.bytes, ansi_);
+  if (bytes.truncated) result.status = ShellLinkStatus::kTooLarge;
+  if (!result.ok()) {
+    findings_.unreadable_shortcuts.emplace_back(shortcut.path, result.status);
+    return;
+  }
+  shortcuts_.emplace_back(shortcut, std::move(result.link));
+}
+
+// Sorts the readable shortcuts into the worm's and the others, now that the
+// hidden folders are known; a hidden shortcut that is not the worm's is an
+// ordinary hidden file.
+void RepairScan::Classify() {
+  const auto in_hidden_folder = [this](const std::string& path) {
+    return IsFileInHiddenFolder(path);
+  };
+  std::vector<std::string>& programs = findings_.worm_programs;
+  for (const auto& [shortcut, link] : shortcuts_) {
+    if (!IsWormShortcut(link, findings_.drive, in_hidden_folder)) {
+      if (shortcut.attributes & (kAttributeHidden | kAttributeSystem))
+        findings_.hidden_files.push_back(shortcut);
+      continue;
+    }
+    findings_.worm_shortcuts.push_back(shortcut);
+    for (const std::string& path : PathsOnDrive(link, findings_.drive)) {
+      const auto attributes = AttributesAt(path);
+      if (attributes &&
+          !(*attributes & (kAttributeDirectory | kAttributeReparsePoint)) &&
+          std::find(programs.begin(), programs.end(), path) == programs.end())
+        programs.push_back(path);
+    }
+  }
+  // The lookups are done; a drive of 100,000 entries frees them here, in
+  // this step, rather than in the one that plans.
+  seen_ = {};
+  listed_ = {};
+  std::sort(
+      findings_.hidden_files.begin(), findings_.hidden_files.end(),
+      [](const FoundEntry& a, const FoundEntry& b) { return a.path < b.path; });
+}
+
+std::optional<std::uint32_t> RepairScan::AttributesAt(const std::string& path) {
+  const auto known = seen_.find(LowerAscii(path));
+  if (known != seen_.end()) return known->second;
+  const std::string parent = ParentOf(path);
+  if (parent.empty() || listed_.count(LowerAscii(parent))) return {};
+  const auto folder = AttributesAt(parent);
+  if (!folder || !(*folder & kAttributeDirectory) ||
+      (*folder & kAttributeReparsePoint))
+    return {};
+  Error error;
+  const std::vector<TreeEntry> entries = tree_.List(parent, error);
+  Record(parent, entries);
+  const auto found = seen_.find(LowerAscii(path));
+  if (found == seen_.end()) return {};
+  return found->second;
+}
+
+bool RepairScan::IsFileInHiddenFolder(const std::string& path) {
+  const auto attributes = AttributesAt(path);
+  if (!attributes || (*attributes & kAttributeDirectory)) return false;
+  for (std::string folder = ParentOf(path); folder.size() > 3;
+       folder = ParentOf(folder)) {
+    const auto folder_attributes = AttributesAt(folder);
+    if (folder_attributes &&
+        (*folder_attributes & (kAttributeHidden | kAttributeSystem)))
+      return true;
+  }
+  return false;
+}
+
+}  // namespace velmora

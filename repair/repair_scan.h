@@ -1,0 +1,81 @@
+// The looking half of the drive repair: walks a drive's root and, through
+// its hidden folders (not Windows' own, not links or junctions), everything
+// below them, reads the shortcuts of the root, and sorts what it found. It
+// changes nothing. The walk goes in steps, one folder listed or one
+// shortcut read per step, so that a window can run it between its messages.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/file_tree.h"
+#include "repair/shell_link.h"
+
+namespace velmora {
+
+struct FoundEntry {
+  std::string path;  // "E:\a\b"
+  std::uint32_t attributes = 0;
+};
+
+// A hidden folder of the root and everything the walk found below it.
+struct HiddenFolder {
+  FoundEntry folder;
+  std::vector<FoundEntry> inside;  // in walk order, folders before contents
+};
+
+struct ScanFindings {
+  std::string drive;                       // "E:"
+  std::vector<std::string> root_names;     // every name in the root
+  std::vector<FoundEntry> worm_shortcuts;  // .lnk files of the root
+  std::vector<std::string> worm_programs;  // files the worm shortcuts start
+  std::vector<HiddenFolder> hidden_folders;
+  std::vector<FoundEntry> hidden_files;    // hidden or system files of the root
+  std::vector<std::string> blank_folders;  // root folders with no visible name
+  std::vector<std::string> left_as_they_are;  // links and junctions met
+  std::vector<std::pair<std::string, ShellLinkStatus>> unreadable_shortcuts;
+  std::vector<std::pair<std::string, Error>> failures;  // folders not listed
+  Error root_error;  // the root itself could not be listed
+};
+
+class RepairScan {
+ public:
+  // `drive` is a drive entry ("E:"). Nothing is read before the first Step.
+  RepairScan(FileTree& tree, std::string drive, AnsiDecoder ansi);
+
+  // Does one step of the walk; false once the findings are complete.
+  bool Step();
+  bool Done() const { return done_; }
+  const ScanFindings& findings() const { return findings_; }
+  // Hands the findings over once Done(), without a copy.
+  ScanFindings TakeFindings() { return std::move(findings_); }
+
+ private:
+  void ListRoot();
+  void ListBelow(std::size_t folder_index, const std::string& path);
+  void ReadShortcut(const FoundEntry& shortcut);
+  void Classify();
+  // The attributes of the entry at `path`, listing folders not seen yet
+  // (never through a link or junction); nothing when there is no such
+  // entry.
+  std::optional<std::uint32_t> AttributesAt(const std::string& path);
+  void Record(const std::string& folder, const std::vector<TreeEntry>& entries);
+  bool IsFileInHiddenFolder(const std::string& path);
+
+  FileTree& tree_;
+  AnsiDecoder ansi_;
+  ScanFindings findings_;
+  bool started_ = false, done_ = false;
+  std::deque<FoundEntry> shortcuts_to_read_;
+  std::deque<std::pair<std::size_t, std::string>> folders_to_list_;
+  std::vector<std::pair<FoundEntry, ShellLink>> shortcuts_;
+  std::unordered_map<std::string, std::uint32_t> seen_;  // by lower path
+  std::set<std::string> listed_;                         // lower paths
+};
+
+}  // namespace velmora

@@ -1,0 +1,88 @@
+#include "repair/repair_texts.h"
+
+#include "repair/worm_rules.h"
+
+namespace velmora {
+
+std::string ShownPath(const std::string& path) {
+  std::string shown;
+  std::size_t at = 0;
+  while (at <= path.size()) {
+    std::size_t end = path.find('\\', at);
+    if (end == std::string::npos) end = path.size();
+    if (at > 0) shown += '\\';
+    // A drive's root ends in a backslash: its empty last part stays empty.
+    const std::string part = path.substr(at, end - at);
+    shown += part.empty() && end == path.size() ? part : ShownName(part);
+    at = end + 1;
+  }
+  return shown;
+}
+
+std::string FirstNames(const std::vector<std::string>& names) {
+  std::string text;
+  const std::size_t shown = std::min(names.size(), kNamesShown);
+  for (std::size_t i = 0; i < shown; ++i) {
+    if (i > 0) text += i + 1 == names.size() ? " and " : ", ";
+    text += names[i];
+  }
+  if (names.size() > shown)
+    text += " and " + std::to_string(names.size() - shown) + " more";
+  return text;
+}
+
+std::string Count(std::size_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+std::string FolderShownLine(const std::string& path, std::size_t files) {
+  return kFolderShownLine + ShownPath(path) + " (" +
+         Count(files, "file", "files") + ")";
+}
+
+std::string FolderRenamedLine(const std::string& path,
+                              const std::string& new_name) {
+  return kFolderRenamedLine + ShownPath(path) + " to " + new_name;
+}
+
+std::string ShortcutLeftLine(const std::string& path,
+                             std::string_view what_it_is) {
+  return kShortcutLeftLine + std::string(what_it_is) + "): " + ShownPath(path);
+}
+
+std::string RepairFailedLine(const char* doing, const std::string& path,
+                             const std::string& reason) {
+  return kRepairFailedLine + std::string(doing) + " " + ShownPath(path) + " (" +
+         reason + ")";
+}
+
+std::string RepairMenuText(const std::string& drive) {
+  return "Repair Hidden Files on " + drive + "\xE2\x80\xA6";
+}
+
+std::string WindowsDriveRefusedText(const std::string& drive) {
+  return drive +
+         " is the drive Windows runs from: its hidden and system files are "
+         "Windows' own, so it is not repaired.";
+}
+
+std::string RepairProgressLine(const std::string& drive, std::size_t done,
+                               std::size_t total) {
+  return "Repair of " + drive + ": " + std::to_string(done) + " of " +
+         std::to_string(total) + " steps done";
+}
+
+std::string NothingToRepairText(const std::string& drive) {
+  return "Nothing to repair on " + drive +
+         ": no worm shortcuts and no hidden files were found.";
+}
+
+std::string RepairStartLine(const std::string& drive) {
+  return "Repairing hidden files on " + drive;
+}
+
+std::string RepairStoppedLine(const std::string& drive) {
+  return "Repair of " + drive + " stopped before its end";
+}
+
+}  // namespace velmora

@@ -1,0 +1,268 @@
+// The repair's decisions by name. Names are compared without regard to
+// ASCII case, as Windows compares the names these rules look for.
+#include "repair/worm_rules.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+namespace velmora {
+namespace {
+
+template <std::size_t N>
+bool IsOneOf(std::string_view lower,
+             const std::array<std::string_view, N>& names) {
+  return std::find(names.begin(), names.end(), lower) != names.end();
+}
+
+constexpr std::array<std::string_view, 5> kWindowsFolders = {
+    "system volume information", "$recycle.bin", "recycler", "recycled",
+    "autorun.inf"};
+constexpr std::array<std::string_view, 7> kWindowsFiles = {
+    "pagefile.sys", "swapfile.sys", "hiberfil.sys", "bootmgr",
+    "bootnxt",      "bootsect.bak", "desktop.ini"};
+
+constexpr std::array<std::string_view, 26> kInterpreters = {
+    "cmd",      "command",  "wscript",    "cscript",  "mshta",
+    "rundll32", "regsvr32", "powershell", "pwsh",     "powershell_ise",
+    "msiexec",  "wmic",     "conhost",    "forfiles", "bitsadmin",
+    "certutil", "schtasks", "hh",         "msbuild",  "installutil",
+    "regasm",   "regsvcs",  "odbcconf",   "cmstp",    "wsl",
+    "bash"};
+
+constexpr std::array<std::string_view, 20> kProgramExtensions = {
+    "exe", "com", "scr", "pif", "bat", "cmd", "js",  "jse", "vbs", "vbe",
+    "wsf", "wsh", "hta", "ps1", "dll", "cpl", "msi", "jar", "ocx", "sys"};
+
+// One code point of UTF-8 at `at`, moving `at` on; U+FFFD for a broken
+// sequence, which is visible.
+char32_t NextCodePoint(std::string_view text, std::size_t& at) {
+  const unsigned char lead = static_cast<unsigned char>(text[at]);
+  const std::size_t length = lead < 0x80             ? 1
+                             : (lead & 0xE0) == 0xC0 ? 2
+                             : (lead & 0xF0) == 0xE0 ? 3
+                             : (lead & 0xF8) == 0xF0 ? 4
+                                                     : 0;
+  if (length == 0 || at + length > text.size()) {
+    ++at;
+    return 0xFFFD;
+  }
+  char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+  for (std::size_t k = 1; k < length; ++k) {
+    const unsigned char next = static_cast<unsigned char>(text[at + k]);
+    if ((next & 0xC0) != 0x80) {
+      ++at;
+      return 0xFFFD;
+    }
+    c = c << 6 | (next & 0x3F);
+  }
+  at += length;
+  return c;
+}
+
+bool IsInvisible(char32_t c) {
+  struct Range {
+    char32_t first, last;
+  };
+  static constexpr Range kRanges[] = {
+      {0x0000, 0x0020},   {0x007F, 0x00A0},   {0x00AD, 0x00AD},
+      {0x034F, 0x034F},   {0x061C, 0x061C},   {0x115F, 0x1160},
+      {0x1680, 0x1680},   {0x17B4, 0x17B5},   {0x180B, 0x180E},
+      {0x2000, 0x200F},   {0x2028, 0x202F},   {0x205F, 0x206F},
+      {0x2800, 0x2800},   {0x3000, 0x3000},   {0x3164, 0x3164},
+      {0xFE00, 0xFE0F},   {0xFEFF, 0xFEFF},   {0xFFA0, 0xFFA0},
+      {0xFFF9, 0xFFFB},   {0x1D173, 0x1D17A}, {0xE0000, 0xE007F},
+      {0xE0100, 0xE01EF},
+  };
+  for (const Range& range : kRanges) {
+    if (c >= range.first && c <= range.last) return true;
+  }
+  return false;
+}
+
+// The last part of a path, after the last backslash or slash.
+std::string_view LastPart(std::string_view path) {
+  const std::size_t slash = path.find_last_of("\\/");
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+bool IsSeparator(char c) {
+  return c == ' ' || c == '\t' || c == '&' || c == '|' || c == ';' ||
+         c == ',' || c == '(' || c == ')' || c == '<' || c == '>';
+}
+
+bool HasDriveLetter(std::string_view path) {
+  return path.size() >= 2 && path[1] == ':' &&
+         ((path[0] >= 'A' && path[0] <= 'Z') ||
+          (path[0] >= 'a' && path[0] <= 'z'));
+}
+
+// `relative` below the folder `base` (both inside one drive, without the
+// drive), "." and ".." resolved and never leaving the root.
+std::string Resolve(std::string_view base, std::string_view relative) {
+  std::vector<std::string_view> parts;
+  for (std::string_view path : {base, relative}) {
+    std::size_t at = 0;
+    while (at <= path.size()) {
+      std::size_t end = path.find_first_of("\\/", at);
+      if (end == std::string_view::npos) end = path.size();
+      const std::string_view part = path.substr(at, end - at);
+      if (part == "..") {
+        if (!parts.empty()) parts.pop_back();
+      } else if (!part.empty() && part != ".") {
+        parts.push_back(part);
+      }
+      at = end + 1;
+    }
+  }
+  std::string joined;
+  for (std::string_view part : parts) (joined += '\\') += part;
+  return joined.empty() ? "\\" : joined;
+}
+
+// Makes `path` absolute on `drive` (relative ones below `base`); false
+// when it is on another drive, a network path, an option or a variable.
+bool OnDrive(std::string_view path, std::string_view drive,
+             std::string_view base, std::string& absolute) {
+  if (path.empty() || path[0] == '%' || path[0] == '/' || path[0] == '-')
+    return false;
+  if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') return false;
+  if (HasDriveLetter(path)) {
+    if (LowerAscii(path.substr(0, 2)) != LowerAscii(drive.substr(0, 2)))
+      return false;
+    absolute = std::string(drive.substr(0, 2)) + Resolve("", path.substr(2));
+    return true;
+  }
+  if (path[0] == '\\') {
+    absolute = std::string(drive.substr(0, 2)) + Resolve("", path);
+    return true;
+  }
+  if (path.find_first_of("\\.") == std::string_view::npos) return false;
+  // A bare "wscript.exe" is found on the system's path, not on the drive.
+  if (path.find('\\') == std::string_view::npos && IsCommandInterpreter(path))
+    return false;
+  absolute = std::string(drive.substr(0, 2)) + Resolve(base, path);
+  return true;
+}
+
+}  // namespace
+
+std::string LowerAscii(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+bool IsWindowsOwn(std::string_view name, bool folder) {
+  return folder ? IsOneOf(LowerAscii(name), kWindowsFolders)
+                : IsOneOf(LowerAscii(name), kWindowsFiles);
+}
+
+bool IsInvisibleName(std::string_view name) {
+  for (std::size_t at = 0; at < name.size();) {
+    if (!IsInvisible(NextCodePoint(name, at))) return false;
+  }
+  return true;
+}
+
+std::string ShownName(std::string_view name) {
+  if (!IsInvisibleName(name)) return std::string(name);
+  std::string shown = "[";
+  for (std::size_t at = 0; at < name.size();) {
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X",
+                  static_cast<unsigned>(NextCodePoint(name, at)));
+    if (shown.size() > 1) shown += ' ';
+    shown += code;
+  }
+  return shown + "]";
+}
+
+std::string RecoveredName(const std::vector<std::string>& taken) {
+  std::vector<std::string> lower;
+  for (const std::string& name : taken) lower.push_back(LowerAscii(name));
+  std::string name(kRecoveredName);
+  // Each name tried is taken at most once, so this ends within
+  // taken.size() + 1 tries.
+  for (std::size_t number = 2;
+       std::find(lower.begin(), lower.end(), LowerAscii(name)) != lower.end();
+       ++number)
+    name = std::string(kRecoveredName) + " (" + std::to_string(number) + ")";
+  return name;
+}
+
+bool IsCommandInterpreter(std::string_view path) {
+  const std::string lower = LowerAscii(LastPart(path));
+  std::string_view name = lower;
+  if (name == "%comspec%") return true;
+  for (std::string_view extension : {".exe", ".com"}) {
+    if (name.size() > extension.size() && name.ends_with(extension)) {
+      name.remove_suffix(extension.size());
+      break;
+    }
+  }
+  return IsOneOf(name, kInterpreters);
+}
+
+bool IsProgramOrScript(std::string_view path) {
+  const std::string name = LowerAscii(LastPart(path));
+  const std::size_t dot = name.rfind('.');
+  return dot != std::string::npos &&
+         IsOneOf(std::string_view(name).substr(dot + 1), kProgramExtensions);
+}
+
+std::vector<std::string> CommandWords(std::string_view command_line) {
+  std::vector<std::string> words;
+  std::string word;
+  bool quoted = false;
+  const auto end_word = [&] {
+    if (!word.empty()) words.push_back(std::move(word));
+    word.clear();
+  };
+  for (char c : command_line) {
+    if (c == '"') {
+      end_word();
+      quoted = !quoted;
+    } else if (!quoted && IsSeparator(c)) {
+      end_word();
+    } else {
+      word += c;
+    }
+  }
+  end_word();
+  return words;
+}
+
+std::vector<std::string> PathsOnDrive(const ShellLink& link,
+                                      std::string_view drive) {
+  std::string base;
+  std::string working;
+  if (OnDrive(link.working_dir, drive, "", working)) base = working.substr(2);
+  std::vector<std::string> paths;
+  std::vector<std::string> named = CommandWords(link.arguments);
+  named.insert(named.begin(), link.target);
+  for (const std::string& path : named) {
+    std::string absolute;
+    if (OnDrive(path, drive, base, absolute) &&
+        std::find(paths.begin(), paths.end(), absolute) == paths.end())
+      paths.push_back(absolute);
+  }
+  return paths;
+}
+
+bool IsWormShortcut(
+    const ShellLink& link, std::string_view drive,
+    const std::function<bool(const std::string&)>& in_hidden_folder) {
+  if (IsCommandInterpreter(link.target)) return true;
+  for (const std::string& word : CommandWords(link.arguments)) {
+    if (IsCommandInterpreter(word)) return true;
+  }
+  for (const std::string& path : PathsOnDrive(link, drive)) {
+    if (IsProgramOrScript(path) && in_hidden_folder(path)) return true;
+  }
+  return false;
+}
+
+}  // namespace velmora

@@ -1,0 +1,141 @@
+// The repair's decisions by name and by what a shortcut starts.
+#include "repair/worm_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+namespace velmora {
+namespace {
+
+using Paths = std::vector<std::string>;
+
+ShellLink Link(std::string target, std::string arguments = "",
+               std::string working_dir = "") {
+  ShellLink link;
+  link.target = std::move(target);
+  link.arguments = std::move(arguments);
+  link.working_dir = std::move(working_dir);
+  return link;
+}
+
+const auto kNothingHidden = [](const std::string&) { return false; };
+
+TEST(WormRulesTest, WindowsOwnEntries) {
+  for (const char* name :
+       {"System Volume Information", "$RECYCLE.BIN", "$Recycle.Bin", "RECYCLER",
+        "recycled", "autorun.inf", "AUTORUN.INF"})
+    EXPECT_TRUE(IsWindowsOwn(name, true)) << name;
+  EXPECT_FALSE(IsWindowsOwn("autorun.inf", false));
+  EXPECT_FALSE(IsWindowsOwn("RECYCLER.BIN", true));
+  EXPECT_FALSE(IsWindowsOwn("Photos", true));
+  EXPECT_FALSE(IsWindowsOwn("\xC2\xA0", true));
+  EXPECT_TRUE(IsWindowsOwn("desktop.ini", false));
+  EXPECT_TRUE(IsWindowsOwn("PAGEFILE.SYS", false));
+  EXPECT_FALSE(IsWindowsOwn("desktop.ini", true));
+}
+
+TEST(WormRulesTest, InvisibleNames) {
+  for (const char* name :
+       {"", " ", "\xC2\xA0", "\xC2\xA0\xC2\xA0", "\xE2\x80\x8B",  // U+200B
+        "\xE3\x80\x80",                                           // U+3000
+        "\xE3\x85\xA4",                                           // U+3164
+        "\xEF\xBB\xBF",                                           // U+FEFF
+        " \xE2\x80\x8F\xE2\x81\xA0", "\xF3\xA0\x80\x81"})         // tag
+    EXPECT_TRUE(IsInvisibleName(name)) << ShownName(name);
+  for (const char* name : {"a", " a", "\xC2\xA0.", "_", "\xE2\x80\x94", "\xFF",
+                           "\xC2"})  // broken UTF-8 shows
+    EXPECT_FALSE(IsInvisibleName(name)) << name;
+}
+
+TEST(WormRulesTest, ShownNameSpellsOutInvisibleNames) {
+  EXPECT_EQ(ShownName("Photos"), "Photos");
+  EXPECT_EQ(ShownName("\xC2\xA0"), "[U+00A0]");
+  EXPECT_EQ(ShownName(" \xE2\x80\x8B"), "[U+0020 U+200B]");
+  EXPECT_EQ(ShownName("\xF3\xA0\x80\x81"), "[U+E0001]");
+}
+
+TEST(WormRulesTest, RecoveredNameIsNumberedWhenTaken) {
+  EXPECT_EQ(RecoveredName({}), "Recovered files");
+  EXPECT_EQ(RecoveredName({"Photos", "Recovered"}), "Recovered files");
+  EXPECT_EQ(RecoveredName({"recovered FILES"}), "Recovered files (2)");
+  EXPECT_EQ(RecoveredName({"Recovered files (2)", "Recovered files",
+                           "Recovered files (3)"}),
+            "Recovered files (4)");
+}
+
+TEST(WormRulesTest, CommandInterpreters) {
+  for (const char* path :
+       {"cmd", "CMD.EXE", "C:\\Windows\\System32\\cmd.exe", "%ComSpec%",
+        "%windir%\\system32\\WScript.exe", "cscript.exe", "mshta",
+        "C:/Windows/rundll32.exe", "regsvr32.exe", "powershell.exe", "pwsh",
+        "msiexec.exe", "command.com"})
+    EXPECT_TRUE(IsCommandInterpreter(path)) << path;
+  for (const char* path : {"cmd.txt", "notepad.exe", "E:\\cmd\\x.docx",
+                           "explorer.exe", "", ".exe", "wscript.exe.lnk"})
+    EXPECT_FALSE(IsCommandInterpreter(path)) << path;
+}
+
+TEST(WormRulesTest, ProgramsAndScripts) {
+  for (const char* path : {"x.exe", "E:\\_\\run.VBS", "a.js", "b.dll", "c.bat",
+                           "d.ps1", "e.hta", "f.scr"})
+    EXPECT_TRUE(IsProgramOrScript(path)) << path;
+  for (const char* path :
+       {"report.docx", "photo.jpg", "exe", "E:\\x.exe\\y", "notes.txt"})
+    EXPECT_FALSE(IsProgramOrScript(path)) << path;
+}
+
+TEST(WormRulesTest, CommandWordsKeepQuotedPartsWhole) {
+  EXPECT_EQ(CommandWords("/c start \"\" \"My Files\\x.vbs\"&explorer \"a b\""),
+            (Paths{"/c", "start", "My Files\\x.vbs", "explorer", "a b"}));
+  EXPECT_EQ(CommandWords("\"E:\\x.dll\",Main"), (Paths{"E:\\x.dll", "Main"}));
+  EXPECT_EQ(CommandWords("  \"unclosed part"), (Paths{"unclosed part"}));
+  EXPECT_TRUE(CommandWords("").empty());
+}
+
+TEST(WormRulesTest, PathsOnTheDrive) {
+  EXPECT_EQ(PathsOnDrive(Link("C:\\Windows\\rundll32.exe",
+                              "\"e:\\\xC2\xA0\\x.dll\",Main"),
+                         "E:"),
+            (Paths{"E:\\\xC2\xA0\\x.dll"}));
+  EXPECT_EQ(PathsOnDrive(Link("%ComSpec%",
+                              "/c start \\_\\run.vbs & start x.js & "
+                              "explorer ..\\..\\Photos"),
+                         "E:"),
+            (Paths{"E:\\_\\run.vbs", "E:\\x.js", "E:\\Photos"}));
+  EXPECT_EQ(PathsOnDrive(Link("wscript.exe", "sub\\.\\run.js", "E:\\_"), "E:"),
+            (Paths{"E:\\_\\sub\\run.js"}));
+  EXPECT_EQ(
+      PathsOnDrive(Link("\\\\server\\x.exe", "F:\\y.exe -v %TEMP%"), "E:"),
+      Paths{});
+}
+
+TEST(WormRulesTest, InterpreterInTargetOrArguments) {
+  EXPECT_TRUE(IsWormShortcut(Link("C:\\Windows\\System32\\cmd.exe", "/c x"),
+                             "E:", kNothingHidden));
+  EXPECT_TRUE(IsWormShortcut(Link("%ComSpec%"), "E:", kNothingHidden));
+  EXPECT_TRUE(IsWormShortcut(
+      Link("C:\\Windows\\explorer.exe", "\"E:\\x\" & wscript.exe //B x.js"),
+      "E:", kNothingHidden));
+  EXPECT_FALSE(
+      IsWormShortcut(Link("E:\\Docs\\report.docx"), "E:", kNothingHidden));
+  EXPECT_FALSE(IsWormShortcut(
+      Link("C:\\Program Files\\App\\app.exe", "E:\\Docs\\report.docx"),
+      "E:", kNothingHidden));
+}
+
+TEST(WormRulesTest, ProgramInAHiddenFolderOfTheDrive) {
+  const std::set<std::string> hidden = {"E:\\_\\run.exe", "E:\\_\\notes.txt"};
+  const auto in_hidden = [&](const std::string& path) {
+    return hidden.count(path) > 0;
+  };
+  EXPECT_TRUE(IsWormShortcut(Link("E:\\_\\run.exe"), "E:", in_hidden));
+  EXPECT_TRUE(IsWormShortcut(Link("_\\run.exe"), "E:", in_hidden));
+  EXPECT_FALSE(IsWormShortcut(Link("E:\\_\\notes.txt"), "E:", in_hidden));
+  EXPECT_FALSE(IsWormShortcut(Link("F:\\_\\run.exe"), "E:", in_hidden));
+  EXPECT_FALSE(IsWormShortcut(Link("E:\\run.exe"), "E:", in_hidden));
+}
+
+}  // namespace
+}  // namespace velmora

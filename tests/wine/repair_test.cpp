@@ -1,0 +1,247 @@
+// The drive repair on real files through the Win32 file tree: infected
+// drives built over fixed seeds are scanned, planned and repaired, and
+// every entry of the drive is compared with what it must be. Also reads the
+// shortcuts that the shell's own IShellLinkW wrote with the project's
+// reader.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/win32/win32_file_tree.h"
+#include "platform/win32/win32_platform.h"
+#include "repair/repair_plan.h"
+#include "repair/repair_run.h"
+#include "repair/repair_scan.h"
+#include "repair/shell_link.h"
+#include "tests/wine/infected_drive.h"
+#include "tests/wine/test_drives.h"
+#include "tests/wine/test_files.h"
+
+namespace velmora::win32 {
+namespace {
+
+using Entries = std::map<std::string, std::string>;
+using Lines = std::vector<std::string>;
+
+constexpr DWORD kHiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+constexpr char kRundll32[] = "C:\\windows\\system32\\rundll32.exe";
+constexpr char kWscript[] = "C:\\windows\\system32\\wscript.exe";
+
+std::string LowerAscii(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(c));
+  return text;
+}
+
+class RepairWineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::vector<std::string> drives = test_drives::Entries();
+    if (drives.size() < 3) GTEST_SKIP() << "VELMORA_TEST_DRIVES names < 3";
+    drive = drives[2];
+    root = drive + "\\";
+    EmptyDrive(drive);
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    com = true;
+  }
+  void TearDown() override {
+    if (!drive.empty()) EmptyDrive(drive);
+    if (com) CoUninitialize();
+  }
+
+  // The user's drive first, then what the worm does to it.
+  void Infect(unsigned seed) {
+    std::mt19937 rng(seed);
+    MakeUserTree(rng, root, 1, &user_items);
+    MakeFile(root + "Manual.txt", "read me");
+    SaveShellLink(root + "Manual.lnk", root + "Manual.txt", "", root);
+    MakeFolder(root + "System Volume Information");
+    MakeFile(root + "System Volume Information\\IndexerVolumeGuid", "{1}",
+             kHiddenSystem);
+    MakeFolder(root + "$RECYCLE.BIN");
+    MakeFile(root + "$RECYCLE.BIN\\desktop.ini", "[.ShellClassInfo]",
+             kHiddenSystem);
+    for (const char* folder : {"System Volume Information", "$RECYCLE.BIN"})
+      MakeFolder(root + folder, FILE_ATTRIBUTE_DIRECTORY | kHiddenSystem);
+    user_view = Snapshot(drive);
+
+    const std::string user = root + kNbspName;
+    MakeFolder(user);
+    for (const std::string& item : user_items) {
+      const std::string moved = user + "\\" + item;
+      ASSERT_TRUE(MoveFileW(Widen(root + item).c_str(), Widen(moved).c_str()))
+          << item;
+      if (rng() % 2)
+        SetFileAttributesW(Widen(moved).c_str(),
+                           Attributes(moved) | kHiddenSystem);
+    }
+    MakeFolder(user, FILE_ATTRIBUTE_DIRECTORY | kHiddenSystem);
+    MakeFolder(root + "_");
+    MakeFile(root + "_\\x.dll", "MZ worm library", kHiddenSystem);
+    MakeFile(root + "_\\run.vbs", "CreateObject(\"WScript.Shell\")",
+             kHiddenSystem);
+    MakeFolder(root + "_", FILE_ATTRIBUTE_DIRECTORY | kHiddenSystem);
+    std::vector<std::string> names = user_items;
+    names.push_back("USB DISK");
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      const std::string path = root + names[i] + ".lnk";
+      if ((i + rng()) % 2)
+        SaveShellLink(path, kRundll32, "\"" + root + "_\\x.dll\",Main",
+                      "C:\\windows\\system32");
+      else
+        SaveShellLink(path, kWscript, "\"" + root + "_\\run.vbs\"", "");
+      shortcuts.push_back(names[i] + ".lnk");
+    }
+  }
+
+  // What the drive must hold after the repair: the infected drive without
+  // the worm's shortcuts, and the user's entries, under "Recovered files",
+  // as they were before the worm.
+  Entries Expected(const Entries& infected) const {
+    Entries expected;
+    const std::string user = std::string(kNbspName);
+    for (const auto& [key, value] : infected) {
+      if (std::find(shortcuts.begin(), shortcuts.end(), key) != shortcuts.end())
+        continue;
+      if (key == user) {
+        expected["Recovered files"] =
+            std::to_string(FILE_ATTRIBUTE_DIRECTORY) + "|";
+      } else if (key.starts_with(user + "\\")) {
+        const std::string original = key.substr(user.size() + 1);
+        expected["Recovered files\\" + original] = user_view.at(original);
+      } else {
+        expected[key] = value;
+      }
+    }
+    return expected;
+  }
+
+  Lines Repair() {
+    Win32FileTree tree;
+    Win32System system("test");
+    RepairScan scan(tree, drive, [&system](std::string_view ansi) {
+      return system.AnsiToUtf8(ansi);
+    });
+    while (scan.Step()) {
+    }
+    EXPECT_FALSE(scan.findings().root_error.failed());
+    RepairRun run(tree, BuildPlan(scan.findings()));
+    Lines lines;
+    while (run.Step(50, lines)) {
+    }
+    EXPECT_EQ(run.failures(), 0u) << testing::PrintToString(lines);
+    return lines;
+  }
+
+  std::string drive, root;
+  bool com = false;
+  std::vector<std::string> user_items, shortcuts;
+  Entries user_view;
+};
+
+class RepairSeedTest : public RepairWineTest,
+                       public ::testing::WithParamInterface<unsigned> {};
+
+TEST_P(RepairSeedTest, GivesBackEveryUserFileAndTouchesNothingElse) {
+  Infect(GetParam());
+  if (HasFatalFailure()) return;
+  ASSERT_FALSE(user_items.empty());
+  const Entries infected = Snapshot(drive);
+  ASSERT_NE(Expected(infected), infected);
+  const Lines lines = Repair();
+  const Entries after = Snapshot(drive);
+  EXPECT_EQ(after, Expected(infected));
+  ASSERT_FALSE(lines.empty());
+  EXPECT_TRUE(lines.back().starts_with(
+      "Repair of " + drive + " done: " + std::to_string(shortcuts.size()) +
+      " worm shortcuts deleted"))
+      << lines.back();
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, RepairSeedTest,
+                         ::testing::Values(1u, 2u, 3u, 42u, 2024u));
+
+TEST_F(RepairWineTest, ReaderReadsTheShellsOwnShortcuts) {
+  SaveShellLink(root + "a.lnk", kRundll32, "\"E:\\\xC2\xA0\\x.dll\",Main",
+                "C:\\windows\\system32");
+  SaveShellLink(root + "b.lnk", kWscript, "//B \"E:\\_\\run.vbs\"", "");
+  Win32FileTree tree;
+  Error error;
+  const auto read = [&](const std::string& name) {
+    const FileBytes bytes = tree.Read(root + name, kMaxShellLinkBytes, error);
+    EXPECT_FALSE(error.failed()) << error.description;
+    return ReadShellLink(
+        bytes.bytes, [](std::string_view ansi) { return std::string(ansi); });
+  };
+  const ShellLinkResult a = read("a.lnk");
+  ASSERT_TRUE(a.ok()) << ShellLinkStatusText(a.status);
+  EXPECT_EQ(LowerAscii(a.link.target), LowerAscii(kRundll32));
+  EXPECT_EQ(a.link.arguments, "\"E:\\\xC2\xA0\\x.dll\",Main");
+  EXPECT_EQ(LowerAscii(a.link.working_dir), "c:\\windows\\system32");
+  const ShellLinkResult b = read("b.lnk");
+  ASSERT_TRUE(b.ok()) << ShellLinkStatusText(b.status);
+  EXPECT_EQ(LowerAscii(b.link.target), LowerAscii(kWscript));
+  EXPECT_EQ(b.link.arguments, "//B \"E:\\_\\run.vbs\"");
+}
+
+TEST_F(RepairWineTest, FileTreeTakesNamesAsTheyAre) {
+  const std::string blank = root + kNbspName;
+  MakeFolder(blank, FILE_ATTRIBUTE_DIRECTORY | kHiddenSystem);
+  MakeFile(blank + "\\a.txt", "a", FILE_ATTRIBUTE_READONLY | kHiddenSystem);
+  MakeFolder(root + "Taken");
+  Win32FileTree tree;
+  Error error;
+  const std::vector<TreeEntry> entries = tree.List(drive, error);
+  ASSERT_FALSE(error.failed()) << error.description;
+  const auto found = std::find_if(
+      entries.begin(), entries.end(),
+      [](const TreeEntry& entry) { return entry.name == kNbspName; });
+  ASSERT_NE(found, entries.end());
+  EXPECT_TRUE(found->folder() && found->hidden_or_system());
+  EXPECT_EQ(tree.Rename(blank, "Taken").number,
+            static_cast<std::uint32_t>(ERROR_ALREADY_EXISTS));
+  EXPECT_TRUE(tree.Delete(blank).failed());
+  ASSERT_FALSE(
+      tree.SetAttributes(blank + "\\a.txt", FILE_ATTRIBUTE_READONLY).failed());
+  // Wine shows every file as to be archived.
+  EXPECT_EQ(Attributes(blank + "\\a.txt") & ~FILE_ATTRIBUTE_ARCHIVE,
+            DWORD{FILE_ATTRIBUTE_READONLY});
+  EXPECT_FALSE(tree.Rename(blank, "Recovered files").failed());
+  EXPECT_EQ(ReadAll(root + "Recovered files\\a.txt"), "a");
+}
+
+// A directory link inside the hidden folder leads to a folder whose hidden
+// file must stay hidden: the link is left as it is and never entered.
+TEST_F(RepairWineTest, LinkInsideAHiddenFolderIsNotEntered) {
+  const std::string blank = root + kNbspName;
+  MakeFolder(root + "outside");
+  MakeFile(root + "outside\\secret.txt", "s", kHiddenSystem);
+  MakeFolder(blank);
+  MakeFile(blank + "\\a.txt", "a", FILE_ATTRIBUTE_HIDDEN);
+  // Wine 8 answers TRUE without making the link.
+  if (!CreateSymbolicLinkW(Widen(blank + "\\link").c_str(),
+                           Widen(root + "outside").c_str(),
+                           SYMBOLIC_LINK_FLAG_DIRECTORY |
+                               SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) ||
+      !(Attributes(blank + "\\link") & FILE_ATTRIBUTE_REPARSE_POINT) ||
+      Attributes(blank + "\\link") == INVALID_FILE_ATTRIBUTES)
+    GTEST_SKIP() << "this system makes no directory links";
+  MakeFolder(blank, FILE_ATTRIBUTE_DIRECTORY | kHiddenSystem);
+  const DWORD link_attributes = Attributes(blank + "\\link");
+  const Lines lines = Repair();
+  EXPECT_EQ(Attributes(root + "outside\\secret.txt") & kHiddenSystem,
+            kHiddenSystem);
+  EXPECT_EQ(Attributes(root + "Recovered files\\link"), link_attributes);
+  EXPECT_EQ(Attributes(root + "Recovered files\\a.txt") & kHiddenSystem, 0u);
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "Link or junction left as it is: " + drive +
+                          "\\[U+00A0]\\link"),
+            lines.end())
+      << testing::PrintToString(lines);
+}
+
+}  // namespace
+}  // namespace velmora::win32
