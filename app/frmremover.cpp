@@ -7,7 +7,7 @@
 namespace velmora {
 
 Frmremover::Frmremover(System& system, WindowFactory& windows,
-                       Registry& registry)
+                       Registry& registry, FileTree& files)
     : system(system),
       window(windows.Create(
           kFrmremoverLayout,
@@ -35,7 +35,8 @@ Frmremover::Frmremover(System& system, WindowFactory& windows,
       cmdclear(window->Control("cmdclear"), [this] { cmdclear_Click(); }),
       cmdreload(window->Control("cmdreload"), [this] { cmdreload_Click(); }),
       frmview_(system, windows),
-      autorun_switch_(system, registry, List1) {
+      autorun_switch_(system, registry, List1),
+      drive_repair_(system, files, List1, files.WindowsDrive()) {
   window->SetMenuCommands([this] { return MenuCommands(); });
 }
 
@@ -52,6 +53,7 @@ void Frmremover::Form_Load() {
 }
 
 void Frmremover::Form_Unload() {
+  drive_repair_.Stop();  // between two files
   Timer1.SetEnabled(false);
   Timer2.SetEnabled(false);
   frmview_.Unload();

@@ -6,7 +6,9 @@
 #include <memory>
 
 #include "app/autorun_switch.h"
+#include "app/drive_repair.h"
 #include "platform/controls.h"
+#include "platform/file_tree.h"
 #include "platform/platform.h"
 #include "platform/registry.h"
 #include "removal/auto_removal.h"
@@ -22,7 +24,8 @@ class Frmremover {
  public:
   // `registry` holds the AutoRun policy values that the window's menus
   // switch.
-  Frmremover(System& system, WindowFactory& windows, Registry& registry);
+  Frmremover(System& system, WindowFactory& windows, Registry& registry,
+             FileTree& files);
 
   // Shows the window and runs its Load handler.
   void Load();
@@ -70,6 +73,7 @@ class Frmremover {
   AutoRemoval auto_removal_;
   Frmview frmview_;
   AutorunSwitch autorun_switch_;
+  DriveRepair drive_repair_;
 };
 
 }  // namespace velmora

@@ -2,11 +2,16 @@
 // below the separator of its system menu hold the same commands, asked for
 // afresh each time one opens so that check marks show the current state.
 #include "app/frmremover.h"
+#include "app/repair_menu.h"
 
 namespace velmora {
 
 std::vector<MenuCommand> Frmremover::MenuCommands() {
-  return {autorun_switch_.Command()};
+  RepairMenuItem repair = MakeRepairMenuItem(
+      drive_repair_, Drive1.Drive(),
+      [this] { window->RunSteps([this] { return drive_repair_.Tick(); }); });
+  return {autorun_switch_.Command(),
+          {repair.text, false, repair.greyed, std::move(repair.choose)}};
 }
 
 }  // namespace velmora

@@ -6,6 +6,7 @@
 // clang-format on
 
 #include "app/frmremover.h"
+#include "platform/win32/win32_file_tree.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_registry.h"
 
@@ -18,7 +19,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   velmora::win32::Win32System system(velmora::kAppTitle);
   velmora::win32::Win32WindowFactory windows;
   velmora::win32::Win32Registry registry;
-  velmora::Frmremover frmremover(system, windows, registry);
+  velmora::win32::Win32FileTree files;
+  velmora::Frmremover frmremover(system, windows, registry, files);
   frmremover.Load();
   return velmora::win32::RunMessageLoop();
 }

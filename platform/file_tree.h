@@ -57,6 +57,8 @@ class FileTree {
   // itself: a reparse point is not read through.
   virtual FileBytes Read(const std::string& path, std::size_t max_bytes,
                          Error& error) = 0;
+  // The drive entry Windows runs from ("C:"): the repair never touches it.
+  virtual std::string WindowsDrive() = 0;
 };
 
 // "E:\" + "a" is "E:\a"; "E:\a" + "b" is "E:\a\b".

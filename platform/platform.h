@@ -204,6 +204,10 @@ class Window {
   // separator in the system menu; choosing one runs its onChoose.
   virtual void SetMenuCommands(
       std::function<std::vector<MenuCommand>()> commands) = 0;
+  // Runs `step` from the window's own timer, between other messages, until
+  // it returns false: for work done in short steps so that the window keeps
+  // answering (a repair). A new call replaces the steps of an earlier one.
+  virtual void RunSteps(std::function<bool()> step) = 0;
 };
 
 // Creates windows from their layouts. The handlers must outlive the window.

@@ -46,6 +46,8 @@ class FakeFileTree final : public FileTree {
   Error Delete(const std::string& path) override;
   FileBytes Read(const std::string& path, std::size_t max_bytes,
                  Error& error) override;
+  std::string WindowsDrive() override { return windows_drive; }
+  std::string windows_drive = "C:";
 
  private:
   struct Node {

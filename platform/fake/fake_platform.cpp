@@ -367,6 +367,17 @@ void FakeWindow::Close() {
   if (events_.onUnload) events_.onUnload();
 }
 
+int FakeWindow::Step(int limit) {
+  int ran = 0;
+  while (steps_ && ran < limit) {
+    ++ran;
+    // A copy runs, so that the steps may be replaced while one runs.
+    const std::function<bool()> step = steps_;
+    if (!step()) steps_ = nullptr;
+  }
+  return ran;
+}
+
 void FakeWindow::SendDeviceArrival(DriveLetters letters) {
   if (events_.onDeviceArrival) events_.onDeviceArrival(letters);
 }

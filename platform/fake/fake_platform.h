@@ -176,6 +176,9 @@ class FakeWindow : public Window {
       std::function<std::vector<MenuCommand>()> commands) override {
     menu_commands_ = std::move(commands);
   }
+  void RunSteps(std::function<bool()> step) override {
+    steps_ = std::move(step);
+  }
 
   // --- driving it as a user would ---
   // The items the window's menus show when opened now; none without any.
@@ -194,6 +197,10 @@ class FakeWindow : public Window {
   void Tick(std::string_view name);
   // The close box.
   void Close();
+  // Runs the steps given to RunSteps, as many as `limit` or until they end;
+  // gives how many ran.
+  int Step(int limit = 1000000);
+  bool Stepping() const { return static_cast<bool>(steps_); }
   void SendDeviceArrival(DriveLetters letters);
   void SendDeviceRemoval(DriveLetters letters);
   bool TimerEnabled(std::string_view name) { return Get(name).running(); }
@@ -208,6 +215,7 @@ class FakeWindow : public Window {
   std::vector<FakeWidget> widgets_;  // layout order
   bool loaded_ = true;  // from the moment it is made, as a native window
   std::function<std::vector<MenuCommand>()> menu_commands_;
+  std::function<bool()> steps_;
 };
 
 class FakeWindowFactory : public WindowFactory {

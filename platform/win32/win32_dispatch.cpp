@@ -16,6 +16,8 @@ constexpr UINT_PTR kFirstTimerId = 1;
 // A volume message is answered at once and its work posted to the window
 // as this message: wParam the device event, lParam the unit mask.
 constexpr UINT kVolumeChanged = WM_APP + 1;
+// The timer of RunSteps, past the ids of the layout's timers.
+constexpr UINT_PTR kStepTimerId = 0x7F00;
 
 // Runs `handler` from a copy, so that a handler that rebinds its control
 // does not replace itself while it runs.
@@ -38,6 +40,22 @@ void Win32Window::RunTimer(Win32Widget& timer, bool running) {
     KillTimer(hwnd_, id);
     timers_.erase(id);
   }
+}
+
+// The steps run from a timer rather than from posted messages: posted
+// messages come before input and painting, a timer after them, so the
+// window keeps answering while the steps run.
+void Win32Window::RunSteps(std::function<bool()> step) {
+  steps_ = std::move(step);
+  if (hwnd_ && steps_)
+    ::SetTimer(hwnd_, kStepTimerId, USER_TIMER_MINIMUM, nullptr);
+}
+
+void Win32Window::RunStep() {
+  const std::function<bool()> step = steps_;
+  if (step && step()) return;
+  steps_ = nullptr;
+  if (hwnd_) KillTimer(hwnd_, kStepTimerId);
 }
 
 void Win32Window::OnCommand(WPARAM wparam, LPARAM lparam) {
@@ -101,6 +119,10 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       OnCommand(wparam, lparam);
       return 0;
     case WM_TIMER: {
+      if (wparam == kStepTimerId) {
+        RunStep();
+        return 0;
+      }
       auto it = timers_.find(wparam);
       if (it != timers_.end()) Run(it->second->handler);
       return 0;
@@ -162,6 +184,7 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       hwnd_ = nullptr;
       last_focus_ = nullptr;
       timers_.clear();
+      steps_ = nullptr;
       for (auto& widget : widgets_) widget->hwnd = nullptr;
       FreeResources();
       factory_.WindowDestroyed();

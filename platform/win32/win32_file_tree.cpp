@@ -136,7 +136,7 @@ FileBytes Win32FileTree::Read(const std::string& path, std::size_t max_bytes,
   return result;
 }
 
-std::string WindowsDrive() {
+std::string Win32FileTree::WindowsDrive() {
   wchar_t folder[MAX_PATH + 1] = {};
   const UINT length = GetWindowsDirectoryW(folder, MAX_PATH + 1);
   if (length < 2 || length > MAX_PATH || folder[1] != L':') return "";

@@ -16,9 +16,7 @@ class Win32FileTree final : public FileTree {
   Error Delete(const std::string& path) override;
   FileBytes Read(const std::string& path, std::size_t max_bytes,
                  Error& error) override;
+  std::string WindowsDrive() override;
 };
-
-// The drive entry Windows runs from ("C:"), which the repair refuses.
-std::string WindowsDrive();
 
 }  // namespace velmora::win32

@@ -102,6 +102,7 @@ class Win32Window final : public Window {
       std::function<std::vector<MenuCommand>()> commands) override {
     menus_.SetCommands(std::move(commands));
   }
+  void RunSteps(std::function<bool()> step) override;
 
   HWND hwnd() const { return hwnd_; }
   Win32Widget& Get(std::string_view name);
@@ -124,6 +125,7 @@ class Win32Window final : public Window {
   void FreeResources();
   void OnCommand(WPARAM wparam, LPARAM lparam);
   LRESULT OnDeviceChange(WPARAM wparam, LPARAM lparam);
+  void RunStep();
   LRESULT OnControlColour(UINT message, WPARAM wparam, LPARAM lparam);
   void Paint();
   void FocusFirst();
@@ -145,7 +147,9 @@ class Win32Window final : public Window {
   std::map<const Win32Widget*, HFONT> control_fonts_;
   std::map<COLORREF, HBRUSH> brushes_;
   HICON big_icon_ = nullptr, small_icon_ = nullptr;
-  Win32Menus menus_;  // the drive list's context menu, the system menu
+  Win32Menus menus_;
+  std::function<bool()> steps_;  // run from the step timer while set  // the
+                                 // drive list's context menu, the system menu
 };
 
 }  // namespace velmora::win32

@@ -16,10 +16,10 @@ constexpr Hive kUser = Hive::CurrentUser, kMachine = Hive::LocalMachine;
 class AutorunSwitchTest : public FormTest {
  protected:
   void SetUp() override { system.AddDrive('C'); }
-  // The one item of the menus, as they show it now.
+  // The AutoRun item, the first of the menus' two, as they show it now.
   MenuCommand Item() {
     const std::vector<MenuCommand> items = W().MenuItems();
-    EXPECT_EQ(items.size(), 1u);
+    EXPECT_EQ(items.size(), 2u);
     return items.empty() ? MenuCommand{} : items[0];
   }
   bool Choose() { return W().ChooseMenuItem(kTurnOffAutorunText); }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/frmremover.h"
+#include "platform/fake/fake_file_tree.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/fake/fake_registry.h"
 
@@ -18,7 +19,7 @@ class FormTest : public ::testing::Test {
  protected:
   // Makes the main window and runs its Load, on the drives set so far.
   void StartForm() {
-    form = std::make_unique<Frmremover>(system, windows, registry);
+    form = std::make_unique<Frmremover>(system, windows, registry, files);
     form->Load();
   }
   fake::FakeWindow& W() { return *windows.Get("frmremover"); }
@@ -35,6 +36,7 @@ class FormTest : public ::testing::Test {
   fake::FakeSystem system;
   fake::FakeWindowFactory windows;
   fake::FakeRegistry registry;
+  fake::FakeFileTree files;
   std::unique_ptr<Frmremover> form;
 };
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/frmremover.h"
+#include "platform/fake/fake_file_tree.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/fake/fake_registry.h"
 
@@ -23,12 +24,13 @@ class MainWindowTest : public ::testing::Test {
   FakeSystem system;
   FakeWindowFactory windows;
   fake::FakeRegistry registry;
+  fake::FakeFileTree files;
 };
 
 TEST_F(MainWindowTest, StartsWithCurrentDriveSelectedAndNothingRunning) {
   system.AddFile("D:\\autorun.inf", "", fake::kHidden | fake::kSystem);
   system.AddFile("D:\\readme.txt");
-  Frmremover form(system, windows, registry);
+  Frmremover form(system, windows, registry, files);
   form.Load();
 
   EXPECT_TRUE(Window().Loaded());
@@ -49,7 +51,7 @@ TEST_F(MainWindowTest, StartsWithCurrentDriveSelectedAndNothingRunning) {
 
 TEST_F(MainWindowTest, LoadOnDriveThatIsNotReadyShowsPlatformErrorAndEnds) {
   system.Drive('D').ready = false;
-  Frmremover form(system, windows, registry);
+  Frmremover form(system, windows, registry, files);
   form.Load();
 
   ASSERT_EQ(system.boxes.size(), 1u);
@@ -59,7 +61,7 @@ TEST_F(MainWindowTest, LoadOnDriveThatIsNotReadyShowsPlatformErrorAndEnds) {
 }
 
 TEST_F(MainWindowTest, ClosingTheWindowEndsTheProgram) {
-  Frmremover form(system, windows, registry);
+  Frmremover form(system, windows, registry, files);
   form.Load();
   Window().Close();
   EXPECT_TRUE(system.ended);

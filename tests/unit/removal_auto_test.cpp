@@ -49,7 +49,7 @@ TEST_F(AutoRemovalTest, NothingToRemoveLeavesTheLogUnchanged) {
 
 TEST_F(AutoRemovalTest, DoesNothingBeforeCheck2IsChecked) {
   system.AddFile("C:\\autorun.inf");
-  form = std::make_unique<Frmremover>(system, windows, registry);
+  form = std::make_unique<Frmremover>(system, windows, registry, files);
   form->Load();
   Tick(3);
   EXPECT_TRUE(Log().empty());

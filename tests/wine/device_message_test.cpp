@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/frmremover.h"
+#include "platform/fake/fake_file_tree.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/fake/fake_registry.h"
 #include "platform/win32/win32_platform.h"
@@ -94,7 +95,8 @@ TEST(DeviceMessageTest, MainWindowRemovesOnArrivalWhileCheck2IsOn) {
   system.SetCurrent('C');
   Win32WindowFactory factory(false);
   fake::FakeRegistry registry;
-  Frmremover form(system, factory, registry);
+  fake::FakeFileTree files;
+  Frmremover form(system, factory, registry, files);
   form.Load();
   Window& window = form.ForTest().window;
   HWND hwnd = static_cast<HWND>(NativeHandle(window));

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/frmremover.h"
+#include "platform/fake/fake_file_tree.h"
 #include "platform/fake/fake_registry.h"
 #include "platform/win32/win32_platform.h"
 #include "tests/common/autorun_lines.h"
@@ -162,7 +163,8 @@ TEST(LongRunTest, TicksAndRefreshesKeepHandlesAndGuiObjectsFlat) {
   test_drives::DrivesOnly system(real, drives);
   Win32WindowFactory factory(false);
   fake::FakeRegistry registry;
-  Frmremover form(system, factory, registry);
+  fake::FakeFileTree files;
+  Frmremover form(system, factory, registry, files);
   form.Load();
   Window& window = form.ForTest().window;
   HWND hwnd = static_cast<HWND>(NativeHandle(window));

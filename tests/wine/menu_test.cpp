@@ -12,6 +12,7 @@
 
 #include "app/autorun_switch.h"
 #include "app/frmremover.h"
+#include "platform/fake/fake_file_tree.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/fake/fake_registry.h"
 #include "platform/win32/win32_platform.h"
@@ -109,8 +110,9 @@ class MenuTest : public ::testing::Test {
 
   fake::FakeSystem system;
   fake::FakeRegistry registry;
+  fake::FakeFileTree files;
   Win32WindowFactory factory{false};
-  Frmremover form{system, factory, registry};
+  Frmremover form{system, factory, registry, files};
   HWND main = nullptr, drives = nullptr;
 };
 
