@@ -22,13 +22,15 @@ UINT DpiOf(HWND hwnd) {
 // the program DPI-aware there too: Windows 8.1 scales per monitor, older
 // systems by one DPI for the whole system.
 UINT SystemDpi(HWND hwnd) {
+  return MonitorDpi(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST));
+}
+
+UINT MonitorDpi(HMONITOR monitor) {
   static const auto for_monitor =
       SystemFunction<GetDpiForMonitorFn>(L"shcore.dll", "GetDpiForMonitor");
   UINT x = 0, y = 0;
-  if (for_monitor &&
-      SUCCEEDED(for_monitor(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST),
-                            kEffectiveDpi, &x, &y)) &&
-      y > 0)
+  if (for_monitor && monitor &&
+      SUCCEEDED(for_monitor(monitor, kEffectiveDpi, &x, &y)) && y > 0)
     return y;
   HDC screen = GetDC(nullptr);
   const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;

@@ -45,6 +45,15 @@ UINT DpiOf(HWND hwnd);
 // The DPI where the system cannot say per window: the monitor's on Windows
 // 8.1, the system's before.
 UINT SystemDpi(HWND hwnd);
+// The same for a monitor, so that a window can be sized for the monitor it
+// is about to be made on.
+UINT MonitorDpi(HMONITOR monitor);
+
+// The size DrawText gives `text` in `font`, as a self-sizing label shows it
+// (win32_widget.cpp). An empty text keeps one line's height and no width.
+SIZE LabelTextSize(HFONT font, const std::wstring& text, bool no_prefix);
+// The text of the window `hwnd`.
+std::wstring WindowText(HWND hwnd);
 
 // The design's font at `dpi` (win32_font.cpp).
 HFONT MakeFont(const Font& font, UINT dpi);
@@ -113,9 +122,16 @@ class Win32Window final : public Window {
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
   void CreateNative();
   void CreateControls();
+  // The outer size of the window at `dpi`.
+  SIZE FrameSize(UINT dpi) const;
   // Sizes the window and places every control at the current DPI.
   void Layout();
   void PlaceControls();
+  // Where `widget` stands at the current DPI: as designed, or for a
+  // self-sizing label as large as `text` in its font.
+  RECT PlaceOf(const Win32Widget& widget, const std::wstring& text,
+               bool no_prefix) const;
+  void FitCombo(Win32Widget& widget, const RECT& place);
   // The window's icons at the current DPI.
   void LoadIcons();
   // Follows the window to a monitor of another DPI: `suggested` is the

@@ -42,9 +42,7 @@ void Win32Widget::SetText(const std::string& text) {
 std::string Win32Widget::Text() const {
   RequirePart(layout, WidgetPart::Text, "Text");
   if (!hwnd) return "";
-  std::wstring wide(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1,
-                    L'\0');
-  wide.resize(GetWindowTextW(hwnd, wide.data(), static_cast<int>(wide.size())));
+  std::wstring wide = WindowText(hwnd);
   if (layout.kind == ControlKind::TextBox) wide = FromCrLf(wide);
   return Narrow(wide);
 }
@@ -148,26 +146,40 @@ void Win32Widget::SetHandler(Handler on_event) {
 
 void Win32Widget::Autosize() {
   if (!hwnd) return;
-  const int length = GetWindowTextLengthW(hwnd);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  text.resize(GetWindowTextW(hwnd, text.data(), length + 1));
-  HDC dc = GetDC(hwnd);
-  HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
+  const auto font =
+      reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
+  const SIZE size =
+      LabelTextSize(font, WindowText(hwnd),
+                    (GetWindowLongW(hwnd, GWL_STYLE) & SS_NOPREFIX) != 0);
+  SetWindowPos(hwnd, nullptr, 0, 0, size.cx, size.cy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Measured on the screen's DC: only the font and the mapping mode count,
+// so a label can be measured before it exists.
+SIZE LabelTextSize(HFONT font, const std::wstring& text, bool no_prefix) {
+  HDC dc = GetDC(nullptr);
   HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
   UINT format = DT_CALCRECT | DT_LEFT | DT_EXPANDTABS;
-  if (GetWindowLongW(hwnd, GWL_STYLE) & SS_NOPREFIX) format |= DT_NOPREFIX;
+  if (no_prefix) format |= DT_NOPREFIX;
   RECT rect = {0, 0, 0, 0};
   if (text.empty()) {
-    // An empty caption keeps one line's height and no width.
     DrawTextW(dc, L" ", 1, &rect, format);
     rect.right = 0;
   } else {
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
   }
   if (old) SelectObject(dc, old);
-  ReleaseDC(hwnd, dc);
-  SetWindowPos(hwnd, nullptr, 0, 0, rect.right, rect.bottom,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ReleaseDC(nullptr, dc);
+  return {rect.right, rect.bottom};
+}
+
+std::wstring WindowText(HWND hwnd) {
+  const int length = GetWindowTextLengthW(hwnd);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), length + 1)));
+  return text;
 }
 
 }  // namespace velmora::win32

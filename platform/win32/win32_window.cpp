@@ -13,6 +13,11 @@ namespace {
 constexpr wchar_t kClassName[] = L"VelmoraWindow";
 // Rows the drive list shows when dropped.
 constexpr int kDroppedRows = 12;
+constexpr DWORD kStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+// STARTF_USEMONITOR, which not every SDK's headers define.
+constexpr DWORD kStartOnMonitor = 0x400;
 
 using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
 
@@ -44,6 +49,31 @@ void RegisterWindowClass() {
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.lpszClassName = kClassName;
   registered = RegisterClassExW(&wc) != 0;
+}
+
+// The monitor the window opens on: the one the starting program asked for
+// (the shell names the monitor it was started from), else the primary.
+HMONITOR StartMonitor() {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  GetStartupInfoW(&startup);
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  if (startup.dwFlags & kStartOnMonitor) {
+    auto* asked = reinterpret_cast<HMONITOR>(startup.hStdOutput);
+    if (GetMonitorInfoW(asked, &info)) return asked;
+  }
+  return MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY);
+}
+
+// The top-left corner that centres `size` on the monitor's work area.
+POINT CentredOn(HMONITOR monitor, SIZE size) {
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  GetMonitorInfoW(monitor, &info);
+  const RECT& work = info.rcWork;
+  return {work.left + std::max(0L, (work.right - work.left - size.cx) / 2),
+          work.top + std::max(0L, (work.bottom - work.top - size.cy) / 2)};
 }
 
 }  // namespace
@@ -92,15 +122,19 @@ void Win32Window::Unload() {
   if (hwnd_) DestroyWindow(hwnd_);
 }
 
+// The window is made at its final size and place, and its controls at
+// theirs in their fonts, before it is first shown: nothing is moved or
+// drawn twice on the way to the first paint.
 void Win32Window::CreateNative() {
   RegisterWindowClass();
   const std::wstring caption = Widen(layout_.caption);
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
-                      WS_CLIPCHILDREN;
-  HWND hwnd =
-      CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, caption.c_str(), style,
-                      CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr,
-                      GetModuleHandleW(nullptr), nullptr);
+  HMONITOR monitor = StartMonitor();
+  const UINT planned_dpi = MonitorDpi(monitor);
+  const SIZE size = FrameSize(planned_dpi);
+  const POINT at = CentredOn(monitor, size);
+  HWND hwnd = CreateWindowExW(kExStyle, kClassName, caption.c_str(), kStyle,
+                              at.x, at.y, size.cx, size.cy, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
   if (!hwnd) return;
   hwnd_ = hwnd;
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
@@ -111,22 +145,17 @@ void Win32Window::CreateNative() {
   dpi_ = DpiOf(hwnd_);
   MakeFonts();
   CreateControls();
-  Layout();
-
-  // Centred on its monitor's work area.
-  RECT window;
-  GetWindowRect(hwnd_, &window);
-  MONITORINFO monitor = {};
-  monitor.cbSize = sizeof monitor;
-  GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor);
-  const RECT& work = monitor.rcWork;
-  const int width = window.right - window.left;
-  const int height = window.bottom - window.top;
-  SetWindowPos(hwnd_, nullptr,
-               work.left + std::max(0L, (work.right - work.left - width) / 2),
-               work.top + std::max(0L, (work.bottom - work.top - height) / 2),
-               0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-
+  if (dpi_ != planned_dpi) {
+    // The system gave the window another DPI than its monitor's.
+    Layout();
+    RECT window;
+    GetWindowRect(hwnd_, &window);
+    const POINT centred =
+        CentredOn(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY),
+                  {window.right - window.left, window.bottom - window.top});
+    SetWindowPos(hwnd_, nullptr, centred.x, centred.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   LoadIcons();
 }
 
@@ -196,12 +225,19 @@ void Win32Window::CreateControls() {
       default:
         continue;
     }
-    const std::wstring caption = Widen(c.caption);
+    const std::wstring caption =
+        c.kind == ControlKind::TextBox ? L"" : Widen(c.caption);
+    const RECT place =
+        PlaceOf(*widget, caption, (style & SS_NOPREFIX) == SS_NOPREFIX);
     widget->hwnd = CreateWindowExW(
-        ex_style, cls, c.kind == ControlKind::TextBox ? L"" : caption.c_str(),
-        style, 0, 0, 10, 10, hwnd_,
+        ex_style, cls, caption.c_str(), style, place.left, place.top,
+        place.right - place.left, place.bottom - place.top, hwnd_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(widget->id)), instance,
         nullptr);
+    if (!widget->hwnd) continue;
+    SendMessageW(widget->hwnd, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(FontFor(*widget)), FALSE);
+    if (widget->IsCombo()) FitCombo(*widget, place);
     if (c.kind == ControlKind::TextBox) widget->SetText(std::string(c.caption));
   }
 }
@@ -225,59 +261,77 @@ HFONT Win32Window::FontFor(const Win32Widget& widget) const {
   return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
-void Win32Window::Layout() {
+SIZE Win32Window::FrameSize(UINT dpi) const {
   static const auto adjust =
       SystemFunction<AdjustForDpiFn>(L"user32.dll", "AdjustWindowRectExForDpi");
-  const DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE));
-  const DWORD ex_style = static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE));
-  RECT rect = {0, 0, Px(layout_.inner_width, dpi_),
-               Px(layout_.inner_height, dpi_)};
+  RECT rect = {0, 0, Px(layout_.inner_width, dpi),
+               Px(layout_.inner_height, dpi)};
   if (adjust)
-    adjust(&rect, style, FALSE, ex_style, dpi_);
+    adjust(&rect, kStyle, FALSE, kExStyle, dpi);
   else
-    AdjustWindowRectEx(&rect, style, FALSE, ex_style);
-  SetWindowPos(hwnd_, nullptr, 0, 0, rect.right - rect.left,
-               rect.bottom - rect.top,
+    AdjustWindowRectEx(&rect, kStyle, FALSE, kExStyle);
+  return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+void Win32Window::Layout() {
+  const SIZE size = FrameSize(dpi_);
+  SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   PlaceControls();
+}
+
+RECT Win32Window::PlaceOf(const Win32Widget& widget, const std::wstring& text,
+                          bool no_prefix) const {
+  const ControlLayout& c = widget.layout;
+  const int x = Px(c.left, dpi_), y = Px(c.top, dpi_);
+  if (c.autosize) {
+    const SIZE size = LabelTextSize(FontFor(widget), text, no_prefix);
+    return {x, y, x + size.cx, y + size.cy};
+  }
+  return {x, y, x + Px(c.width, dpi_), y + Px(c.height, dpi_)};
 }
 
 void Win32Window::PlaceControls() {
   for (auto& widget : widgets_) {
     if (!widget->hwnd) continue;
-    const ControlLayout& c = widget->layout;
     SendMessageW(widget->hwnd, WM_SETFONT,
                  reinterpret_cast<WPARAM>(FontFor(*widget)), FALSE);
-    const int x = Px(c.left, dpi_), y = Px(c.top, dpi_);
-    const int width = Px(c.width, dpi_);
-    int height = Px(c.height, dpi_);
-    if (widget->IsCombo()) {
-      // The closed box is as high as designed; the height given to the
-      // window is the dropped list's.
-      SetWindowPos(widget->hwnd, nullptr, x, y, width, height,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-      // The field's height follows the item height set for it. A few steps
-      // settle it, as systems count the borders differently (and Wine's
-      // CB_GETITEMHEIGHT does not give back what was set).
-      LRESULT field = SendMessageW(widget->hwnd, CB_GETITEMHEIGHT,
-                                   static_cast<WPARAM>(-1), 0);
-      for (int step = 0; step < 3 && field > 0; ++step) {
-        RECT closed;
-        GetWindowRect(widget->hwnd, &closed);
-        const int extra = height - (closed.bottom - closed.top);
-        if (extra == 0 || field + extra <= 0) break;
-        field += extra;
-        SendMessageW(widget->hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
-                     field);
-      }
-      const LRESULT row = SendMessageW(widget->hwnd, CB_GETITEMHEIGHT, 0, 0);
-      height += kDroppedRows * static_cast<int>(row > 0 ? row : 16) + 2;
-    }
-    SetWindowPos(widget->hwnd, nullptr, x, y, width, height,
+    const bool no_prefix =
+        (GetWindowLongW(widget->hwnd, GWL_STYLE) & SS_NOPREFIX) == SS_NOPREFIX;
+    const RECT place = PlaceOf(
+        *widget,
+        widget->layout.autosize ? WindowText(widget->hwnd) : std::wstring(),
+        no_prefix);
+    SetWindowPos(widget->hwnd, nullptr, place.left, place.top,
+                 place.right - place.left, place.bottom - place.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    if (c.autosize) widget->Autosize();
+    if (widget->IsCombo()) FitCombo(*widget, place);
   }
   InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+// The closed box is as high as designed (`place`, where it stands); the
+// height given to the window is the dropped list's. The field's height
+// follows the item height set for it. A few steps settle it, as systems
+// count the borders differently (and Wine's CB_GETITEMHEIGHT does not give
+// back what was set).
+void Win32Window::FitCombo(Win32Widget& widget, const RECT& place) {
+  const int height = place.bottom - place.top;
+  LRESULT field =
+      SendMessageW(widget.hwnd, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+  for (int step = 0; step < 3 && field > 0; ++step) {
+    RECT closed;
+    GetWindowRect(widget.hwnd, &closed);
+    const int extra = height - (closed.bottom - closed.top);
+    if (extra == 0 || field + extra <= 0) break;
+    field += extra;
+    SendMessageW(widget.hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+  }
+  const LRESULT row = SendMessageW(widget.hwnd, CB_GETITEMHEIGHT, 0, 0);
+  SetWindowPos(widget.hwnd, nullptr, place.left, place.top,
+               place.right - place.left,
+               height + kDroppedRows * static_cast<int>(row > 0 ? row : 16) + 2,
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32Window::FocusFirst() {
