@@ -3,8 +3,8 @@
 // timer's id, Timer1 and Timer2 in turns, back to back, with both options
 // on; nothing to remove), read from outside with GetProcessMemoryInfo. It
 // should be flat after the first hundred ticks and under 8 MB. The empty
-// window's working set is read the same way, as the part of the figure that any
-// program has here (under Wine: Wine's own libraries mapped into the process).
+// window's working set is read the same way, as the part of the figure that
+// any program has here (under Wine: Wine's own libraries in the process).
 //
 //   working_set.exe VELMORA.EXE EMPTY.EXE EMPTY-CAPTION [TICKS]
 // clang-format off
