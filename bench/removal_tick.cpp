@@ -73,9 +73,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   const int passes = argc > 2 ? std::max(1, std::atoi(argv[2])) : 30;
-  // The quiet before each timed part; ClickToCheck waits 200 ms of it.
+  // The quiet before each timed part.
   const DWORD pause =
-      static_cast<DWORD>(std::max(200, argc > 3 ? std::atoi(argv[3]) : 300));
+      static_cast<DWORD>(std::max(0, argc > 3 ? std::atoi(argv[3]) : 300));
   PROCESS_INFORMATION process = {};
   HWND main = bench::StartVelmora(argv[1], process, "removal tick");
   if (!main) return 1;
@@ -95,10 +95,10 @@ int main(int argc, char** argv) {
   int ready = 0;
   bool answered = true;
   for (int i = 0; i < passes && answered; ++i) {
-    if (!bench::ClickToCheck(check2)) break;
-    Sleep(pause - 200);
+    if (!bench::SetChecked(check2, true)) break;
+    Sleep(pause);
     const double tick = TimeSend(main, WM_TIMER, timer1);
-    if (bench::ClickToCheck(check2)) break;
+    if (!bench::SetChecked(check2, false)) break;
     Sleep(pause);
     const double null = TimeSend(main, WM_NULL, 0);
     Sleep(pause);

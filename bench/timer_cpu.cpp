@@ -76,11 +76,11 @@ int main(int argc, char** argv) {
   Sleep(2000);  // let the start-up settle
   Stretch off, timer, refresh;
   Measure(process.hProcess, seconds / 2, "off", off);
-  bool switched = bench::ClickToCheck(check2);
+  bool switched = bench::SetChecked(check2, true);
   if (switched) Measure(process.hProcess, seconds, "timer", timer);
-  switched = switched && !bench::ClickToCheck(check2);
+  switched = switched && bench::SetChecked(check2, false);
   if (switched) Measure(process.hProcess, seconds / 2, "off", off);
-  switched = switched && bench::ClickToCheck(check1);
+  switched = switched && bench::SetChecked(check1, true);
   if (switched) Measure(process.hProcess, seconds, "refresh", refresh);
   Phase("end");
   bench::Stop(process, main);

@@ -54,4 +54,20 @@ inline bool SendAndWait(HWND hwnd, UINT message, WPARAM wparam,
                              &result) != 0;
 }
 
+// Clicks a check box of the window until it shows `checked`; false when it
+// does not within a few seconds. The click is sent, not posted, so that its
+// handler has run when this returns (a posted click could still be waiting
+// behind a sent BM_GETCHECK on a busy window).
+inline bool SetChecked(HWND box, bool checked) {
+  const DWORD_PTR wanted = checked ? BST_CHECKED : BST_UNCHECKED;
+  for (int clicks = 0;; ++clicks) {
+    DWORD_PTR state = 0;
+    if (!SendMessageTimeoutW(box, BM_GETCHECK, 0, 0, SMTO_NORMAL, 10000,
+                             &state))
+      return false;
+    if (state == wanted) return true;
+    if (clicks == 2 || !SendAndWait(box, BM_CLICK, 0, 10000)) return false;
+  }
+}
+
 }  // namespace bench

@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
   for (const wchar_t* option :
        {L"Auto Refresh Drives", L"Auto Remove w/o Notification"}) {
     HWND box = bench::FindButton(main, option);
-    if (!box || !bench::ClickToCheck(box)) {
+    if (!box || !bench::SetChecked(box, true)) {
       std::printf("working set: an option did not become checked\n");
       bench::Stop(process, main);
       return 1;
