@@ -68,9 +68,18 @@ foreach(source ${BENCH_PROGRAMS})
   add_executable(${name} ${source})
   target_link_libraries(${name} PRIVATE velmora_win32 velmora_fake)
 endforeach()
-# The start-up baseline is a windowed program, as velmora.exe is.
-if(TARGET bare_window)
-  set_target_properties(bare_window PROPERTIES WIN32_EXECUTABLE ON)
+# The start-up baselines are windowed programs, as velmora.exe is; the plain
+# window carries velmora.exe's manifest.
+foreach(baseline bare_window plain_window)
+  if(TARGET ${baseline})
+    set_target_properties(${baseline} PROPERTIES WIN32_EXECUTABLE ON)
+  endif()
+endforeach()
+if(TARGET plain_window)
+  target_sources(plain_window PRIVATE bench/plain_window.rc)
+  target_include_directories(plain_window PRIVATE ${VELMORA_GENERATED})
+  set_property(SOURCE bench/plain_window.rc APPEND PROPERTY OBJECT_DEPENDS
+    ${VELMORA_GENERATED}/velmora.manifest)
 endif()
 
 # `dist`: the archive a user downloads, velmora-<version>-win64.zip.

@@ -1,21 +1,29 @@
 #!/usr/bin/env bash
 # The benchmarks (`make bench`), under Wine on a private Xvfb display, in a
 # prefix whose C: to Z: are 24 ready drives (D: to Z: empty folders under
-# build/bench-drives/). Prints one "name: value (target ...)" line per
-# measure. Benchmarks report; they never fail the build.
+# build/bench-drives/). Prints one "name: value unit (target ...)" line per
+# figure, with stable names; benchmarks report, they never fail the build.
+# The load average comes first and last, as the machine's load moves every
+# figure.
 #
-#   RUNS=10 SECONDS_CPU=20 tools/bench.sh
+#   STARTS=20 RUNS=10 SECONDS_CPU=30 PASSES=30 TICKS=2000 tools/bench.sh
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 0
 root=$PWD
 bin=build/win64
 runs=${RUNS:-10}
-cpu_seconds=${SECONDS_CPU:-20}
+starts=${STARTS:-20}
+cpu_seconds=${SECONDS_CPU:-30}
+passes=${PASSES:-30}
+tick_count=${TICKS:-2000}
 
-for exe in velmora bare_window startup_time removal_tick timer_cpu; do
+programs=(velmora bare_window plain_window startup_time removal_tick timer_cpu
+          arrival_latency working_set)
+for exe in "${programs[@]}"; do
   [[ -f $bin/$exe.exe ]] || { echo "bench: $bin/$exe.exe is missing (make win64)"; exit 0; }
 done
 
+echo "load average at the start: $(cut -d' ' -f1-3 /proc/loadavg) (2 cores)"
 size=$(stat -c %s "$bin/velmora.exe")
 printf 'executable size: %d bytes = %.2f MB (target < 1 MB)\n' "$size" \
   "$(awk -v s="$size" 'BEGIN { print s / 1048576 }')"
@@ -35,8 +43,8 @@ cleanup() {
 trap cleanup EXIT
 
 # The prefix is kept between runs (only its drives are made anew). The
-# start-up is timed with C:, D: and E:; the removal with C: to Z:, where z:
-# (left out by wineprefix.sh, as it is the Linux root by default) is one
+# start-up is timed with C:, D: and E:; everything else with C: to Z:, where
+# z: (left out by wineprefix.sh, as it is the Linux root by default) is one
 # more empty folder.
 # shellcheck source=tools/wineprefix.sh
 source tools/wineprefix.sh "$root/build/bench/prefix" ||
@@ -44,27 +52,32 @@ source tools/wineprefix.sh "$root/build/bench/prefix" ||
 
 dest=$WINEPREFIX/drive_c/bench
 mkdir -p "$dest"
-for exe in velmora bare_window startup_time removal_tick timer_cpu; do
+for exe in "${programs[@]}"; do
   cp "$bin/$exe.exe" "$dest/"
 done
 cd "$dest" || exit 0
 
-# CPU ticks (user + system) of a Linux process, from /proc.
+# CPU ticks (user + system) of Linux processes, from /proc.
 ticks() {
-  local stat
-  stat=$(cat "/proc/$1/stat" 2>/dev/null) || { echo 0; return; }
-  stat=${stat##*) }
-  awk '{ print $12 + $13 }' <<<"$stat"
+  local pid stat sum=0
+  for pid in "$@"; do
+    stat=$(cat "/proc/$pid/stat" 2>/dev/null) || continue
+    stat=${stat##*) }
+    sum=$((sum + $(awk '{ print $12 + $13 }' <<<"$stat")))
+  done
+  echo "$sum"
 }
-# The Linux pid of a Wine process of this prefix whose command line matches.
-prefix_pid() {
+# The Linux pids of the Wine processes of this prefix whose command line
+# matches.
+prefix_pids() {
   local p
   for p in $(pgrep -f "$1"); do
     tr '\0' '\n' 2>/dev/null <"/proc/$p/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
-      { echo "$p"; return; }
+      echo "$p"
   done
 }
-percent() { awk -v t="$1" -v hz="$2" -v s="$3" 'BEGIN { printf "%.2f", 100 * t / hz / s }'; }
+share() { awk -v t="$1" -v hz="$hz" -v s="$2" 'BEGIN { printf "%.2f", 100 * t / hz / s }'; }
+difference() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a - b }'; }
 
 # Maps the drive letters anew (C: stays).
 set_drives() {
@@ -73,56 +86,71 @@ set_drives() {
 set_drives D="$drives/d" E="$drives/e"
 # Wine draws the frames itself and does not wait for a window manager.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-# Wine gives no CPU times for another process, so the phases that
-# timer_cpu.exe announces are measured here from /proc as well, for
-# velmora.exe alone and with the wineserver that does part of its work.
-# The ticks' share is the running share less the idle one.
-# timer_cpu DRIVES: one run, its lines tagged with the number of drives.
+
+# The timers' share of a core (bench/timer_cpu.cpp announces its stretches):
+# the CPU ticks, read from /proc, of velmora.exe alone and of velmora.exe
+# with wineserver and the winedevice.exe processes (Wine's mount manager
+# answers the volume queries there), over each stretch with a timer running,
+# less the same over the stretches with none.
 hz=$(getconf CLK_TCK)
 timer_cpu() {
-  local tag="($1 drives)" app_pid= server_pid= last_app=0 last_server=0
-  local last_time=0 phase= line now app server secs own both idle_own=0 idle_both=0
+  local tag="(24 drives)" app='' others='' phase='' line now
+  local last_app=0 last_all=0 last_time=0 app_ticks all_ticks secs
+  declare -A own=() all=() wall=()
   while IFS= read -r line; do
     line=${line%$'\r'}
     if [[ $line != "timer cpu phase: "* ]]; then
-      [[ $line == "timer cpu: GetProcessTimes"* ]] || echo "$line"
+      echo "$line"
       continue
     fi
-    [[ -n $app_pid ]] || app_pid=$(prefix_pid '^[^ ]*velmora\.exe')
-    [[ -n $server_pid ]] || server_pid=$(prefix_pid wineserver)
+    [[ -n $app ]] || app=$(prefix_pids '^[^ ]*velmora\.exe' | head -n1)
+    [[ -n $others ]] || others=$(prefix_pids 'wineserver|winedevice\.exe' | tr '\n' ' ')
     now=$(date +%s.%N)
-    app=$(ticks "${app_pid:-0}") server=$(ticks "${server_pid:-0}")
-    if [[ -n $phase && -n $app_pid ]]; then
+    app_ticks=$(ticks "${app:-0}")
+    # shellcheck disable=SC2086
+    all_ticks=$(ticks "${app:-0}" $others)
+    if [[ -n $phase && -n $app ]]; then
       secs=$(awk -v a="$now" -v b="$last_time" 'BEGIN { print a - b }')
-      own=$(percent $((app - last_app)) "$hz" "$secs")
-      both=$(percent $((app - last_app + server - last_server)) "$hz" "$secs")
-      if [[ $phase == off ]]; then
-        echo "idle cpu, options off $tag: $own% of one core, $both% with wineserver"
-        idle_own=$own idle_both=$both
-      else
-        echo "cpu with Timer1 running $tag: $own% of one core, $both% with wineserver"
-        echo "timer ticks' share $tag: $(awk -v a="$own" -v b="$idle_own" 'BEGIN { printf "%.2f", a - b }')% of one core," \
-          "$(awk -v a="$both" -v b="$idle_both" 'BEGIN { printf "%.2f", a - b }')% with wineserver (target < 1%)"
-      fi
+      own[$phase]=$(( ${own[$phase]:-0} + app_ticks - last_app ))
+      all[$phase]=$(( ${all[$phase]:-0} + all_ticks - last_all ))
+      wall[$phase]=$(awk -v a="${wall[$phase]:-0}" -v b="$secs" 'BEGIN { print a + b }')
     fi
-    phase=${line#timer cpu phase: } last_app=$app last_server=$server last_time=$now
-  done < <(wine 'C:\bench\timer_cpu.exe' 'C:\bench\velmora.exe' "$cpu_seconds" ||
-           echo "timer cpu share: not measured")
+    phase=${line#timer cpu phase: } last_app=$app_ticks last_all=$all_ticks last_time=$now
+  done < <(wine 'C:\bench\timer_cpu.exe' 'C:\bench\velmora.exe' "$cpu_seconds")
+  if [[ -z ${wall[off]:-} || -z ${wall[timer]:-} || -z ${wall[refresh]:-} ]]; then
+    echo "timer ticks' share $tag: not measured"
+    echo "refresh ticks' share $tag: not measured"
+    return
+  fi
+  local idle_own idle_all
+  idle_own=$(share "${own[off]}" "${wall[off]}") idle_all=$(share "${all[off]}" "${wall[off]}")
+  echo "idle cpu, options off $tag: $idle_own% of one core, $idle_all% with wineserver and winedevice" \
+    "($(wc -w <<<"$others") processes besides velmora.exe counted)"
+  local name target
+  for phase in timer refresh; do
+    [[ $phase == timer ]] && name="timer ticks' share" target=1 || name="refresh ticks' share" target=0.3
+    echo "$name $tag: $(difference "$(share "${own[$phase]}" "${wall[$phase]}")" "$idle_own")% of one core," \
+      "$(difference "$(share "${all[$phase]}" "${wall[$phase]}")" "$idle_all")% with wineserver and winedevice (target < $target%)"
+  done
 }
+
 wine 'C:\bench\startup_time.exe' 'C:\bench\velmora.exe' 'Kestrin - Velmora 2.0' \
-  'C:\bench\bare_window.exe' 'Velmora Bench Bare Window' "$runs" ||
+  'C:\bench\plain_window.exe' 'Velmora Bench Plain Window' \
+  'C:\bench\bare_window.exe' 'Velmora Bench Bare Window' "$starts" ||
   echo "start-up time ratio: not measured"
-timer_cpu 3
 
 set_drives "${maps[@]}"
 ln -sfn "$drives/z" "$WINEPREFIX/dosdevices/z:"
 wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1
 cd "$dest" || exit 0
-wine 'C:\bench\removal_tick.exe' 30 DJPV || echo "removal tick ratio: not measured"
-
-timer_cpu 24
-# Arrival latency (bench/arrival_latency.cpp): M:, one of the 24 drives, message against timer alone.
-cp "$root/$bin/arrival_latency.exe" "$dest/" && wine 'C:\bench\arrival_latency.exe' 'C:\bench\velmora.exe' M "$runs" || echo "arrival latency ratio: not measured"
+wine 'C:\bench\removal_tick.exe' 'C:\bench\velmora.exe' "$passes" ||
+  echo "removal tick ratio: not measured"
+timer_cpu
+# M:, one of the 24 drives: the arrival message against the timer alone.
+wine 'C:\bench\arrival_latency.exe' 'C:\bench\velmora.exe' M "$runs" ||
+  echo "arrival latency ratio: not measured"
+wine 'C:\bench\working_set.exe' 'C:\bench\velmora.exe' 'C:\bench\bare_window.exe' \
+  'Velmora Bench Bare Window' "$tick_count" || echo "working set: not measured"
 # Repair Hidden Files (bench/repair_drive.cpp): 100,000 hidden files in 2,000
 # folders on X:, against attrib -h -s /s /d, and the command's longest tick.
 cp "$root/$bin/repair_drive.exe" "$dest/" && wine 'C:\bench\repair_drive.exe' X 100000 2000 || echo "repair time ratio: not measured"
@@ -145,4 +173,6 @@ else
     wine 'C:\bench\stalled_window.exe' 'C:\bench\velmora.exe' "$VELMORA_TEST_STALL_FLAG" 10 ||
     echo "stalled drive: worst window answer: not measured"
 fi
+
+echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg) (2 cores)"
 exit 0
