@@ -146,11 +146,13 @@ TEST_F(AutorunMenu, SystemMenuAndDriveListMenuTurnAutorunOffAndBackOn) {
   App app;
   ASSERT_TRUE(app.started());
 
-  // Off, from the system menu: End selects its last item, ours.
+  // Off, from the system menu: End selects its last item, the repair's, and
+  // Up the one before it, ours.
   HWND menu = OpenSystemMenu(app);
   ASSERT_TRUE(menu);
   const std::vector<int> unchecked_system = SettledCheckColumn(menu);
   PostKey(app.main(), VK_END);
+  PostKey(app.main(), VK_UP);
   PostKey(app.main(), VK_RETURN);
   ASSERT_TRUE(MenuGone(app));
   EXPECT_EQ(app.WaitLog(1), std::vector<std::string>{kOffLine});
