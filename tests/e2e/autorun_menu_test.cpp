@@ -62,12 +62,13 @@ bool MenuGone(const App& app) {
   });
 }
 
-// The last item's check column on the screen: the lower left corner of the
-// menu inside its border, as dark (1) or light (0) pixels.
+// The check column of the last two items (ours, then the repair's, which is
+// never checked) on the screen: the lower left corner of the menu inside
+// its border, as dark (1) or light (0) pixels.
 std::vector<int> CheckColumn(HWND menu) {
   RECT rect;
   GetWindowRect(menu, &rect);
-  const int border = 3, width = 24, height = 16;
+  const int border = 3, width = 24, height = 48;
   const int left = rect.left + border, top = rect.bottom - border - height;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
