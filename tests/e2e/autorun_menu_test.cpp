@@ -93,6 +93,14 @@ std::vector<int> SettledCheckColumn(HWND menu) {
   return now;
 }
 
+// The check column with the mark differs from the one without and is
+// darker.
+void ExpectCheckMark(const std::vector<int>& checked,
+                     const std::vector<int>& unchecked) {
+  EXPECT_NE(checked, unchecked);
+  EXPECT_GT(Count(checked), Count(unchecked));
+}
+
 class AutorunMenu : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -126,8 +134,7 @@ TEST_F(AutorunMenu, SystemMenuAndDriveListMenuTurnAutorunOffAndBackOn) {
   ASSERT_TRUE(menu);
   const std::vector<int> checked_system = SettledCheckColumn(menu);
   CloseMenu(app, 2);
-  EXPECT_NE(checked_system, unchecked_system);
-  EXPECT_GT(Count(checked_system), Count(unchecked_system));
+  ExpectCheckMark(checked_system, unchecked_system);
 
   // Back on, from the drive list's menu: Home selects its first item, ours.
   menu = OpenContextMenu(app);
@@ -142,8 +149,7 @@ TEST_F(AutorunMenu, SystemMenuAndDriveListMenuTurnAutorunOffAndBackOn) {
   ASSERT_TRUE(menu);
   const std::vector<int> unchecked_context = SettledCheckColumn(menu);
   CloseMenu(app, 1);
-  EXPECT_NE(checked_context, unchecked_context);
-  EXPECT_GT(Count(checked_context), Count(unchecked_context));
+  ExpectCheckMark(checked_context, unchecked_context);
   EXPECT_TRUE(app.NoBox());
 }
 
