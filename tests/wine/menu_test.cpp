@@ -1,6 +1,7 @@
 // The main window's menus on the real backend, opened for real: the drive
 // list's context menu and the system menu hold the AutoRun item with its
-// text, check mark and grey, and choosing it from the keyboard runs it. The
+// text, check mark and grey, then the repair's item, and choosing the
+// AutoRun item from the keyboard runs it. The
 // main window runs over the fake's drives and the in-memory registry, so
 // nothing of the machine is touched.
 #include <gtest/gtest.h>
@@ -83,7 +84,7 @@ class MenuTest : public ::testing::Test {
   void TearDown() override { form.ForTest().window.Unload(); }
 
   // Opens the context menu as Shift+F10 does (position -1) and chooses its
-  // first item with Down and Enter, or leaves with Esc.
+  // first item with Home and Enter, or leaves with Esc.
   std::vector<ShownItem> ContextMenu(bool choose) {
     return WithMenu(
         [&] {
@@ -91,16 +92,22 @@ class MenuTest : public ::testing::Test {
                        -1);
         },
         [&](const std::vector<ShownItem>&) {
-          if (choose) PostKey(main, VK_DOWN);
+          if (choose) PostKey(main, VK_HOME);
           PostKey(main, choose ? VK_RETURN : VK_ESCAPE);
         });
   }
-  // Opens the system menu as Alt+Space does and chooses its last item (Up
-  // from the first), or leaves with Esc.
+  // Opens the system menu as Alt+Space does and chooses the AutoRun item,
+  // the last but one, or leaves with Esc.
   std::vector<ShownItem> SystemMenu(bool choose) {
     return WithMenu([&] { SendMessageW(main, WM_SYSCOMMAND, SC_KEYMENU, ' '); },
                     [&](const std::vector<ShownItem>&) {
-                      if (choose) PostKey(main, VK_UP);
+                      // Up from the first goes to the last, the repair's item;
+                      // once
+                      // more, to the AutoRun item.
+                      if (choose) {
+                        PostKey(main, VK_UP);
+                        PostKey(main, VK_UP);
+                      }
                       PostKey(main, choose ? VK_RETURN : VK_ESCAPE);
                       // Alt+Space leaves the menu bar open after Esc; a second
                       // Esc closes it.
@@ -118,25 +125,32 @@ class MenuTest : public ::testing::Test {
 
 const std::wstring kItem = Widen(kTurnOffAutorunText);
 
+// The repair's item, after the AutoRun item in both menus.
+bool IsRepairItem(const ShownItem& item) {
+  return item.text.starts_with(L"Repair Hidden Files on ");
+}
+
 TEST_F(MenuTest, DriveListsContextMenuHoldsTheItemAndChoosingItTurnsItOff) {
   std::vector<ShownItem> items = ContextMenu(true);
-  ASSERT_EQ(items.size(), 1u);
+  ASSERT_EQ(items.size(), 2u);
   EXPECT_EQ(items[0].text, kItem);
   EXPECT_EQ(items[0].state, 0u);
+  EXPECT_TRUE(IsRepairItem(items[1]));
   EXPECT_EQ(registry.Get(Hive::CurrentUser, kPoliciesKey, "NoAutorun"), 1u);
 
   items = ContextMenu(false);
-  ASSERT_EQ(items.size(), 1u);
+  ASSERT_EQ(items.size(), 2u);
   EXPECT_EQ(items[0].state, static_cast<UINT>(MF_CHECKED));
   EXPECT_EQ(form.ForTest().window.Control("List1").Rows().size(), 1u);
 }
 
 TEST_F(MenuTest, SystemMenuHoldsTheItemBelowASeparatorOnceOnly) {
   std::vector<ShownItem> items = SystemMenu(false);
-  ASSERT_GE(items.size(), 3u);
-  EXPECT_EQ(items.back().text, kItem);
-  EXPECT_EQ(items.back().state, 0u);
-  EXPECT_TRUE(items[items.size() - 2].state & MF_SEPARATOR);
+  ASSERT_GE(items.size(), 4u);
+  EXPECT_TRUE(IsRepairItem(items.back()));
+  EXPECT_EQ(items[items.size() - 2].text, kItem);
+  EXPECT_EQ(items[items.size() - 2].state, 0u);
+  EXPECT_TRUE(items[items.size() - 3].state & MF_SEPARATOR);
 
   // Opened again after a change: the same number of items, the new state.
   const size_t count = items.size();
@@ -146,14 +160,14 @@ TEST_F(MenuTest, SystemMenuHoldsTheItemBelowASeparatorOnceOnly) {
             0xFFu);
   items = SystemMenu(false);
   ASSERT_EQ(items.size(), count);
-  EXPECT_EQ(items.back().state, static_cast<UINT>(MF_CHECKED));
+  EXPECT_EQ(items[items.size() - 2].state, static_cast<UINT>(MF_CHECKED));
 }
 
 TEST_F(MenuTest, AdministratorsSettingShowsCheckedAndGreyed) {
   registry.Set(Hive::LocalMachine, kPoliciesKey, "NoDriveTypeAutoRun", 0xFF);
   registry.Set(Hive::LocalMachine, kPoliciesKey, "NoAutorun", 1);
   std::vector<ShownItem> items = ContextMenu(true);
-  ASSERT_EQ(items.size(), 1u);
+  ASSERT_EQ(items.size(), 2u);
   EXPECT_EQ(items[0].text, Widen(kAutorunOffByAdministratorText));
   EXPECT_EQ(items[0].state, static_cast<UINT>(MF_CHECKED | MF_GRAYED));
   EXPECT_EQ(registry.changes, 0);
@@ -177,8 +191,9 @@ TEST_F(MenuTest, OtherControlsAndPartsOfTheDriveList) {
                      MAKELPARAM(20, 20));
       },
       [&](const std::vector<ShownItem>&) { PostKey(main, VK_ESCAPE); });
-  ASSERT_EQ(items.size(), 1u);
+  ASSERT_EQ(items.size(), 2u);
   EXPECT_EQ(items[0].text, kItem);
+  EXPECT_TRUE(IsRepairItem(items[1]));
 }
 
 // The keys go through the program's own message loop to the drive list that
@@ -207,10 +222,10 @@ TEST_F(MenuTest, ShiftF10AndTheMenuKeyOpenTheDriveListsMenu) {
         });
   };
   std::vector<ShownItem> items = press(VK_F10, true, true);
-  ASSERT_EQ(items.size(), 1u) << "Shift+F10";
+  ASSERT_EQ(items.size(), 2u) << "Shift+F10";
   EXPECT_EQ(items[0].text, kItem);
   items = press(VK_APPS, false, false);
-  ASSERT_EQ(items.size(), 1u) << "menu key";
+  ASSERT_EQ(items.size(), 2u) << "menu key";
   EXPECT_EQ(items[0].text, kItem);
 }
 
