@@ -57,7 +57,9 @@ if(VELMORA_TESTS)
   file(GLOB E2E_TESTS CONFIGURE_DEPENDS tests/e2e/*.cpp)
   if(E2E_TESTS)
     add_executable(e2e_tests ${E2E_TESTS})
-    target_link_libraries(e2e_tests PRIVATE GTest::gtest_main user32 gdi32 advapi32)
+    # ole32 and uuid: the shell links the repair test writes.
+    target_link_libraries(e2e_tests PRIVATE GTest::gtest_main user32 gdi32
+                                            advapi32 ole32 uuid)
   endif()
 endif()
 

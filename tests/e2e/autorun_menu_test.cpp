@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "menus.h"
 
 namespace e2e {
 namespace {
@@ -37,38 +38,14 @@ void ForgetAutorunSettings() {
   RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Velmora");
 }
 
-void PostKey(HWND window, WPARAM key) {
-  PostMessageW(window, WM_KEYDOWN, key, 1);
-  PostMessageW(window, WM_KEYUP, key, 0xC0000001);
-}
-
-// The popup menu of the app's process once it shows, or nullptr.
-HWND WaitMenu(const App& app) {
-  HWND found = nullptr;
-  WaitFor([&] {
-    for (HWND top : app.TopWindows())
-      if (ClassOf(top) == "#32768") found = top;
-    return found != nullptr;
-  });
-  if (!found) ADD_FAILURE() << "no menu opened; " << app.DescribeWindows();
-  return found;
-}
-
-bool MenuGone(const App& app) {
-  return WaitFor([&] {
-    for (HWND top : app.TopWindows())
-      if (ClassOf(top) == "#32768") return false;
-    return true;
-  });
-}
-
-// The check column of the last two items (ours, then the repair's, which is
-// never checked) on the screen: the lower left corner of the menu inside
-// its border, as dark (1) or light (0) pixels.
+// The check column of the program's two items on the screen, the AutoRun
+// switch and the repair below it (whose look stays the same within a test):
+// the lower left corner of the menu inside its border, as dark (1) or light
+// (0) pixels.
 std::vector<int> CheckColumn(HWND menu) {
   RECT rect;
   GetWindowRect(menu, &rect);
-  const int border = 3, width = 24, height = 48;
+  const int border = 3, width = 24, height = 40;
   const int left = rect.left + border, top = rect.bottom - border - height;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
@@ -116,6 +93,14 @@ std::vector<int> SettledCheckColumn(HWND menu) {
   return now;
 }
 
+// The check column with the mark differs from the one without and is
+// darker.
+void ExpectCheckMark(const std::vector<int>& checked,
+                     const std::vector<int>& unchecked) {
+  EXPECT_NE(checked, unchecked);
+  EXPECT_GT(Count(checked), Count(unchecked));
+}
+
 class AutorunMenu : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -124,19 +109,6 @@ class AutorunMenu : public ::testing::Test {
   }
   void TearDown() override { ForgetAutorunSettings(); }
 
-  // Alt+Space: the system menu, with our item last.
-  HWND OpenSystemMenu(const App& app) {
-    PostMessageW(app.main(), WM_SYSKEYDOWN, VK_SPACE, 0x20390001);
-    PostMessageW(app.main(), WM_SYSKEYUP, VK_SPACE, 0xE0390001);
-    return WaitMenu(app);
-  }
-  // A right click on the drive list: its context menu.
-  HWND OpenContextMenu(App& app) {
-    HWND combo = app.DriveCombo();
-    PostMessageW(combo, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
-    PostMessageW(combo, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
-    return WaitMenu(app);
-  }
   void CloseMenu(const App& app, int escapes) {
     for (int i = 0; i < escapes; ++i) PostKey(app.main(), VK_ESCAPE);
     EXPECT_TRUE(MenuGone(app));
@@ -147,15 +119,13 @@ TEST_F(AutorunMenu, SystemMenuAndDriveListMenuTurnAutorunOffAndBackOn) {
   App app;
   ASSERT_TRUE(app.started());
 
-  // Off, from the system menu: End selects its last item, the repair's, and
-  // Up the one before it, ours.
+  // Off, from the system menu: End selects its last item, the repair; the
+  // one above it is ours.
   HWND menu = OpenSystemMenu(app);
   ASSERT_TRUE(menu);
   const std::vector<int> unchecked_system = SettledCheckColumn(menu);
   PostKey(app.main(), VK_END);
-  PostKey(app.main(), VK_UP);
-  PostKey(app.main(), VK_RETURN);
-  ASSERT_TRUE(MenuGone(app));
+  ASSERT_TRUE(ChooseItem(app, VK_UP));
   EXPECT_EQ(app.WaitLog(1), std::vector<std::string>{kOffLine});
   EXPECT_EQ(Policy(L"NoDriveTypeAutoRun"), 0xFFu);
   EXPECT_EQ(Policy(L"NoAutorun"), 1u);
@@ -164,16 +134,13 @@ TEST_F(AutorunMenu, SystemMenuAndDriveListMenuTurnAutorunOffAndBackOn) {
   ASSERT_TRUE(menu);
   const std::vector<int> checked_system = SettledCheckColumn(menu);
   CloseMenu(app, 2);
-  EXPECT_NE(checked_system, unchecked_system);
-  EXPECT_GT(Count(checked_system), Count(unchecked_system));
+  ExpectCheckMark(checked_system, unchecked_system);
 
   // Back on, from the drive list's menu: Home selects its first item, ours.
   menu = OpenContextMenu(app);
   ASSERT_TRUE(menu);
   const std::vector<int> checked_context = SettledCheckColumn(menu);
-  PostKey(app.main(), VK_HOME);
-  PostKey(app.main(), VK_RETURN);
-  ASSERT_TRUE(MenuGone(app));
+  ASSERT_TRUE(ChooseItem(app, VK_HOME));
   EXPECT_EQ(app.WaitLog(2), (std::vector<std::string>{kOffLine, kOnLine}));
   EXPECT_EQ(Policy(L"NoDriveTypeAutoRun"), std::nullopt);
   EXPECT_EQ(Policy(L"NoAutorun"), std::nullopt);
@@ -182,8 +149,7 @@ TEST_F(AutorunMenu, SystemMenuAndDriveListMenuTurnAutorunOffAndBackOn) {
   ASSERT_TRUE(menu);
   const std::vector<int> unchecked_context = SettledCheckColumn(menu);
   CloseMenu(app, 1);
-  EXPECT_NE(checked_context, unchecked_context);
-  EXPECT_GT(Count(checked_context), Count(unchecked_context));
+  ExpectCheckMark(checked_context, unchecked_context);
   EXPECT_TRUE(app.NoBox());
 }
 

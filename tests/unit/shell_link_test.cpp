@@ -32,6 +32,14 @@ ShellLinkResult Read(const std::string& bytes) {
   return ReadShellLink(bytes, Latin1);
 }
 
+// The link the reader takes from what the test's writer made of `parts`;
+// a failure when it refuses it.
+ShellLink ReadWritten(const LinkParts& parts) {
+  const ShellLinkResult result = Read(WriteLink(parts));
+  EXPECT_TRUE(result.ok()) << ShellLinkStatusText(result.status);
+  return result.link;
+}
+
 LinkParts WormParts() {
   LinkParts parts;
   parts.local_path = "C:\\Windows\\System32\\rundll32.exe";
@@ -58,19 +66,17 @@ TEST(ShellLinkTest, ReadsAnsiStringsThroughTheDecoder) {
   LinkParts parts = WormParts();
   parts.unicode = false;
   parts.arguments = "caf\xE9.vbs";
-  const ShellLinkResult result = Read(WriteLink(parts));
-  ASSERT_TRUE(result.ok());
-  EXPECT_EQ(result.link.arguments, "caf\xC3\xA9.vbs");
-  EXPECT_EQ(result.link.working_dir, "C:\\Windows\\System32");
+  const ShellLink link = ReadWritten(parts);
+  EXPECT_EQ(link.arguments, "caf\xC3\xA9.vbs");
+  EXPECT_EQ(link.working_dir, "C:\\Windows\\System32");
 }
 
 TEST(ShellLinkTest, PrefersTheUnicodeLocalPath) {
   LinkParts parts;
   parts.local_path = "E:\\\xE2\x80\x8B\\run.js";
   parts.unicode_info = true;
-  const ShellLinkResult result = Read(WriteLink(parts));
-  ASSERT_TRUE(result.ok());
-  EXPECT_EQ(result.link.target, "E:\\\xE2\x80\x8B\\run.js");
+  const ShellLink link = ReadWritten(parts);
+  EXPECT_EQ(link.target, "E:\\\xE2\x80\x8B\\run.js");
 }
 
 TEST(ShellLinkTest, TakesTheEnvironmentTargetWithoutLocation) {
@@ -78,10 +84,9 @@ TEST(ShellLinkTest, TakesTheEnvironmentTargetWithoutLocation) {
   parts.link_info = false;
   parts.environment_target = "%ComSpec%";
   parts.arguments = "/c start x.vbs";
-  const ShellLinkResult result = Read(WriteLink(parts));
-  ASSERT_TRUE(result.ok());
-  EXPECT_EQ(result.link.target, "%ComSpec%");
-  EXPECT_EQ(result.link.arguments, "/c start x.vbs");
+  const ShellLink link = ReadWritten(parts);
+  EXPECT_EQ(link.target, "%ComSpec%");
+  EXPECT_EQ(link.arguments, "/c start x.vbs");
 }
 
 TEST(ShellLinkTest, FallsBackToTheRelativePath) {
@@ -89,9 +94,8 @@ TEST(ShellLinkTest, FallsBackToTheRelativePath) {
   parts.link_info = false;
   parts.id_list = false;
   parts.relative_path = ".\\_\\run.exe";
-  const ShellLinkResult result = Read(WriteLink(parts));
-  ASSERT_TRUE(result.ok());
-  EXPECT_EQ(result.link.target, ".\\_\\run.exe");
+  const ShellLink link = ReadWritten(parts);
+  EXPECT_EQ(link.target, ".\\_\\run.exe");
 }
 
 TEST(ShellLinkTest, RejectsWhatIsNotAShortcut) {

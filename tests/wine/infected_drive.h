@@ -8,8 +8,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <objbase.h>
-#include <shlobj.h>
 #include <windows.h>
 
 #include <map>
@@ -18,74 +16,30 @@
 #include <vector>
 
 #include "platform/win32/win32_platform.h"
+#include "tests/common/drive_snapshot.h"
+#include "tests/common/shell_link_save.h"
 #include "tests/wine/test_files.h"
 
 namespace velmora::win32 {
 
 inline constexpr char kNbspName[] = "\xC2\xA0";
 
-// Writes a shortcut at `path` through IShellLinkW and IPersistFile::Save,
-// as Explorer and the worms do.
+// Writes a shortcut at `path` through IShellLinkW and IPersistFile::Save.
 inline void SaveShellLink(const std::string& path, const std::string& target,
                           const std::string& arguments,
                           const std::string& working_dir) {
-  IShellLinkW* link = nullptr;
-  ASSERT_EQ(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                             IID_IShellLinkW, reinterpret_cast<void**>(&link)),
-            S_OK);
-  link->SetPath(Widen(target).c_str());
-  link->SetArguments(Widen(arguments).c_str());
-  link->SetWorkingDirectory(Widen(working_dir).c_str());
-  IPersistFile* file = nullptr;
-  ASSERT_EQ(
-      link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)),
-      S_OK);
-  const HRESULT saved = file->Save(Widen(path).c_str(), TRUE);
-  file->Release();
-  link->Release();
-  ASSERT_EQ(saved, S_OK) << path;
+  shell_link_save::Save(Widen(path), Widen(target), Widen(arguments),
+                        Widen(working_dir));
 }
 
 inline std::string ReadAll(const std::string& path) {
-  HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<unreadable>";
-  std::string bytes;
-  char buffer[4096];
-  DWORD got = 0;
-  while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
-    bytes.append(buffer, got);
-  CloseHandle(file);
-  return bytes;
+  return win32_files::Read(Widen(path)).value_or("<unreadable>");
 }
 
-// Every entry below `folder` (ending in a backslash) by its path relative
-// to the drive: its attributes and, for a file, its bytes. Links and
-// junctions are recorded, not entered.
-inline void Snapshot(const std::string& folder, const std::string& relative,
-                     std::map<std::string, std::string>& entries) {
-  WIN32_FIND_DATAW data;
-  HANDLE find = FindFirstFileW(Widen(folder + "*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return;
-  do {
-    const std::string name = Narrow(data.cFileName);
-    if (name == "." || name == "..") continue;
-    const std::string path = folder + name;
-    const std::string key = relative + name;
-    const DWORD attributes = data.dwFileAttributes;
-    const bool folder_entry = attributes & FILE_ATTRIBUTE_DIRECTORY;
-    entries[key] = std::to_string(attributes) + "|" +
-                   (folder_entry ? std::string() : ReadAll(path));
-    if (folder_entry && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-      Snapshot(path + "\\", key + "\\", entries);
-  } while (FindNextFileW(find, &data));
-  FindClose(find);
-}
-
+// Every entry of `drive` ("E:") by its path relative to the drive: its
+// attributes and, for a file, its bytes.
 inline std::map<std::string, std::string> Snapshot(const std::string& drive) {
-  std::map<std::string, std::string> entries;
-  Snapshot(drive + "\\", "", entries);
-  return entries;
+  return drive_snapshot::Of(Widen(drive + "\\"));
 }
 
 // A name of 1 to 3 syllables, sometimes with a blank or a non-ASCII letter
