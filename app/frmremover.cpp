@@ -106,7 +106,7 @@ void Frmremover::File1_Click() {
 void Frmremover::OnDeviceArrival(DriveLetters arrived) {
   if (Check1.Value() == 1) Drive1.Refresh();
   if (Check2.Value() == 1)
-    auto_removal_.RemoveFromArrived(system, Drive1, List1, arrived);
+    auto_removal_.RemoveFromArrived(system, List1, arrived);
 }
 
 void Frmremover::OnDeviceRemoval(DriveLetters) {

@@ -12,18 +12,19 @@ namespace velmora {
 class AutoRemoval {
  public:
   void Timer1_Timer(System& system, DriveList& Drive1, ListBox& List1);
-  // The same work on the drives a volume message names only, so that a
-  // medium just inserted is cleaned without waiting for every other drive;
-  // the timer still walks them all.
-  void RemoveFromArrived(System& system, DriveList& Drive1, ListBox& List1,
-                         DriveLetters arrived);
+  // The same work on the drives a volume message names only, in letter
+  // order, so that a medium just inserted is cleaned without waiting for
+  // every other drive to be listed and asked; the timer still walks them
+  // all.
+  void RemoveFromArrived(System& system, ListBox& List1, DriveLetters arrived);
   // Forgets which failed deletions were logged already.
   void Reset() { failure_logged_.clear(); }
 
  private:
-  // Walks the listed drives that `wanted` accepts.
-  template <typename Wanted>
-  void Walk(System& system, DriveList& Drive1, ListBox& List1, Wanted wanted);
+  // Deletes the autorun.inf of the ready drive `entry`, logging what
+  // happened; notes a path whose deletion failed in `still_failing`.
+  void Clean(System& system, const std::string& entry, ListBox& List1,
+             std::set<std::string>& still_failing);
 
   // Paths whose failed deletion was logged while the timer ran.
   std::set<std::string> failure_logged_;

@@ -5,18 +5,10 @@
 #include <stdexcept>
 
 #include "platform/fake/latin1.h"
+#include "platform/fake/upper.h"
 #include "platform/widget_kinds.h"
 
 namespace velmora::fake {
-namespace {
-
-std::string Upper(std::string text) {
-  for (char& c : text)
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
-}  // namespace
 
 Error MakeError(std::uint32_t number) {
   static const std::map<std::uint32_t, std::string> kTexts = {

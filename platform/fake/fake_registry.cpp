@@ -3,17 +3,9 @@
 #include <cctype>
 
 #include "platform/fake/fake_platform.h"
+#include "platform/fake/upper.h"
 
 namespace velmora::fake {
-namespace {
-
-std::string Upper(std::string text) {
-  for (char& c : text)
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
-}  // namespace
 
 FakeRegistry::KeyId FakeRegistry::Id(Hive hive, const std::string& key) {
   return {hive, Upper(key)};

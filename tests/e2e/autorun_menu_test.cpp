@@ -62,12 +62,13 @@ bool MenuGone(const App& app) {
   });
 }
 
-// The last item's check column on the screen: the lower left corner of the
-// menu inside its border, as dark (1) or light (0) pixels.
+// The check column of the last two items (ours, then the repair's, which is
+// never checked) on the screen: the lower left corner of the menu inside
+// its border, as dark (1) or light (0) pixels.
 std::vector<int> CheckColumn(HWND menu) {
   RECT rect;
   GetWindowRect(menu, &rect);
-  const int border = 3, width = 24, height = 16;
+  const int border = 3, width = 24, height = 48;
   const int left = rect.left + border, top = rect.bottom - border - height;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
@@ -146,11 +147,13 @@ TEST_F(AutorunMenu, SystemMenuAndDriveListMenuTurnAutorunOffAndBackOn) {
   App app;
   ASSERT_TRUE(app.started());
 
-  // Off, from the system menu: End selects its last item, ours.
+  // Off, from the system menu: End selects its last item, the repair's, and
+  // Up the one before it, ours.
   HWND menu = OpenSystemMenu(app);
   ASSERT_TRUE(menu);
   const std::vector<int> unchecked_system = SettledCheckColumn(menu);
   PostKey(app.main(), VK_END);
+  PostKey(app.main(), VK_UP);
   PostKey(app.main(), VK_RETURN);
   ASSERT_TRUE(MenuGone(app));
   EXPECT_EQ(app.WaitLog(1), std::vector<std::string>{kOffLine});

@@ -83,7 +83,7 @@ class MenuTest : public ::testing::Test {
   void TearDown() override { form.ForTest().window.Unload(); }
 
   // Opens the context menu as Shift+F10 does (position -1) and chooses its
-  // first item with Down and Enter, or leaves with Esc.
+  // first item with Home and Enter, or leaves with Esc.
   std::vector<ShownItem> ContextMenu(bool choose) {
     return WithMenu(
         [&] {
@@ -91,15 +91,16 @@ class MenuTest : public ::testing::Test {
                        -1);
         },
         [&](const std::vector<ShownItem>&) {
-          if (choose) PostKey(main, VK_DOWN);
+          if (choose) PostKey(main, VK_HOME);
           PostKey(main, choose ? VK_RETURN : VK_ESCAPE);
         });
   }
-  // Opens the system menu as Alt+Space does and chooses its last item (Up
-  // from the first), or leaves with Esc.
+  // Opens the system menu as Alt+Space does and chooses the AutoRun item,
+  // the one before the last (Up twice from the first), or leaves with Esc.
   std::vector<ShownItem> SystemMenu(bool choose) {
     return WithMenu([&] { SendMessageW(main, WM_SYSCOMMAND, SC_KEYMENU, ' '); },
                     [&](const std::vector<ShownItem>&) {
+                      if (choose) PostKey(main, VK_UP);
                       if (choose) PostKey(main, VK_UP);
                       PostKey(main, choose ? VK_RETURN : VK_ESCAPE);
                       // Alt+Space leaves the menu bar open after Esc; a second
@@ -117,26 +118,38 @@ class MenuTest : public ::testing::Test {
 };
 
 const std::wstring kItem = Widen(kTurnOffAutorunText);
+// The repair's item follows; with no drive selected it names none and is
+// greyed.
+const std::wstring kRepairItem = L"Repair Hidden Files on \x2026";
+
+// The menus hold the AutoRun item, then the repair's.
+void ExpectBothItems(const std::vector<ShownItem>& items) {
+  ASSERT_EQ(items.size(), 2u);
+  EXPECT_EQ(items[0].text, kItem);
+  EXPECT_EQ(items[1].text, kRepairItem);
+  EXPECT_EQ(items[1].state, static_cast<UINT>(MF_GRAYED));
+}
 
 TEST_F(MenuTest, DriveListsContextMenuHoldsTheItemAndChoosingItTurnsItOff) {
   std::vector<ShownItem> items = ContextMenu(true);
-  ASSERT_EQ(items.size(), 1u);
-  EXPECT_EQ(items[0].text, kItem);
+  ExpectBothItems(items);
   EXPECT_EQ(items[0].state, 0u);
   EXPECT_EQ(registry.Get(Hive::CurrentUser, kPoliciesKey, "NoAutorun"), 1u);
 
   items = ContextMenu(false);
-  ASSERT_EQ(items.size(), 1u);
+  ASSERT_EQ(items.size(), 2u);
   EXPECT_EQ(items[0].state, static_cast<UINT>(MF_CHECKED));
   EXPECT_EQ(form.ForTest().window.Control("List1").Rows().size(), 1u);
 }
 
 TEST_F(MenuTest, SystemMenuHoldsTheItemBelowASeparatorOnceOnly) {
   std::vector<ShownItem> items = SystemMenu(false);
-  ASSERT_GE(items.size(), 3u);
-  EXPECT_EQ(items.back().text, kItem);
-  EXPECT_EQ(items.back().state, 0u);
-  EXPECT_TRUE(items[items.size() - 2].state & MF_SEPARATOR);
+  ASSERT_GE(items.size(), 4u);
+  const size_t autorun = items.size() - 2;
+  EXPECT_EQ(items[autorun].text, kItem);
+  EXPECT_EQ(items[autorun].state, 0u);
+  EXPECT_EQ(items.back().text, kRepairItem);
+  EXPECT_TRUE(items[autorun - 1].state & MF_SEPARATOR);
 
   // Opened again after a change: the same number of items, the new state.
   const size_t count = items.size();
@@ -146,14 +159,14 @@ TEST_F(MenuTest, SystemMenuHoldsTheItemBelowASeparatorOnceOnly) {
             0xFFu);
   items = SystemMenu(false);
   ASSERT_EQ(items.size(), count);
-  EXPECT_EQ(items.back().state, static_cast<UINT>(MF_CHECKED));
+  EXPECT_EQ(items[autorun].state, static_cast<UINT>(MF_CHECKED));
 }
 
 TEST_F(MenuTest, AdministratorsSettingShowsCheckedAndGreyed) {
   registry.Set(Hive::LocalMachine, kPoliciesKey, "NoDriveTypeAutoRun", 0xFF);
   registry.Set(Hive::LocalMachine, kPoliciesKey, "NoAutorun", 1);
   std::vector<ShownItem> items = ContextMenu(true);
-  ASSERT_EQ(items.size(), 1u);
+  ASSERT_EQ(items.size(), 2u);
   EXPECT_EQ(items[0].text, Widen(kAutorunOffByAdministratorText));
   EXPECT_EQ(items[0].state, static_cast<UINT>(MF_CHECKED | MF_GRAYED));
   EXPECT_EQ(registry.changes, 0);
@@ -177,8 +190,7 @@ TEST_F(MenuTest, OtherControlsAndPartsOfTheDriveList) {
                      MAKELPARAM(20, 20));
       },
       [&](const std::vector<ShownItem>&) { PostKey(main, VK_ESCAPE); });
-  ASSERT_EQ(items.size(), 1u);
-  EXPECT_EQ(items[0].text, kItem);
+  ExpectBothItems(items);
 }
 
 // The keys go through the program's own message loop to the drive list that
@@ -206,12 +218,8 @@ TEST_F(MenuTest, ShiftF10AndTheMenuKeyOpenTheDriveListsMenu) {
           PostQuitMessage(0);
         });
   };
-  std::vector<ShownItem> items = press(VK_F10, true, true);
-  ASSERT_EQ(items.size(), 1u) << "Shift+F10";
-  EXPECT_EQ(items[0].text, kItem);
-  items = press(VK_APPS, false, false);
-  ASSERT_EQ(items.size(), 1u) << "menu key";
-  EXPECT_EQ(items[0].text, kItem);
+  ExpectBothItems(press(VK_F10, true, true));     // Shift+F10
+  ExpectBothItems(press(VK_APPS, false, false));  // the menu key
 }
 
 }  // namespace
