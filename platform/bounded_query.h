@@ -2,10 +2,13 @@
 // lets the caller wait for its answer no longer than a deadline of its own.
 //
 // Each key has one long-lived worker thread, made the first time the key is
-// asked, so at most one query per key is ever in flight: a key whose query
+// asked and fed that key's requests from then on (never a thread per
+// query), so at most one query per key is ever in flight: a key whose query
 // has not returned is not asked again until it has. A query that outlives
 // the caller's wait keeps running; its answer, however late, is kept as the
-// key's last answer. A worker costs nothing while it waits for work.
+// key's last answer, and the next query is handed it. A worker costs
+// nothing while it waits for work. A worker per key, rather than a pool
+// fed one queue, keeps a key that never answers from holding up the others.
 //
 // Destroying the object never waits for a query that is stuck: idle workers
 // are stopped and joined, and a worker still inside its query is detached.
@@ -33,7 +36,10 @@ template <typename Answer>
 class BoundedQuery {
  public:
   using Clock = std::chrono::steady_clock;
-  using Query = std::function<Answer(char key)>;
+  // The query gets the key's last answer, if any, so it can skip work whose
+  // result has not changed.
+  using Query =
+      std::function<Answer(char key, const std::optional<Answer>& last)>;
 
   explicit BoundedQuery(Query query)
       : state_(std::make_shared<State>(std::move(query))) {}
@@ -130,8 +136,9 @@ class BoundedQuery {
       slot.wake.wait(lock, [&] { return state->stopping || slot.requested; });
       if (state->stopping) return;
       slot.requested = false;
+      const std::optional<Answer> last = slot.answer;
       lock.unlock();
-      Answer answer = state->query(key);
+      Answer answer = state->query(key, last);
       lock.lock();
       slot.answer = std::move(answer);
       slot.running = false;

@@ -1,18 +1,56 @@
 #include "platform/drive_rounds.h"
 
 namespace velmora {
+namespace {
 
-DriveRounds::DriveRounds(std::function<VolumeFacts(char letter)> query,
-                         std::chrono::milliseconds bound)
-    : queries_(std::move(query)), bound_(bound) {}
+std::uint32_t BitOf(char letter) {
+  return letter >= 'A' && letter <= 'Z' ? 1u << (letter - 'A') : 0;
+}
+
+// Runs on the drive's worker: reads the label only when it is wanted, the
+// drive is new to the query, or it has just become ready.
+VolumeFacts AskDrive(const VolumeQuery& query,
+                     std::atomic<std::uint32_t>& labels_wanted, char letter,
+                     const std::optional<VolumeFacts>& last) {
+  const std::uint32_t bit = BitOf(letter);
+  const bool wanted = (labels_wanted.fetch_and(~bit) & bit) != 0;
+  if (wanted || !last) return query(letter, true);
+  VolumeFacts facts = query(letter, false);
+  if (!facts.ready) return facts;
+  if (!last->exists || !last->ready) return query(letter, true);
+  facts.label = last->label;
+  return facts;
+}
+
+}  // namespace
+
+DriveRounds::DriveRounds(VolumeQuery query, std::chrono::milliseconds bound)
+    : queries_([query = std::move(query), wanted = labels_wanted_](
+                   char letter, const std::optional<VolumeFacts>& last) {
+        return AskDrive(query, *wanted, letter, last);
+      }),
+      bound_(bound) {}
 
 void DriveRounds::StartRound(const std::vector<char>& letters) {
+  listed_at_ = Clock::now();
+  round_asked_ = false;
+  asked_.clear();
+  passed_over_.clear();
+  if (letters == letters_) return;
+  std::uint32_t all = 0;
+  for (char letter : letters) all |= BitOf(letter);
+  labels_wanted_->fetch_or(all);
+  letters_ = letters;
+  AskRound();
+}
+
+void DriveRounds::AskRound() {
+  if (round_asked_ || Clock::now() - listed_at_ >= kRoundLife) return;
+  round_asked_ = true;
   round_start_ = Clock::now();
   round_deadline_ = round_start_ + bound_;
   label_deadline_ = round_start_ + bound_ / 4;
-  asked_.clear();
-  passed_over_.clear();
-  for (char letter : letters) {
+  for (char letter : letters_) {
     if (queries_.Ask(letter)) {
       asked_.insert(letter);
     } else {
@@ -21,11 +59,23 @@ void DriveRounds::StartRound(const std::vector<char>& letters) {
   }
 }
 
+std::optional<VolumeFacts> DriveRounds::Facts(char letter) {
+  AskRound();
+  return FactsBy(letter, round_deadline_, bound_);
+}
+
+std::optional<VolumeFacts> DriveRounds::QuickFacts(char letter) {
+  const bool labels_stand = Clock::now() - round_start_ < kLabelLife;
+  if (!round_asked_ && labels_stand) return queries_.Last(letter);
+  AskRound();
+  return FactsBy(letter, label_deadline_, bound_ / 4);
+}
+
 std::optional<VolumeFacts> DriveRounds::FactsBy(
     char letter, Clock::time_point round_deadline,
     std::chrono::milliseconds lone_bound) {
   const Clock::time_point now = Clock::now();
-  const bool fresh = now - round_start_ < kRoundLife;
+  const bool fresh = round_asked_ && now - round_start_ < kRoundLife;
   // A drive still being asked from before is taken only if it has just
   // returned; nobody waits for it.
   if (fresh && passed_over_.contains(letter))

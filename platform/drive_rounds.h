@@ -5,21 +5,32 @@
 // the caller at most one bound, about 0.4 s, per look.
 //
 // A look at the drives begins with a round, started where the drive list is
-// read: every drive of the round is asked at once, and every wait of the
-// round ends at one deadline, so that a walk over many dead drives still
-// waits one bound in total. Labels, which are for the eye only, wait a
-// quarter of the bound at most; the probe waits the whole bound, counted
-// from the round's start, so the walk's own work over the drives before a
-// dead one is time that it need not wait any more. A drive whose query from an
-// earlier round is still running is passed over at once, without waiting: it
-// counts as not answering until that query returns, and is asked again in the
-// first round after. Facts wanted outside a fresh round (a drive not in it, or
-// a round older than a second, as after a long question) are asked alone, with
-// a bound of their own.
+// read. A round asks every drive at once, and every wait of the round ends
+// at one deadline, so that a walk over many dead drives still waits one
+// bound in total. Labels, which are for the eye only, wait a quarter of the
+// bound at most; the probe waits the whole bound, counted from the moment
+// the round asked, so the walk's own work over the drives before a dead one
+// is time that it need not wait any more. A drive whose query from an
+// earlier round is still running is passed over at once, without waiting:
+// it counts as not answering until that query returns, and is asked again in
+// the first round after. Facts wanted outside a fresh round (a drive not in
+// it, or a round older than a second, as after a long question) are asked
+// alone, with a bound of their own.
+//
+// Each drive is asked at most once per round, and only when something needs
+// it: a round whose drives are the last round's drives asks them at the
+// probe's first look, so reading the drive list alone (Auto Refresh) costs
+// one GetLogicalDrives, and asks the drives only once the labels shown are
+// older than kLabelLife. A query reads the label only when the drive is new
+// to it, when the set of drives has changed, or when the drive has just
+// become ready; otherwise it keeps the last label read.
 #pragma once
 
+#include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -36,6 +47,10 @@ struct VolumeFacts {
   std::string label;    // for display only; empty where none is shown
 };
 
+// The backend's query of one drive: its type and readiness always, its
+// label only when `with_label`.
+using VolumeQuery = std::function<VolumeFacts(char letter, bool with_label)>;
+
 class DriveRounds {
  public:
   using Clock = std::chrono::steady_clock;
@@ -43,22 +58,22 @@ class DriveRounds {
   static constexpr std::chrono::milliseconds kBound{400};
   // How long the answers of a round stand for the walk that follows it.
   static constexpr std::chrono::milliseconds kRoundLife{1000};
+  // How long the labels shown stand when no probe asks the drives.
+  static constexpr std::chrono::milliseconds kLabelLife{3000};
 
-  explicit DriveRounds(std::function<VolumeFacts(char letter)> query,
+  explicit DriveRounds(VolumeQuery query,
                        std::chrono::milliseconds bound = kBound);
 
-  // Begins a round over `letters` (upper case).
+  // Begins a round over `letters` (upper case, 'A' to 'Z'). The drives are
+  // asked at once when they differ from the last round's, else when needed.
   void StartRound(const std::vector<char>& letters);
   // The facts of `letter` from the current round, or from a lone ask when
   // the round is stale or does not hold it; nothing when the drive has not
   // answered in time.
-  std::optional<VolumeFacts> Facts(char letter) {
-    return FactsBy(letter, round_deadline_, bound_);
-  }
-  // The same with a quarter of the bound, for what is only shown.
-  std::optional<VolumeFacts> QuickFacts(char letter) {
-    return FactsBy(letter, label_deadline_, bound_ / 4);
-  }
+  std::optional<VolumeFacts> Facts(char letter);
+  // The same with a quarter of the bound, for what is only shown; the last
+  // answer while it is younger than kLabelLife and no round has asked.
+  std::optional<VolumeFacts> QuickFacts(char letter);
   // Waits until the drive's query, if one runs, has returned, at most
   // until `deadline`; whether it has.
   bool Settle(char letter, Clock::time_point deadline) {
@@ -71,13 +86,22 @@ class DriveRounds {
   }
 
  private:
+  // Asks the current round's drives, unless it has or is stale.
+  void AskRound();
   std::optional<VolumeFacts> FactsBy(char letter,
                                      Clock::time_point round_deadline,
                                      std::chrono::milliseconds lone_bound);
 
+  // Drives whose next query reads the label whatever it finds, one bit per
+  // letter; shared with the queries, which may outlive this object.
+  std::shared_ptr<std::atomic<std::uint32_t>> labels_wanted_ =
+      std::make_shared<std::atomic<std::uint32_t>>(0);
   BoundedQuery<VolumeFacts> queries_;
   const std::chrono::milliseconds bound_;
-  Clock::time_point round_start_{};
+  std::vector<char> letters_;        // the current round's drives
+  Clock::time_point listed_at_{};    // when the current round began
+  bool round_asked_ = false;         // whether it has asked its drives
+  Clock::time_point round_start_{};  // when a round last asked
   Clock::time_point round_deadline_{};
   Clock::time_point label_deadline_{};
   std::set<char> asked_;        // asked by the current round

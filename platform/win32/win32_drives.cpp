@@ -31,21 +31,23 @@ char DriveLetterOf(const std::string& entry) {
   return 0;
 }
 
-// Runs on the drive's worker thread. The label is for the eye only: it is
-// not shown for network drives, nor for A: and B:, as before the probe
-// shared this query.
-VolumeFacts QueryVolume(char letter) {
+// Runs on the drive's worker thread: one GetDriveTypeW and one volume query.
+// Without `with_label` the volume query asks nothing but whether the root
+// opens, which spares Wine a round trip to its mount manager. The label is
+// for the eye only: it is not shown for network drives, nor for A: and B:.
+VolumeFacts QueryVolume(char letter, bool with_label) {
   VolumeFacts facts;
   const wchar_t root[] = {static_cast<wchar_t>(letter), L':', L'\\', 0};
   const UINT type = GetDriveTypeW(root);
   facts.exists = type != DRIVE_UNKNOWN && type != DRIVE_NO_ROOT_DIR;
   if (!facts.exists) return facts;
-  wchar_t label[MAX_PATH + 1] = {};
-  facts.ready = GetVolumeInformationW(root, label, MAX_PATH + 1, nullptr,
-                                      nullptr, nullptr, nullptr, 0) != 0;
   const bool shows_label =
-      type != DRIVE_REMOTE &&
+      with_label && type != DRIVE_REMOTE &&
       !(type == DRIVE_REMOVABLE && (letter == 'A' || letter == 'B'));
+  wchar_t label[MAX_PATH + 1] = {};
+  facts.ready = GetVolumeInformationW(root, shows_label ? label : nullptr,
+                                      shows_label ? MAX_PATH + 1 : 0, nullptr,
+                                      nullptr, nullptr, nullptr, 0) != 0;
   if (!facts.ready || !shows_label) return facts;
   std::wstring clean;
   for (const wchar_t* p = label; *p; ++p) {

@@ -33,14 +33,17 @@ class Gate {
  public:
   explicit Gate(std::set<char> stalled) : stalled_(std::move(stalled)) {}
 
-  VolumeFacts Query(char letter) {
+  VolumeFacts Query(char letter, bool with_label = true) {
     std::unique_lock lock(mutex_);
     ++started_[letter];
+    if (with_label) ++labels_read_[letter];
     changed_.notify_all();
     changed_.wait(lock, [&] { return !stalled_.contains(letter); });
     ++returned_[letter];
     changed_.notify_all();
-    return {true, true, std::string(1, letter) + "-label"};
+    const bool ready = !unready_.contains(letter);
+    return {true, ready,
+            with_label && ready ? std::string(1, letter) + "-label" : ""};
   }
   void Open(char letter) {
     std::lock_guard lock(mutex_);
@@ -59,6 +62,18 @@ class Gate {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return started_[letter] >= count; });
   }
+  void SetReady(char letter, bool ready) {
+    std::lock_guard lock(mutex_);
+    if (ready) {
+      unready_.erase(letter);
+    } else {
+      unready_.insert(letter);
+    }
+  }
+  int LabelsRead(char letter) {
+    std::lock_guard lock(mutex_);
+    return labels_read_[letter];
+  }
   int Started(char letter) {
     std::lock_guard lock(mutex_);
     return started_[letter];
@@ -67,12 +82,20 @@ class Gate {
  private:
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::set<char> stalled_;
-  std::map<char, int> started_, returned_;
+  std::set<char> stalled_, unready_;
+  std::map<char, int> started_, returned_, labels_read_;
 };
 
-std::function<VolumeFacts(char)> QueryOf(const std::shared_ptr<Gate>& gate) {
-  return [gate](char letter) { return gate->Query(letter); };
+BoundedQuery<VolumeFacts>::Query QueryOf(const std::shared_ptr<Gate>& gate) {
+  return [gate](char letter, const std::optional<VolumeFacts>&) {
+    return gate->Query(letter);
+  };
+}
+
+VolumeQuery VolumeQueryOf(const std::shared_ptr<Gate>& gate) {
+  return [gate](char letter, bool with_label) {
+    return gate->Query(letter, with_label);
+  };
 }
 
 TEST(BoundedQueryTest, AnAnswerInTimeIsGiven) {
@@ -115,7 +138,9 @@ TEST(BoundedQueryTest, DestroyingItWithAStuckQueryDoesNotWait) {
   auto notice = std::make_shared<FreedNotice>();
   std::future<void> freed = notice->freed.get_future();
   auto query = std::make_unique<BoundedQuery<VolumeFacts>>(
-      [gate, notice](char letter) { return gate->Query(letter); });
+      [gate, notice](char letter, const std::optional<VolumeFacts>&) {
+        return gate->Query(letter);
+      });
   notice.reset();
   ASSERT_TRUE(query->Ask('X'));
   ASSERT_TRUE(query->Ask('D'));
@@ -130,7 +155,7 @@ TEST(BoundedQueryTest, DestroyingItWithAStuckQueryDoesNotWait) {
 
 TEST(DriveRoundsTest, AnswersInTimeAreUsedAndAskedOncePerRound) {
   auto gate = std::make_shared<Gate>(std::set<char>{});
-  DriveRounds rounds(QueryOf(gate), 60s);
+  DriveRounds rounds(VolumeQueryOf(gate), 60s);
   rounds.StartRound({'C', 'E'});
   ASSERT_TRUE(rounds.Facts('C').has_value());
   EXPECT_EQ(rounds.Facts('C')->label, "C-label");
@@ -145,7 +170,7 @@ TEST(DriveRoundsTest, AnswersInTimeAreUsedAndAskedOncePerRound) {
 
 TEST(DriveRoundsTest, ADriveThatDoesNotAnswerInTimeHasNoFacts) {
   auto gate = std::make_shared<Gate>(std::set<char>{'X'});
-  DriveRounds rounds(QueryOf(gate), 20ms);
+  DriveRounds rounds(VolumeQueryOf(gate), 20ms);
   rounds.StartRound({'X'});
   EXPECT_FALSE(rounds.QuickFacts('X').has_value());
   EXPECT_FALSE(rounds.Facts('X').has_value());
@@ -159,7 +184,7 @@ TEST(DriveRoundsTest, ADriveStillBeingAskedIsPassedOverThenAskedAgain) {
   auto gate = std::make_shared<Gate>(std::set<char>{'X'});
   // A bound that no test could wait out: the passed-over drive must be
   // answered without waiting for it.
-  DriveRounds rounds(QueryOf(gate), std::chrono::hours(1));
+  DriveRounds rounds(VolumeQueryOf(gate), std::chrono::hours(1));
   rounds.StartRound({'C', 'X'});
   gate->WaitStarted('X', 1);
   EXPECT_TRUE(rounds.Facts('C').has_value());
@@ -179,13 +204,64 @@ TEST(DriveRoundsTest, ADriveStillBeingAskedIsPassedOverThenAskedAgain) {
 
 TEST(DriveRoundsTest, ADriveOutsideTheRoundIsAskedAlone) {
   auto gate = std::make_shared<Gate>(std::set<char>{});
-  DriveRounds rounds(QueryOf(gate), 60s);
+  DriveRounds rounds(VolumeQueryOf(gate), 60s);
   ASSERT_TRUE(rounds.Facts('Q').has_value());
   rounds.StartRound({'C'});
   ASSERT_TRUE(rounds.Facts('Q').has_value());
   EXPECT_EQ(gate->Started('Q'), 2);
   EXPECT_TRUE(rounds.Facts('C').has_value());
   EXPECT_EQ(gate->Started('C'), 1);
+}
+
+TEST(DriveRoundsTest, TheSameDrivesAreAskedOnlyWhenTheProbeLooks) {
+  auto gate = std::make_shared<Gate>(std::set<char>{});
+  DriveRounds rounds(VolumeQueryOf(gate), 60s);
+  rounds.StartRound({'C', 'E'});
+  ASSERT_TRUE(rounds.Facts('C').has_value());
+  ASSERT_TRUE(rounds.Facts('E').has_value());
+  rounds.StartRound({'C', 'E'});
+  // The drive list's look is answered from the last round.
+  ASSERT_TRUE(rounds.QuickFacts('C').has_value());
+  EXPECT_EQ(rounds.QuickFacts('C')->label, "C-label");
+  EXPECT_EQ(gate->Started('C'), 1);
+  // The probe's look asks every drive of the round once, without the label.
+  ASSERT_TRUE(rounds.Facts('C').has_value());
+  EXPECT_EQ(rounds.Facts('C')->label, "C-label");
+  ASSERT_TRUE(rounds.Settle('E', Clock::now() + 60s));
+  EXPECT_EQ(gate->Started('C'), 2);
+  EXPECT_EQ(gate->Started('E'), 2);
+  EXPECT_EQ(gate->LabelsRead('C'), 1);
+  EXPECT_EQ(gate->LabelsRead('E'), 1);
+}
+
+TEST(DriveRoundsTest, LabelsAreReadWhenTheDrivesChangeOrOneBecomesReady) {
+  auto gate = std::make_shared<Gate>(std::set<char>{});
+  gate->SetReady('C', false);
+  DriveRounds rounds(VolumeQueryOf(gate), 60s);
+  rounds.StartRound({'C'});
+  EXPECT_FALSE(rounds.Facts('C')->ready);
+  rounds.StartRound({'C'});
+  EXPECT_FALSE(rounds.Facts('C')->ready);
+  EXPECT_EQ(gate->LabelsRead('C'), 1);
+
+  gate->SetReady('C', true);
+  rounds.StartRound({'C'});
+  EXPECT_EQ(rounds.Facts('C')->label, "C-label");
+  EXPECT_EQ(gate->LabelsRead('C'), 2);
+  rounds.StartRound({'C'});
+  EXPECT_EQ(rounds.Facts('C')->label, "C-label");
+  EXPECT_EQ(gate->LabelsRead('C'), 2);
+
+  // A drive arrives: every label is read again.
+  rounds.StartRound({'C', 'F'});
+  EXPECT_EQ(rounds.Facts('C')->label, "C-label");
+  EXPECT_EQ(rounds.Facts('F')->label, "F-label");
+  EXPECT_EQ(gate->LabelsRead('C'), 3);
+  EXPECT_EQ(gate->Started('C'), 6);  // becoming ready asked twice
+
+  gate->SetReady('C', false);
+  rounds.StartRound({'C', 'F'});
+  EXPECT_EQ(rounds.Facts('C')->label, "");
 }
 
 }  // namespace

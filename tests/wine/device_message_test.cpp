@@ -63,8 +63,9 @@ TEST(DeviceMessageTest, OnlyWholeVolumeHeadersOfArrivalOrRemovalCount) {
   DEV_BROADCAST_VOLUME zero_size = volume;
   zero_size.dbcv_size = 0;
   Send(hwnd, DBT_DEVICEARRIVAL, &zero_size);
-  // Other codes for a volume.
-  Send(hwnd, DBT_DEVICEQUERYREMOVE, &volume);
+  // Other codes for a volume. The program holds nothing open on a volume
+  // between messages, so a query to remove one is granted.
+  EXPECT_EQ(Send(hwnd, DBT_DEVICEQUERYREMOVE, &volume), TRUE);
   Send(hwnd, DBT_DEVICEREMOVEPENDING, &volume);
   Send(hwnd, DBT_DEVNODES_CHANGED, nullptr);
   // Other device types.
