@@ -10,11 +10,11 @@
 #include <commctrl.h>
 // clang-format on
 
+#include "bench/baseline_window.h"
+
 namespace {
 
 constexpr wchar_t kCaption[] = L"Velmora Bench Plain Window";
-constexpr UINT_PTR kGiveUpTimer = 1;
-constexpr UINT kGiveUpMs = 5000;
 constexpr int kInnerWidth = 6105, kInnerHeight = 3840;  // twips
 
 enum FontIndex { kText, kTitle, kBold, kFonts };
@@ -62,33 +62,15 @@ constexpr Child kChildren[] = {
 };
 // clang-format on
 
-LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam,
-                            LPARAM lparam) {
-  switch (message) {
-    case WM_TIMER:
-      DestroyWindow(hwnd);
-      return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
-  }
-  return DefWindowProcW(hwnd, message, wparam, lparam);
-}
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 
-  WNDCLASSEXW window_class = {};
-  window_class.cbSize = sizeof window_class;
-  window_class.lpfnWndProc = WindowProc;
-  window_class.hInstance = instance;
-  window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  window_class.lpszClassName = L"VelmoraBenchPlainWindow";
-  if (!RegisterClassExW(&window_class)) return 1;
+  constexpr wchar_t kClass[] = L"VelmoraBenchPlainWindow";
+  if (!bench::RegisterBaselineClass(instance, kClass, COLOR_BTNFACE + 1))
+    return 1;
 
   HDC screen = GetDC(nullptr);
   const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
@@ -100,9 +82,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   RECT frame = {0, 0, px(kInnerWidth), px(kInnerHeight)};
   AdjustWindowRectEx(&frame, style, FALSE, WS_EX_CONTROLPARENT);
   HWND hwnd = CreateWindowExW(
-      WS_EX_CONTROLPARENT, window_class.lpszClassName, kCaption, style,
-      CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-      frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
+      WS_EX_CONTROLPARENT, kClass, kCaption, style, CW_USEDEFAULT,
+      CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
+      nullptr, nullptr, instance, nullptr);
   if (!hwnd) return 1;
 
   HFONT fonts[kFonts];
@@ -125,15 +107,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(fonts[c.font]),
                  FALSE);
   }
-  ShowWindow(hwnd, show);
-  UpdateWindow(hwnd);
-  SetTimer(hwnd, kGiveUpTimer, kGiveUpMs, nullptr);
-
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
+  bench::ShowAndRun(hwnd, show);
   for (HFONT font : fonts) DeleteObject(font);
   return 0;
 }
