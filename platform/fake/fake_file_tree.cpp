@@ -81,6 +81,15 @@ FakeFileTree::Node* FakeFileTree::Parent(const std::string& path,
                                                               : nullptr;
 }
 
+FakeFileTree::Node* FakeFileTree::Entry(const std::string& path,
+                                        Children::iterator& entry) const {
+  std::string name;
+  Node* parent = Parent(path, name);
+  if (!parent) return nullptr;
+  entry = parent->children.find(Lower(name));
+  return entry == parent->children.end() ? nullptr : parent;
+}
+
 FakeFileTree::Node& FakeFileTree::Add(const std::string& path,
                                       std::uint32_t attributes) {
   AddDrive(LetterOf(path));
@@ -191,12 +200,9 @@ Error FakeFileTree::SetAttributes(const std::string& path,
 Error FakeFileTree::Rename(const std::string& path,
                            const std::string& new_name) {
   if (Error error = Begin(TreeOp::Rename, path); error.failed()) return error;
-  std::string name;
-  Node* parent = Parent(path, name);
-  const auto from = parent ? parent->children.find(Lower(name))
-                           : decltype(parent->children.end()){};
-  if (!parent || from == parent->children.end())
-    return MakeError(kErrFileNotFound);
+  Children::iterator from;
+  Node* parent = Entry(path, from);
+  if (!parent) return MakeError(kErrFileNotFound);
   const std::string key = Lower(new_name);
   if (key != from->first && parent->children.count(key))
     return MakeError(kErrAlreadyExists);
@@ -210,12 +216,9 @@ Error FakeFileTree::Rename(const std::string& path,
 // As DeleteFileW: a folder or a read-only file is refused.
 Error FakeFileTree::Delete(const std::string& path) {
   if (Error error = Begin(TreeOp::Delete, path); error.failed()) return error;
-  std::string name;
-  Node* parent = Parent(path, name);
-  const auto it = parent ? parent->children.find(Lower(name))
-                         : decltype(parent->children.end()){};
-  if (!parent || it == parent->children.end())
-    return MakeError(kErrFileNotFound);
+  Children::iterator it;
+  Node* parent = Entry(path, it);
+  if (!parent) return MakeError(kErrFileNotFound);
   if (it->second->attributes & (kAttributeDirectory | kAttributeReadOnly))
     return MakeError(kErrAccessDenied);
   parent->children.erase(it);

@@ -50,16 +50,21 @@ class FakeFileTree final : public FileTree {
   std::string windows_drive = "C:";
 
  private:
+  struct Node;
+  using Children = std::map<std::string, std::unique_ptr<Node>>;
   struct Node {
     std::string name;
     std::uint32_t attributes = kAttributeDirectory;
     std::string contents;
     std::string target;  // a junction's folder
-    std::map<std::string, std::unique_ptr<Node>> children;  // by lower name
+    Children children;   // by lower name
   };
 
   Node* Find(const std::string& path) const;
   Node* Parent(const std::string& path, std::string& name) const;
+  // The parent folder of `path`, with `entry` set to the path's place among
+  // its children; nullptr where the folder or the entry is missing.
+  Node* Entry(const std::string& path, Children::iterator& entry) const;
   Node& Add(const std::string& path, std::uint32_t attributes);
   Error Begin(TreeOp op, const std::string& path);
   void Walk(const Node& node, const std::string& path,
