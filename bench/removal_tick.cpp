@@ -1,9 +1,7 @@
 // Automatic-removal benchmark: one tick of Timer1 in the running velmora.exe
-// against the floor loop of such a tick, written here by hand: per tick one
-// GetLogicalDrives; per drive one GetDriveTypeW and one GetVolumeInformationW
-// without the label; per ready drive one attribute clear and one
-// FindFirstFileW. Nothing is there to remove (tools/bench.sh maps 24 empty
-// drives), so both do the same work for the same outcome.
+// against the floor loop of such a tick (floor_tick.h). Nothing is there to
+// remove (tools/bench.sh maps 24 empty drives), so both do the same work for
+// the same outcome.
 //
 // The ticks are spaced as the program's are (a pause before each), not run
 // back to back, and the program's tick is sent to its own running window as
@@ -18,45 +16,10 @@
 #include <vector>
 
 #include "bench_common.h"
+#include "floor_tick.h"
 #include "velmora_process.h"
 
 namespace {
-
-void ClearAttributes(const std::wstring& path) {
-  HANDLE file = CreateFileW(
-      path.c_str(), FILE_WRITE_ATTRIBUTES,
-      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
-      nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  FILE_BASIC_INFO info = {};
-  info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-  SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof info);
-  CloseHandle(file);
-}
-
-// The least a tick can do. Gives the number of ready drives.
-int FloorTick() {
-  const DWORD mask = GetLogicalDrives();
-  int ready = 0;
-  for (int i = 0; i < 26; ++i) {
-    if (!(mask & (1u << i))) continue;
-    const wchar_t letter = static_cast<wchar_t>(L'A' + i);
-    const std::wstring root = {letter, L':', L'\\'};
-    const UINT type = GetDriveTypeW(root.c_str());
-    if (type == DRIVE_UNKNOWN || type == DRIVE_NO_ROOT_DIR) continue;
-    if (!GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr,
-                               nullptr, nullptr, 0))
-      continue;
-    ++ready;
-    const std::wstring path = root + L"autorun.inf";
-    ClearAttributes(path);
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW(path.c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) FindClose(find);
-  }
-  return ready;
-}
 
 // Milliseconds the window takes to handle one sent message, or -1.
 double TimeSend(HWND hwnd, UINT message, WPARAM wparam) {
@@ -103,7 +66,7 @@ int main(int argc, char** argv) {
     const double null = TimeSend(main, WM_NULL, 0);
     Sleep(pause);
     const double start = bench::NowMs();
-    ready = FloorTick();
+    ready = bench::FloorTick();
     floor_ms.push_back(bench::NowMs() - start);
     answered = null >= 0 && tick >= 0;
     round_trip_ms.push_back(null);

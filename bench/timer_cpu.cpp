@@ -6,17 +6,19 @@
 // a stretch with a timer running less that of the stretches with none.
 //
 // Each stretch starts with a line "timer cpu phase: NAME" on stdout (NAME is
-// "off", "timer", "refresh" or "end"), so that a script can sample the
+// "off", "floor", "timer", "refresh" or "end"), so that a script can sample the
 // processes from outside: Wine's GetProcessTimes gives nothing for another
 // process, and the Wine processes that do part of the work (wineserver,
 // winedevice.exe) are Linux processes. tools/bench.sh reads /proc. Where
 // GetProcessTimes answers (Windows), velmora.exe's own share is printed too.
 //
 //   timer_cpu.exe VELMORA.EXE [SECONDS]
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
 #include "bench_common.h"
+#include "floor_tick.h"
 #include "velmora_process.h"
 
 namespace {
@@ -51,6 +53,21 @@ void Measure(HANDLE process, int seconds, const char* phase, Stretch& total) {
   total.wall += bench::NowMs() - wall;
 }
 
+// The floor loop every 900 ms, as Timer1 would tick, for `seconds`.
+void MeasureFloor(int seconds, Stretch& total) {
+  Phase("floor");
+  const double cpu = CpuMs(GetCurrentProcess()), wall = bench::NowMs();
+  const double end = wall + seconds * 1000.0;
+  for (double next = wall; bench::NowMs() < end;) {
+    bench::FloorTick();
+    next += 900;
+    const double wait = std::min(next, end) - bench::NowMs();
+    if (wait > 0) Sleep(static_cast<DWORD>(wait));
+  }
+  total.cpu += CpuMs(GetCurrentProcess()) - cpu;
+  total.wall += bench::NowMs() - wall;
+}
+
 double Percent(const Stretch& s) {
   return s.wall > 0 ? 100.0 * s.cpu / s.wall : 0;
 }
@@ -74,8 +91,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   Sleep(2000);  // let the start-up settle
-  Stretch off, timer, refresh;
+  Stretch off, floor, timer, refresh;
   Measure(process.hProcess, seconds / 2, "off", off);
+  MeasureFloor(seconds, floor);
   bool switched = bench::SetChecked(check2, true);
   if (switched) Measure(process.hProcess, seconds, "timer", timer);
   switched = switched && bench::SetChecked(check2, false);
@@ -93,6 +111,8 @@ int main(int argc, char** argv) {
                 Percent(timer) - Percent(off));
     std::printf("velmora.exe's own refresh ticks' share: %.2f%% of one core\n",
                 Percent(refresh) - Percent(off));
+    std::printf("the floor loop's own share: %.2f%% of one core\n",
+                Percent(floor));
   }
   return 0;
 }

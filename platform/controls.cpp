@@ -19,7 +19,11 @@ void DriveList::Refresh() {
   std::vector<std::string> rows;
   for (const auto& entry : entries_)
     rows.push_back(system_.DriveRowText(entry));
+  // Each row begins with its entry, so the same rows mean the same entries
+  // and the selected one is still in its place.
+  if (rows == rows_ && !selected.empty()) return;
   widget_.SetRows(rows);
+  rows_ = std::move(rows);
   const int kept = IndexOf(selected);
   if (kept >= 0) {
     widget_.Select(kept);

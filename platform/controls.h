@@ -22,7 +22,9 @@ class DriveList {
 
   // Re-reads the drives. The selected drive stays selected while it is still
   // listed, and no Change fires; where it is gone, the current drive is
-  // selected and Change fires once.
+  // selected and Change fires once. Where the rows read are the rows shown,
+  // the control is left untouched, so a timer's refresh neither redraws it
+  // nor disturbs a user who is picking a drive.
   void Refresh();
   std::int16_t ListCount() const;
   // The entry of row i, "" where there is no such row.
@@ -37,6 +39,7 @@ class DriveList {
   Widget& widget_;
   Handler on_change_;
   std::vector<std::string> entries_;
+  std::vector<std::string> rows_;  // as last given to the control
 };
 
 // A list of the files matching Pattern in Path, hidden and system included.

@@ -7,17 +7,21 @@ std::uint32_t BitOf(char letter) {
   return letter >= 'A' && letter <= 'Z' ? 1u << (letter - 'A') : 0;
 }
 
-// Runs on the drive's worker: reads the label only when it is wanted, the
-// drive is new to the query, or it has just become ready.
-VolumeFacts AskDrive(const VolumeQuery& query,
-                     std::atomic<std::uint32_t>& labels_wanted, char letter,
+// Runs on the drive's worker: asks everything when it is wanted, when the
+// drive is new to the query, not listed or not there when last asked, or
+// has just become ready; else only whether it is ready.
+template <typename Marks>
+VolumeFacts AskDrive(const VolumeQuery& query, Marks& marks, char letter,
                      const std::optional<VolumeFacts>& last) {
   const std::uint32_t bit = BitOf(letter);
-  const bool wanted = (labels_wanted.fetch_and(~bit) & bit) != 0;
-  if (wanted || !last) return query(letter, true);
-  VolumeFacts facts = query(letter, false);
+  const bool wanted = (marks.everything_wanted.fetch_and(~bit) & bit) != 0;
+  const bool listed = (marks.listed.load() & bit) != 0;
+  if (wanted || !listed || !last || !last->exists)
+    return query(letter, VolumeAsk::Everything);
+  VolumeFacts facts = query(letter, VolumeAsk::ReadinessOnly);
+  facts.exists = true;
   if (!facts.ready) return facts;
-  if (!last->exists || !last->ready) return query(letter, true);
+  if (!last->ready) return query(letter, VolumeAsk::Everything);
   facts.label = last->label;
   return facts;
 }
@@ -25,9 +29,9 @@ VolumeFacts AskDrive(const VolumeQuery& query,
 }  // namespace
 
 DriveRounds::DriveRounds(VolumeQuery query, std::chrono::milliseconds bound)
-    : queries_([query = std::move(query), wanted = labels_wanted_](
+    : queries_([query = std::move(query), marks = marks_](
                    char letter, const std::optional<VolumeFacts>& last) {
-        return AskDrive(query, *wanted, letter, last);
+        return AskDrive(query, *marks, letter, last);
       }),
       bound_(bound) {}
 
@@ -39,7 +43,8 @@ void DriveRounds::StartRound(const std::vector<char>& letters) {
   if (letters == letters_) return;
   std::uint32_t all = 0;
   for (char letter : letters) all |= BitOf(letter);
-  labels_wanted_->fetch_or(all);
+  marks_->listed.store(all);
+  marks_->everything_wanted.fetch_or(all);
   letters_ = letters;
   AskRound();
 }

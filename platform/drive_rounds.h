@@ -47,9 +47,14 @@ struct VolumeFacts {
   std::string label;    // for display only; empty where none is shown
 };
 
-// The backend's query of one drive: its type and readiness always, its
-// label only when `with_label`.
-using VolumeQuery = std::function<VolumeFacts(char letter, bool with_label)>;
+// What a query asks of a drive.
+enum class VolumeAsk {
+  Everything,     // its type, whether it is ready, and its label
+  ReadinessOnly,  // whether it is ready; it is listed and known to exist
+};
+
+// The backend's query of one drive.
+using VolumeQuery = std::function<VolumeFacts(char letter, VolumeAsk ask)>;
 
 class DriveRounds {
  public:
@@ -92,10 +97,14 @@ class DriveRounds {
                                      Clock::time_point round_deadline,
                                      std::chrono::milliseconds lone_bound);
 
-  // Drives whose next query reads the label whatever it finds, one bit per
-  // letter; shared with the queries, which may outlive this object.
-  std::shared_ptr<std::atomic<std::uint32_t>> labels_wanted_ =
-      std::make_shared<std::atomic<std::uint32_t>>(0);
+  // Drives whose next query asks everything whatever it finds, and the
+  // drives of the last round, one bit per letter; shared with the queries,
+  // which may outlive this object.
+  struct Marks {
+    std::atomic<std::uint32_t> everything_wanted{0};
+    std::atomic<std::uint32_t> listed{0};
+  };
+  std::shared_ptr<Marks> marks_ = std::make_shared<Marks>();
   BoundedQuery<VolumeFacts> queries_;
   const std::chrono::milliseconds bound_;
   std::vector<char> letters_;        // the current round's drives

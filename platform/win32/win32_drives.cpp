@@ -11,6 +11,8 @@
 //
 // Every query that may block on a drive (its type, readiness and label)
 // runs through DriveRounds, off the calling thread and with a bounded wait.
+// A drive's type is asked only with its label: while the drive stays listed
+// and ready, each look asks its readiness alone.
 #include <windows.h>
 
 #include <cwctype>
@@ -31,18 +33,21 @@ char DriveLetterOf(const std::string& entry) {
   return 0;
 }
 
-// Runs on the drive's worker thread: one GetDriveTypeW and one volume query.
-// Without `with_label` the volume query asks nothing but whether the root
-// opens, which spares Wine a round trip to its mount manager. The label is
-// for the eye only: it is not shown for network drives, nor for A: and B:.
-VolumeFacts QueryVolume(char letter, bool with_label) {
+// Runs on the drive's worker thread. Everything takes one GetDriveTypeW and
+// one volume query that reads the label where one is shown; readiness alone
+// takes one volume query that asks nothing but whether the root opens,
+// which spares Wine a round trip to its mount manager. The label is for the
+// eye only: it is not shown for network drives, nor for A: and B:.
+VolumeFacts QueryVolume(char letter, VolumeAsk ask) {
   VolumeFacts facts;
   const wchar_t root[] = {static_cast<wchar_t>(letter), L':', L'\\', 0};
-  const UINT type = GetDriveTypeW(root);
-  facts.exists = type != DRIVE_UNKNOWN && type != DRIVE_NO_ROOT_DIR;
+  const bool everything = ask == VolumeAsk::Everything;
+  const UINT type = everything ? GetDriveTypeW(root) : DRIVE_UNKNOWN;
+  facts.exists =
+      !everything || (type != DRIVE_UNKNOWN && type != DRIVE_NO_ROOT_DIR);
   if (!facts.exists) return facts;
   const bool shows_label =
-      with_label && type != DRIVE_REMOTE &&
+      everything && type != DRIVE_REMOTE &&
       !(type == DRIVE_REMOVABLE && (letter == 'A' || letter == 'B'));
   wchar_t label[MAX_PATH + 1] = {};
   facts.ready = GetVolumeInformationW(root, shows_label ? label : nullptr,

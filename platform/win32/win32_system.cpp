@@ -83,9 +83,17 @@ Error Win32System::SetAttrZero(const std::string& path) {
   return {};
 }
 
+// A name without wildcards is first looked up alone: where nothing of that
+// name is there (the usual answer of a timer's tick), that is the answer,
+// without opening the folder to search it.
 std::string Win32System::Dir(const std::string& path, Error& error) {
   error = {};
   const std::wstring wide = Widen(path);
+  if (wide.find_first_of(L"*?") == std::wstring::npos &&
+      GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    const DWORD code = GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return "";
+  }
   WIN32_FIND_DATAW data;
   FindHandle find{FindFirstFileW(wide.c_str(), &data)};
   if (find.handle == INVALID_HANDLE_VALUE) {

@@ -33,7 +33,8 @@ class Gate {
  public:
   explicit Gate(std::set<char> stalled) : stalled_(std::move(stalled)) {}
 
-  VolumeFacts Query(char letter, bool with_label = true) {
+  VolumeFacts Query(char letter, VolumeAsk ask = VolumeAsk::Everything) {
+    const bool with_label = ask == VolumeAsk::Everything;
     std::unique_lock lock(mutex_);
     ++started_[letter];
     if (with_label) ++labels_read_[letter];
@@ -93,9 +94,8 @@ BoundedQuery<VolumeFacts>::Query QueryOf(const std::shared_ptr<Gate>& gate) {
 }
 
 VolumeQuery VolumeQueryOf(const std::shared_ptr<Gate>& gate) {
-  return [gate](char letter, bool with_label) {
-    return gate->Query(letter, with_label);
-  };
+  return
+      [gate](char letter, VolumeAsk ask) { return gate->Query(letter, ask); };
 }
 
 TEST(BoundedQueryTest, AnAnswerInTimeIsGiven) {
@@ -211,6 +211,19 @@ TEST(DriveRoundsTest, ADriveOutsideTheRoundIsAskedAlone) {
   EXPECT_EQ(gate->Started('Q'), 2);
   EXPECT_TRUE(rounds.Facts('C').has_value());
   EXPECT_EQ(gate->Started('C'), 1);
+}
+
+TEST(DriveRoundsTest, ADriveNotListedIsAskedEverythingEachTime) {
+  auto gate = std::make_shared<Gate>(std::set<char>{});
+  DriveRounds rounds(VolumeQueryOf(gate), 60s);
+  rounds.StartRound({'C'});
+  ASSERT_TRUE(rounds.Facts('C').has_value());
+  ASSERT_TRUE(rounds.Facts('Q').has_value());
+  ASSERT_TRUE(rounds.Facts('Q').has_value());
+  rounds.StartRound({'C'});
+  ASSERT_TRUE(rounds.Facts('C').has_value());
+  EXPECT_EQ(gate->LabelsRead('Q'), 2);
+  EXPECT_EQ(gate->LabelsRead('C'), 1);  // listed: its readiness alone
 }
 
 TEST(DriveRoundsTest, TheSameDrivesAreAskedOnlyWhenTheProbeLooks) {

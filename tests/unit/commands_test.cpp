@@ -127,5 +127,50 @@ TEST_F(CommandsTest,
   EXPECT_TRUE(system.boxes.empty());
 }
 
+// A drop-down list that counts what is written to it.
+class CountingList : public fake::FakeWidget {
+ public:
+  CountingList() : FakeWidget(ControlKind::DriveList) {}
+  void SetRows(const std::vector<std::string>& rows) override {
+    ++writes;
+    FakeWidget::SetRows(rows);
+  }
+  void Select(int row) override {
+    ++writes;
+    FakeWidget::Select(row);
+  }
+  int writes = 0;
+};
+
+TEST(DriveListRefresh, LeavesTheListAloneUntilARowChanges) {
+  fake::FakeSystem system;
+  system.AddDrive('C');
+  system.AddDrive('E');
+  CountingList widget;
+  int changes = 0;
+  DriveList list(system, widget, [&changes] { ++changes; });
+  widget.Select(1);  // the user picks E:
+  widget.writes = 0;
+
+  list.Refresh();
+  list.Refresh();
+  EXPECT_EQ(widget.writes, 0);
+  EXPECT_EQ(list.Drive(), "E:");
+
+  system.Drive('E').label = "STICK";
+  list.Refresh();
+  EXPECT_EQ(widget.Rows(), (std::vector<std::string>{"C:", "E: [STICK]"}));
+  EXPECT_EQ(list.Drive(), "E:");
+  EXPECT_GT(widget.writes, 0);
+
+  widget.writes = 0;
+  system.RemoveDrive('E');
+  list.Refresh();
+  EXPECT_EQ(widget.Rows(), std::vector<std::string>{"C:"});
+  EXPECT_EQ(list.Drive(), "C:");
+  EXPECT_EQ(changes, 1);
+  EXPECT_GT(widget.writes, 0);
+}
+
 }  // namespace
 }  // namespace velmora

@@ -119,6 +119,15 @@ TEST_F(PlatformTest, DirSeesOnlyPlainFiles) {
   EXPECT_FALSE(error.failed());
 }
 
+TEST_F(PlatformTest, DirOfOneNameGivesItAsStoredOrNothingWithoutError) {
+  Error error;
+  EXPECT_EQ(system.Dir(d + "\\no folder\\autorun.inf", error), "");
+  EXPECT_FALSE(error.failed());
+  MakeFile(d + "\\AutoRun.INF");
+  EXPECT_EQ(system.Dir(d + "\\autorun.inf", error), "AutoRun.INF");
+  EXPECT_FALSE(error.failed());
+}
+
 TEST_F(PlatformTest, DirWithAPatternGivesTheFirstVisibleMatch) {
   MakeFile(d + "\\a.inf", "x", FILE_ATTRIBUTE_HIDDEN);
   MakeFile(d + "\\b.inf");
