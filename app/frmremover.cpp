@@ -84,7 +84,7 @@ void Frmremover::Timer1_Timer() {
 }
 
 // A refresh cannot fail in a way worth reporting; it only re-reads drives.
-void Frmremover::Timer2_Timer() { Drive1.Refresh(); }
+void Frmremover::Timer2_Timer() { Drive1.Refresh(DriveRead::Recent); }
 
 void Frmremover::Drive1_Change() {
   File1.SetPattern(kAutorunFileName);

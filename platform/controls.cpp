@@ -13,9 +13,9 @@ DriveList::DriveList(System& system, Widget& widget, Handler on_change)
   Refresh();
 }
 
-void DriveList::Refresh() {
+void DriveList::Refresh(DriveRead read) {
   const std::string selected = Drive();
-  entries_ = system_.DriveEntries();
+  entries_ = system_.DriveEntries(read);
   std::vector<std::string> rows;
   for (const auto& entry : entries_)
     rows.push_back(system_.DriveRowText(entry));

@@ -25,7 +25,7 @@ class DriveList {
   // selected and Change fires once. Where the rows read are the rows shown,
   // the control is left untouched, so a timer's refresh neither redraws it
   // nor disturbs a user who is picking a drive.
-  void Refresh();
+  void Refresh(DriveRead read = DriveRead::Fresh);
   std::int16_t ListCount() const;
   // The entry of row i, "" where there is no such row.
   std::string List(int i) const;

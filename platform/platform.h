@@ -58,12 +58,24 @@ struct FileBytes {
 
 // Operating-system services that are not windows: drives, files, message
 // boxes and the end of the program.
+// How fresh a read of the drive list must be.
+enum class DriveRead {
+  // The system is asked for its drive letters now.
+  Fresh,
+  // The letters read within the last few seconds may stand, unless the
+  // system has announced a change since (a volume arrived or left, a drive
+  // letter was defined). For reads that repeat on a timer: asking for the
+  // letters is not free everywhere (under Wine it takes about a millisecond
+  // of processor time), and a drive that comes the usual way is announced.
+  Recent,
+};
+
 class System {
  public:
   virtual ~System() = default;
 
   // The drive entries of the machine in letter order: "C:", "D:", ...
-  virtual std::vector<std::string> DriveEntries() = 0;
+  virtual std::vector<std::string> DriveEntries(DriveRead read) = 0;
   // The text shown for an entry's row in the drive list: the entry itself,
   // perhaps followed by the volume label. Never used to build a path.
   virtual std::string DriveRowText(const std::string& entry) = 0;

@@ -17,7 +17,7 @@ namespace velmora {
 void AutoRemoval::Timer1_Timer(System& system, DriveList& Drive1,
                                ListBox& List1) {
   std::set<std::string> still_failing;
-  Drive1.Refresh();
+  Drive1.Refresh(DriveRead::Recent);
   const std::int16_t n = Drive1.ListCount();
   for (int i = 0; i < n; ++i) {
     if (DExists(system, Drive1.List(i)) != kDriveReady) continue;

@@ -111,7 +111,8 @@ Error FakeSystem::Check(Op op, const std::string& path, bool writes) {
   return {};
 }
 
-std::vector<std::string> FakeSystem::DriveEntries() {
+std::vector<std::string> FakeSystem::DriveEntries(DriveRead read) {
+  last_drive_read = read;
   std::vector<std::string> entries;
   for (const auto& [letter, drive] : drives_) entries.push_back({letter, ':'});
   return entries;

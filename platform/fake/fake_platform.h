@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -83,11 +84,12 @@ class FakeSystem : public System {
 
   // --- what happened ---
   std::vector<ShownBox> boxes;
+  std::optional<DriveRead> last_drive_read;  // how the drive list was read last
   bool ended = false;
   int calls(Op op) const;
 
   // --- System ---
-  std::vector<std::string> DriveEntries() override;
+  std::vector<std::string> DriveEntries(DriveRead read) override;
   std::string DriveRowText(const std::string& entry) override;
   std::string CurrentDrive() override;
   Error ChangeDrive(const std::string& entry) override;

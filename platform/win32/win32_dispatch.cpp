@@ -91,6 +91,7 @@ void Win32Window::OnCommand(WPARAM wparam, LPARAM lparam) {
 // for this answer (and so does every other program it asks), so the work
 // runs later, from the window's own queue.
 LRESULT Win32Window::OnDeviceChange(WPARAM wparam, LPARAM lparam) {
+  CountDriveLetterChange();
   const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(lparam);
   if ((wparam == DBT_DEVICEARRIVAL || wparam == DBT_DEVICEREMOVECOMPLETE) &&
       header && header->dbch_size >= sizeof(DEV_BROADCAST_VOLUME) &&
@@ -155,6 +156,10 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_DEVICECHANGE:
       return OnDeviceChange(wparam, lparam);
+    case WM_SETTINGCHANGE:
+      // Defining a drive letter (subst, DefineDosDevice) broadcasts this.
+      CountDriveLetterChange();
+      return DefWindowProcW(hwnd_, message, wparam, lparam);
     case kVolumeChanged: {
       const DriveLetters letters(static_cast<std::uint32_t>(lparam));
       const auto& handler = wparam == DBT_DEVICEARRIVAL

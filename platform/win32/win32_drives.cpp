@@ -15,6 +15,7 @@
 // and ready, each look asks its readiness alone.
 #include <windows.h>
 
+#include <atomic>
 #include <cwctype>
 
 #include "platform/win32/win32_internal.h"
@@ -22,6 +23,12 @@
 
 namespace velmora::win32 {
 namespace {
+
+// How long a recent read of the drive letters stands without an announced
+// change.
+constexpr std::chrono::milliseconds kLettersLife{2000};
+
+std::atomic<std::uint32_t> drive_letter_changes{0};
 
 // "E:" (or "E:\...") gives 'E'; anything else gives 0.
 char DriveLetterOf(const std::string& entry) {
@@ -67,14 +74,24 @@ VolumeFacts QueryVolume(char letter, VolumeAsk ask) {
 Win32System::Win32System(std::string title)
     : title_(std::move(title)), rounds_(QueryVolume) {}
 
+void CountDriveLetterChange() { ++drive_letter_changes; }
+std::uint32_t DriveLetterChanges() { return drive_letter_changes.load(); }
+
 // Each read of the drive list begins a round of the probe: every drive is
 // asked at once, so the row texts and the walk that follows wait one bound
 // in total however many drives do not answer.
-std::vector<std::string> Win32System::DriveEntries() {
+std::vector<std::string> Win32System::DriveEntries(DriveRead read) {
+  const auto now = DriveRounds::Clock::now();
+  const std::uint32_t changes = DriveLetterChanges();
+  if (read == DriveRead::Fresh || changes != drives_read_after_ ||
+      now - drives_read_at_ >= kLettersLife) {
+    known_drives_ = GetLogicalDrives();
+    drives_read_at_ = now;
+    drives_read_after_ = changes;
+  }
   std::vector<std::string> entries;
   std::vector<char> letters;
-  const DWORD mask = GetLogicalDrives();
-  known_drives_ = mask;
+  const DWORD mask = known_drives_;
   for (int i = 0; i < 26; ++i) {
     if (!(mask & (1u << i))) continue;
     letters.push_back(static_cast<char>('A' + i));

@@ -14,6 +14,13 @@
 
 namespace velmora::win32 {
 
+// Announced changes of the drive letters (a volume arrived or left, a
+// letter was defined), counted for the process: the windows count what the
+// system broadcasts, and a recent read of the drive list stands only while
+// the count is unchanged (win32_drives.cpp).
+void CountDriveLetterChange();
+std::uint32_t DriveLetterChanges();
+
 // The top-level windows made by every Win32WindowFactory of the process, in
 // the order they were created. Only the UI thread touches it.
 std::vector<HWND>& TopLevelWindows();

@@ -29,7 +29,7 @@ class Win32System final : public System {
   // `title` is the application's title, used where a message box has none.
   explicit Win32System(std::string title);
 
-  std::vector<std::string> DriveEntries() override;
+  std::vector<std::string> DriveEntries(DriveRead read) override;
   std::string DriveRowText(const std::string& entry) override;
   std::string CurrentDrive() override;
   Error ChangeDrive(const std::string& entry) override;
@@ -56,6 +56,10 @@ class Win32System final : public System {
   DriveRounds rounds_;
   char current_ = 0;  // the drive made current; 0 until the first change
   std::uint32_t known_drives_ = 0;  // GetLogicalDrives as last read
+  // When known_drives_ was read, and how many announced changes of the
+  // drive letters there had been then.
+  DriveRounds::Clock::time_point drives_read_at_{};
+  std::uint32_t drives_read_after_ = 0;
 };
 
 class Win32Window;

@@ -127,6 +127,21 @@ TEST_F(CommandsTest,
   EXPECT_TRUE(system.boxes.empty());
 }
 
+// The timers may reuse the drive letters read a moment ago; what the user
+// asks for reads them afresh.
+TEST_F(CommandsTest, TimersReadRecentDriveListsAndCommandsFreshOnes) {
+  W().Click("Check1");
+  W().Tick("Timer2");
+  EXPECT_EQ(system.last_drive_read, DriveRead::Recent);
+  W().Click("Check2");
+  W().Tick("Timer1");
+  EXPECT_EQ(system.last_drive_read, DriveRead::Recent);
+  W().Click("cmdreload");
+  EXPECT_EQ(system.last_drive_read, DriveRead::Fresh);
+  W().Click("cmdremove");
+  EXPECT_EQ(system.last_drive_read, DriveRead::Fresh);
+}
+
 // A drop-down list that counts what is written to it.
 class CountingList : public fake::FakeWidget {
  public:

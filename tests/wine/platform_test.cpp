@@ -32,7 +32,7 @@ class PlatformTest : public test_drives::OnTestDrives {
 };
 
 TEST_F(PlatformTest, DriveEntriesListMappedLettersInOrder) {
-  const auto entries = system.DriveEntries();
+  const auto entries = system.DriveEntries(DriveRead::Fresh);
   for (const auto& drive : drives) {
     EXPECT_NE(std::find(entries.begin(), entries.end(), drive), entries.end())
         << drive;

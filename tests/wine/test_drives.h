@@ -60,8 +60,8 @@ class DrivesOnly final : public System {
 
   // The real list is read too, for what reading it starts (the probe's
   // round over every drive), and then cut down.
-  std::vector<std::string> DriveEntries() override {
-    real_.DriveEntries();
+  std::vector<std::string> DriveEntries(DriveRead read) override {
+    real_.DriveEntries(read);
     return drives_;
   }
   std::string DriveRowText(const std::string& entry) override {

@@ -9,9 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
+#include "platform/win32/win32_platform.h"
 #include "tests/common/widget_contract.h"
 #include "tests/wine/test_window.h"
 
@@ -99,6 +101,35 @@ TEST_F(WindowTest, UnloadFromInsideAnEventIsSafe) {
   SendMessageW(Ctl("btn"), BM_CLICK, 0, 0);
   EXPECT_FALSE(window->Loaded());
   EXPECT_FALSE(IsWindow(hwnd));
+}
+
+// A letter defined without telling anyone stays out of the timers' recent
+// reads until the window hears of a change, and is in every fresh read.
+TEST_F(WindowTest, ARecentDriveListStandsUntilTheWindowHearsOfAChange) {
+  Win32System system("Velmora");
+  auto has = [](const std::vector<std::string>& entries, const char* entry) {
+    return std::find(entries.begin(), entries.end(), entry) != entries.end();
+  };
+  if (has(system.DriveEntries(DriveRead::Fresh), "W:"))
+    GTEST_SKIP() << "W: is taken";
+  ASSERT_TRUE(DefineDosDeviceW(DDD_NO_BROADCAST_SYSTEM, L"W:", L"C:\\"));
+  struct Undefine {
+    ~Undefine() {
+      DefineDosDeviceW(DDD_REMOVE_DEFINITION | DDD_NO_BROADCAST_SYSTEM, L"W:",
+                       nullptr);
+    }
+  } undefine;
+  EXPECT_FALSE(has(system.DriveEntries(DriveRead::Recent), "W:"));
+  EXPECT_TRUE(has(system.DriveEntries(DriveRead::Fresh), "W:"));
+
+  DefineDosDeviceW(DDD_REMOVE_DEFINITION | DDD_NO_BROADCAST_SYSTEM, L"W:",
+                   nullptr);
+  EXPECT_TRUE(has(system.DriveEntries(DriveRead::Recent), "W:"));
+  SendMessageW(hwnd, WM_SETTINGCHANGE, 0, 0);
+  EXPECT_FALSE(has(system.DriveEntries(DriveRead::Recent), "W:"));
+  ASSERT_TRUE(DefineDosDeviceW(DDD_NO_BROADCAST_SYSTEM, L"W:", L"C:\\"));
+  SendMessageW(hwnd, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0);
+  EXPECT_TRUE(has(system.DriveEntries(DriveRead::Recent), "W:"));
 }
 
 TEST_F(WindowTest, VolumeArrivalAndRemovalBecomeEvents) {
