@@ -49,9 +49,15 @@ void DriveRounds::StartRound(const std::vector<char>& letters) {
   AskRound();
 }
 
+void DriveRounds::ChangeAnnounced() {
+  labels_outdated_ = true;
+  marks_->everything_wanted.fetch_or(marks_->listed.load());
+}
+
 void DriveRounds::AskRound() {
   if (round_asked_ || Clock::now() - listed_at_ >= kRoundLife) return;
   round_asked_ = true;
+  labels_outdated_ = false;
   round_start_ = Clock::now();
   round_deadline_ = round_start_ + bound_;
   label_deadline_ = round_start_ + bound_ / 4;
@@ -70,7 +76,8 @@ std::optional<VolumeFacts> DriveRounds::Facts(char letter) {
 }
 
 std::optional<VolumeFacts> DriveRounds::QuickFacts(char letter) {
-  const bool labels_stand = Clock::now() - round_start_ < kLabelLife;
+  const bool labels_stand =
+      !labels_outdated_ && Clock::now() - round_start_ < kLabelLife;
   if (!round_asked_ && labels_stand) return queries_.Last(letter);
   AskRound();
   return FactsBy(letter, label_deadline_, bound_ / 4);

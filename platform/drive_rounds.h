@@ -19,11 +19,13 @@
 //
 // Each drive is asked at most once per round, and only when something needs
 // it: a round whose drives are the last round's drives asks them at the
-// probe's first look, so reading the drive list alone (Auto Refresh) costs
-// one GetLogicalDrives, and asks the drives only once the labels shown are
-// older than kLabelLife. A query reads the label only when the drive is new
-// to it, when the set of drives has changed, or when the drive has just
-// become ready; otherwise it keeps the last label read.
+// probe's first look, so reading the drive list alone (Auto Refresh) asks
+// no drive while the labels shown stand: until the system announces a change
+// of drives or media (ChangeAnnounced), at most kLabelLife. A query asks
+// everything (the drive's type and label too) only when the drive is new to
+// it or not in the last round, when the set of drives has changed or a
+// change was announced, or when the drive has just become ready; otherwise it
+// asks whether the drive is ready and keeps the last label read.
 #pragma once
 
 #include <atomic>
@@ -64,7 +66,9 @@ class DriveRounds {
   // How long the answers of a round stand for the walk that follows it.
   static constexpr std::chrono::milliseconds kRoundLife{1000};
   // How long the labels shown stand when no probe asks the drives.
-  static constexpr std::chrono::milliseconds kLabelLife{3000};
+  // Media that come and go announce themselves (ChangeAnnounced); this is
+  // for what changes silently.
+  static constexpr std::chrono::milliseconds kLabelLife{30000};
 
   explicit DriveRounds(VolumeQuery query,
                        std::chrono::milliseconds bound = kBound);
@@ -77,8 +81,11 @@ class DriveRounds {
   // answered in time.
   std::optional<VolumeFacts> Facts(char letter);
   // The same with a quarter of the bound, for what is only shown; the last
-  // answer while it is younger than kLabelLife and no round has asked.
+  // answer while the labels stand and no round has asked.
   std::optional<VolumeFacts> QuickFacts(char letter);
+  // The system announced that drives or media changed: the next look at the
+  // labels asks the drives again, everything.
+  void ChangeAnnounced();
   // Waits until the drive's query, if one runs, has returned, at most
   // until `deadline`; whether it has.
   bool Settle(char letter, Clock::time_point deadline) {
@@ -111,6 +118,7 @@ class DriveRounds {
   Clock::time_point listed_at_{};    // when the current round began
   bool round_asked_ = false;         // whether it has asked its drives
   Clock::time_point round_start_{};  // when a round last asked
+  bool labels_outdated_ = false;     // a change was announced since
   Clock::time_point round_deadline_{};
   Clock::time_point label_deadline_{};
   std::set<char> asked_;        // asked by the current round

@@ -83,6 +83,7 @@ std::uint32_t DriveLetterChanges() { return drive_letter_changes.load(); }
 std::vector<std::string> Win32System::DriveEntries(DriveRead read) {
   const auto now = DriveRounds::Clock::now();
   const std::uint32_t changes = DriveLetterChanges();
+  if (changes != drives_read_after_) rounds_.ChangeAnnounced();
   if (read == DriveRead::Fresh || changes != drives_read_after_ ||
       now - drives_read_at_ >= kLettersLife) {
     known_drives_ = GetLogicalDrives();

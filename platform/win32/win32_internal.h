@@ -14,10 +14,10 @@
 
 namespace velmora::win32 {
 
-// Announced changes of the drive letters (a volume arrived or left, a
+// Announced changes of the drives (a volume or a medium arrived or left, a
 // letter was defined), counted for the process: the windows count what the
-// system broadcasts, and a recent read of the drive list stands only while
-// the count is unchanged (win32_drives.cpp).
+// system broadcasts, and a recent read of the drive list, or the labels
+// shown, stand only while the count is unchanged (win32_drives.cpp).
 void CountDriveLetterChange();
 std::uint32_t DriveLetterChanges();
 

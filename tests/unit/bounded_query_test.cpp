@@ -247,6 +247,29 @@ TEST(DriveRoundsTest, TheSameDrivesAreAskedOnlyWhenTheProbeLooks) {
   EXPECT_EQ(gate->LabelsRead('E'), 1);
 }
 
+TEST(DriveRoundsTest, ShownLabelsStandUntilAChangeIsAnnounced) {
+  auto gate = std::make_shared<Gate>(std::set<char>{});
+  DriveRounds rounds(VolumeQueryOf(gate), 60s);
+  rounds.StartRound({'C'});
+  ASSERT_TRUE(rounds.QuickFacts('C').has_value());
+  for (int i = 0; i < 3; ++i) {
+    rounds.StartRound({'C'});
+    ASSERT_TRUE(rounds.QuickFacts('C').has_value());
+  }
+  EXPECT_EQ(gate->Started('C'), 1);
+
+  gate->SetReady('C', false);  // the medium is taken out, and Windows says so
+  rounds.ChangeAnnounced();
+  rounds.StartRound({'C'});
+  ASSERT_TRUE(rounds.QuickFacts('C').has_value());
+  EXPECT_FALSE(rounds.QuickFacts('C')->ready);
+  EXPECT_EQ(gate->Started('C'), 2);
+  EXPECT_EQ(gate->LabelsRead('C'), 2);
+  rounds.StartRound({'C'});
+  ASSERT_TRUE(rounds.QuickFacts('C').has_value());
+  EXPECT_EQ(gate->Started('C'), 2);
+}
+
 TEST(DriveRoundsTest, LabelsAreReadWhenTheDrivesChangeOrOneBecomesReady) {
   auto gate = std::make_shared<Gate>(std::set<char>{});
   gate->SetReady('C', false);
