@@ -40,9 +40,16 @@ Frmremover::Frmremover(System& system, WindowFactory& windows,
   window->SetMenuCommands([this] { return MenuCommands(); });
 }
 
+// The drive list is shown first with its letters alone; its labels are read
+// once the window is on screen, as a step after the first paint, so that a
+// slow drive never holds up the window's first appearance.
 void Frmremover::Load() {
   window->Show();
   Form_Load();
+  window->RunSteps([this] {
+    Drive1.Refresh();
+    return false;
+  });
 }
 
 // Points the file list at the drive selected at start. Nothing is trapped

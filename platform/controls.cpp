@@ -9,8 +9,8 @@ DriveList::DriveList(System& system, Widget& widget, Handler on_change)
     : system_(system), widget_(widget), on_change_(std::move(on_change)) {
   widget_.SetHandler(on_change_);
   // Nothing is selected yet, so the first read selects the current drive
-  // and fires nothing.
-  Refresh();
+  // and fires nothing. It asks no drive: the labels come with the next read.
+  Refresh(DriveRead::LettersOnly);
 }
 
 void DriveList::Refresh(DriveRead read) {

@@ -15,7 +15,8 @@ namespace velmora {
 // more; the visible row may add a volume label, which never reaches an entry.
 class DriveList {
  public:
-  // Fills the list and selects the current drive; fires nothing.
+  // Fills the list with the drive letters, without asking any drive for its
+  // label, and selects the current drive; fires nothing.
   // `on_change` runs when the user picks a drive, and when a refresh finds
   // the selected drive gone.
   DriveList(System& system, Widget& widget, Handler on_change);

@@ -68,6 +68,10 @@ enum class DriveRead {
   // letters is not free everywhere (under Wine it takes about a millisecond
   // of processor time), and a drive that comes the usual way is announced.
   Recent,
+  // The system's drive letters now, with labels only as far as they are
+  // known already: no drive is asked. For the first fill of a list, so that
+  // its window shows without waiting on any drive.
+  LettersOnly,
 };
 
 class System {

@@ -113,6 +113,7 @@ Error FakeSystem::Check(Op op, const std::string& path, bool writes) {
 
 std::vector<std::string> FakeSystem::DriveEntries(DriveRead read) {
   last_drive_read = read;
+  labels_known_ = read != DriveRead::LettersOnly;
   std::vector<std::string> entries;
   for (const auto& [letter, drive] : drives_) entries.push_back({letter, ':'});
   return entries;
@@ -120,7 +121,8 @@ std::vector<std::string> FakeSystem::DriveEntries(DriveRead read) {
 
 std::string FakeSystem::DriveRowText(const std::string& entry) {
   auto drive = drives_.find(LetterOf(entry));
-  if (drive == drives_.end() || drive->second.label.empty()) return entry;
+  if (!labels_known_ || drive == drives_.end() || drive->second.label.empty())
+    return entry;
   return entry + " [" + drive->second.label + "]";
 }
 

@@ -121,6 +121,7 @@ class FakeSystem : public System {
   std::set<std::string> held_;
   std::map<Op, int> calls_;
   std::deque<int> answers_;
+  bool labels_known_ = true;  // false after a read of the letters only
   char current_ = 'C';
 };
 

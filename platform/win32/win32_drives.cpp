@@ -77,14 +77,14 @@ Win32System::Win32System(std::string title)
 void CountDriveLetterChange() { ++drive_letter_changes; }
 std::uint32_t DriveLetterChanges() { return drive_letter_changes.load(); }
 
-// Each read of the drive list begins a round of the probe: every drive is
-// asked at once, so the row texts and the walk that follows wait one bound
-// in total however many drives do not answer.
+// Each read of the drive list but a read of the letters only begins a round
+// of the probe: every drive is asked at once, so the row texts and the walk
+// that follows wait one bound in total however many drives do not answer.
 std::vector<std::string> Win32System::DriveEntries(DriveRead read) {
   const auto now = DriveRounds::Clock::now();
   const std::uint32_t changes = DriveLetterChanges();
   if (changes != drives_read_after_) rounds_.ChangeAnnounced();
-  if (read == DriveRead::Fresh || changes != drives_read_after_ ||
+  if (read != DriveRead::Recent || changes != drives_read_after_ ||
       now - drives_read_at_ >= kLettersLife) {
     known_drives_ = GetLogicalDrives();
     drives_read_at_ = now;
@@ -98,7 +98,8 @@ std::vector<std::string> Win32System::DriveEntries(DriveRead read) {
     letters.push_back(static_cast<char>('A' + i));
     entries.push_back({letters.back(), ':'});
   }
-  rounds_.StartRound(letters);
+  labels_known_only_ = read == DriveRead::LettersOnly;
+  if (!labels_known_only_) rounds_.StartRound(letters);
   return entries;
 }
 
@@ -106,7 +107,8 @@ std::vector<std::string> Win32System::DriveEntries(DriveRead read) {
 std::string Win32System::DriveRowText(const std::string& entry) {
   const char letter = DriveLetterOf(entry);
   if (!letter) return entry;
-  std::optional<VolumeFacts> facts = rounds_.QuickFacts(letter);
+  std::optional<VolumeFacts> facts;
+  if (!labels_known_only_) facts = rounds_.QuickFacts(letter);
   if (!facts) facts = rounds_.LastKnown(letter);
   if (!facts || facts->label.empty()) return entry;
   return entry + " [" + facts->label + "]";

@@ -60,6 +60,9 @@ class Win32System final : public System {
   // drive letters there had been then.
   DriveRounds::Clock::time_point drives_read_at_{};
   std::uint32_t drives_read_after_ = 0;
+  // Whether the last read of the drive list was of the letters only, so
+  // that its row texts ask no drive.
+  bool labels_known_only_ = false;
 };
 
 class Win32Window;

@@ -36,8 +36,14 @@ TEST_F(MainWindowTest, StartsWithCurrentDriveSelectedAndNothingRunning) {
   EXPECT_TRUE(Window().Loaded());
   EXPECT_EQ(form.ForTest().Drive1.Drive(), "D:");
   EXPECT_EQ(form.ForTest().Drive1.ListCount(), 3);
+  // The labels are read in a step once the window is on screen.
+  EXPECT_EQ(Window().Get("Drive1").Rows(),
+            (std::vector<std::string>{"C:", "D:", "E:"}));
+  EXPECT_EQ(Window().Step(), 1);
+  EXPECT_FALSE(Window().Stepping());
   EXPECT_EQ(Window().Get("Drive1").Rows(),
             (std::vector<std::string>{"C:", "D: [DATA]", "E:"}));
+  EXPECT_EQ(form.ForTest().Drive1.Drive(), "D:");
   EXPECT_EQ(form.ForTest().File1.Path(), "D:");
   EXPECT_EQ(Window().Get("File1").Rows(),
             std::vector<std::string>{"autorun.inf"});
