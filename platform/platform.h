@@ -56,8 +56,6 @@ struct FileBytes {
   bool truncated = false;  // the file holds more than was read
 };
 
-// Operating-system services that are not windows: drives, files, message
-// boxes and the end of the program.
 // How fresh a read of the drive list must be.
 enum class DriveRead {
   // The system is asked for its drive letters now.
@@ -74,6 +72,8 @@ enum class DriveRead {
   LettersOnly,
 };
 
+// Operating-system services that are not windows: drives, files, message
+// boxes and the end of the program.
 class System {
  public:
   virtual ~System() = default;
