@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/win32/win32_platform.h"
 #include "tests/common/widget_contract.h"
