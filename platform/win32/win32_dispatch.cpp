@@ -157,7 +157,8 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_DEVICECHANGE:
       return OnDeviceChange(wparam, lparam);
     case WM_SETTINGCHANGE:
-      // Defining a drive letter (subst, DefineDosDevice) broadcasts this.
+      // DefineDosDevice broadcasts this when it defines a drive letter,
+      // unless told not to.
       CountDriveLetterChange();
       return DefWindowProcW(hwnd_, message, wparam, lparam);
     case kVolumeChanged: {
