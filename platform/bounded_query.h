@@ -55,8 +55,8 @@ class BoundedQuery {
   // its own.
   static constexpr std::chrono::milliseconds kGrace{50};
 
-  explicit BoundedQuery(Query query, std::chrono::milliseconds grace = kGrace)
-      : state_(std::make_shared<State>(std::move(query))), grace_(grace) {}
+  explicit BoundedQuery(Query query)
+      : state_(std::make_shared<State>(std::move(query))) {}
   BoundedQuery(const BoundedQuery&) = delete;
   BoundedQuery& operator=(const BoundedQuery&) = delete;
 
@@ -112,7 +112,7 @@ class BoundedQuery {
       GrowIfStuck();
       const Clock::time_point now = Clock::now();
       if (now >= deadline) return std::nullopt;
-      state_->returned.wait_until(lock, std::min(deadline, now + grace_));
+      state_->returned.wait_until(lock, std::min(deadline, now + kGrace));
     }
   }
 
@@ -177,7 +177,7 @@ class BoundedQuery {
     if (threads_.size() >= state_->slots.size()) return;
     const Clock::time_point now = Clock::now();
     for (const Worker& worker : state_->workers) {
-      if (!worker.busy || now - worker.since < grace_) return;
+      if (!worker.busy || now - worker.since < kGrace) return;
     }
     AddWorker();
   }
@@ -207,7 +207,6 @@ class BoundedQuery {
   }
 
   std::shared_ptr<State> state_;
-  const std::chrono::milliseconds grace_;
   // The owner's side only: each worker's thread and its bookkeeping.
   std::vector<std::pair<std::thread, Worker*>> threads_;
 };

@@ -83,8 +83,9 @@ std::uint32_t DriveLetterChanges() { return drive_letter_changes.load(); }
 std::vector<std::string> Win32System::DriveEntries(DriveRead read) {
   const auto now = DriveRounds::Clock::now();
   const std::uint32_t changes = DriveLetterChanges();
-  if (changes != drives_read_after_) rounds_.ChangeAnnounced();
-  if (read != DriveRead::Recent || changes != drives_read_after_ ||
+  const bool announced = changes != drives_read_after_;
+  if (announced) rounds_.ChangeAnnounced();
+  if (read != DriveRead::Recent || announced ||
       now - drives_read_at_ >= kLettersLife) {
     known_drives_ = GetLogicalDrives();
     drives_read_at_ = now;
