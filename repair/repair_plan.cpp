@@ -19,47 +19,60 @@ std::string NameOf(const std::string& path) {
   return path.substr(path.rfind('\\') + 1);
 }
 
-// The entries whose attributes the repair keeps: the worm's programs and
-// its folders, with all they hold.
-class Kept {
+// The worm programs, which keep their attributes wherever they are.
+class WormPrograms {
  public:
-  explicit Kept(const ScanFindings& findings) {
-    for (const std::string& program : findings.worm_programs) {
+  explicit WormPrograms(const ScanFindings& findings) {
+    for (const std::string& program : findings.worm_programs)
       paths_.insert(LowerAscii(program));
-      const std::string folder = program.substr(0, program.rfind('\\'));
-      if (folder.size() > 2 && !IsInvisibleName(NameOf(folder)))
-        folders_.push_back(LowerAscii(folder) + "\\");
-    }
   }
 
-  bool operator()(const std::string& path) const {
-    if (paths_.empty()) return false;  // no worm program: nothing kept
-    const std::string lower = LowerAscii(path);
-    if (paths_.count(lower)) return true;
-    return std::any_of(folders_.begin(), folders_.end(),
-                       [&](const std::string& folder) {
-                         return (lower + "\\").starts_with(folder);
-                       });
+  bool Holds(const std::string& path) const {
+    return !paths_.empty() && paths_.count(LowerAscii(path)) > 0;
   }
 
  private:
   std::set<std::string> paths_;
-  std::vector<std::string> folders_;
 };
 
-void AddShownFolders(const ScanFindings& findings, const Kept& kept,
-                     RepairPlan& plan) {
+// The worm's own folder: it holds worm programs and no file of the user's
+// (folders alone hold nothing to give back). It stays as it is, with all
+// it holds.
+bool IsWormFolder(const HiddenFolder& hidden, const WormPrograms& programs) {
+  bool holds_program = false;
+  for (const FoundEntry& entry : hidden.inside) {
+    if (entry.attributes & kAttributeDirectory) continue;
+    if (!programs.Holds(entry.path)) return false;
+    holds_program = true;
+  }
+  return holds_program;
+}
+
+// Each folder the worm hid comes back with all it holds but the worm
+// programs. Below a folder that was visible (a blank-named one) only what
+// was itself hidden is counted.
+void AddShownFolders(const ScanFindings& findings, const WormPrograms& programs,
+                     std::set<std::string>& kept, RepairPlan& plan) {
   for (const HiddenFolder& hidden : findings.hidden_folders) {
-    if (kept(hidden.folder.path)) continue;
+    if (IsWormFolder(hidden, programs)) {
+      kept.insert(hidden.folder.path);
+      continue;
+    }
+    const bool hidden_itself =
+        hidden.folder.attributes & (kAttributeHidden | kAttributeSystem);
     std::size_t files = 0, folders = 0;
     for (const FoundEntry& entry : hidden.inside) {
-      if (kept(entry.path)) continue;
-      ++(entry.attributes & kAttributeDirectory ? folders : files);
-      if (entry.attributes & (kAttributeHidden | kAttributeSystem))
+      if (programs.Holds(entry.path)) continue;
+      const bool shown =
+          entry.attributes & (kAttributeHidden | kAttributeSystem);
+      if (shown || hidden_itself)
+        ++(entry.attributes & kAttributeDirectory ? folders : files);
+      if (shown)
         plan.steps.push_back(
             MakeStep(RepairAction::kShowInside, entry.path, entry.attributes));
     }
-    plan.folders += 1 + folders;
+    if (!hidden_itself && files + folders == 0) continue;
+    plan.folders += (hidden_itself ? 1 : 0) + folders;
     plan.files += files;
     plan.shown_names.push_back(ShownName(NameOf(hidden.folder.path)));
     plan.steps.push_back(MakeStep(RepairAction::kShowFolder, hidden.folder.path,
@@ -68,11 +81,11 @@ void AddShownFolders(const ScanFindings& findings, const Kept& kept,
   }
 }
 
-void AddRenames(const ScanFindings& findings, const Kept& kept,
+void AddRenames(const ScanFindings& findings, const std::set<std::string>& kept,
                 RepairPlan& plan) {
   std::vector<std::string> taken = findings.root_names;
   for (const std::string& path : findings.blank_folders) {
-    if (kept(path)) continue;
+    if (kept.count(path)) continue;
     const std::string new_name = RecoveredName(taken);
     taken.push_back(new_name);
     plan.renames.emplace_back(ShownName(NameOf(path)), new_name);
@@ -106,16 +119,20 @@ bool RepairPlan::HasWork() const {
 RepairPlan BuildPlan(const ScanFindings& findings) {
   RepairPlan plan;
   plan.drive = findings.drive;
-  const Kept kept(findings);
-  for (const FoundEntry& shortcut : findings.worm_shortcuts) {
-    plan.shortcut_names.push_back(NameOf(shortcut.path));
+  const WormPrograms programs(findings);
+  for (std::size_t i = 0; i < findings.worm_shortcuts.size(); ++i) {
+    const FoundEntry& shortcut = findings.worm_shortcuts[i];
+    const std::string& starts = findings.worm_starts[i];
+    plan.shortcut_names.push_back(
+        ShortcutStarts(ShownName(NameOf(shortcut.path)), starts));
     plan.steps.push_back(MakeStep(RepairAction::kDeleteShortcut, shortcut.path,
-                                  shortcut.attributes));
+                                  shortcut.attributes, starts));
   }
-  AddShownFolders(findings, kept, plan);
+  std::set<std::string> kept;  // the worm's folders
+  AddShownFolders(findings, programs, kept, plan);
   AddRenames(findings, kept, plan);
   for (const FoundEntry& file : findings.hidden_files) {
-    if (kept(file.path)) continue;
+    if (programs.Holds(file.path)) continue;
     ++plan.files;
     plan.shown_names.push_back(ShownName(NameOf(file.path)));
     plan.steps.push_back(
@@ -131,7 +148,7 @@ std::string PreviewText(const RepairPlan& plan) {
     text +=
         "\n- Delete " +
         Count(plan.shortcut_names.size(), "worm shortcut", "worm shortcuts") +
-        ": " + FirstNames(plan.shortcut_names);
+        ":" + FirstLines(plan.shortcut_names);
   if (plan.folders + plan.files > 0)
     text += "\n- Make " + Count(plan.folders, "folder", "folders") + " and " +
             Count(plan.files, "file", "files") +

@@ -4,14 +4,15 @@
 //
 // The rules:
 // - the worm shortcuts are deleted (read-only ones too);
-// - every hidden folder of the root, and everything below it, loses hidden
-//   and system, keeping read-only; so do the hidden files of the root;
+// - every root folder the worm hides (hidden and system, or blank-named),
+//   and everything below it, loses hidden and system, keeping read-only
+//   and every other attribute; so do the hidden + system files of the root.
+//   What is hidden but not system in the root is the user's and stays;
 // - a root folder whose name shows as nothing is renamed "Recovered files"
 //   (numbered when that is taken), after its contents are visible;
-// - the worm's programs keep their attributes, and so does the worm's
-//   folder: a folder holding a worm program directly, unless its own name
-//   is blank (then it is the user's folder the worm hid, and only the
-//   programs in it stay hidden). Everything in the worm's folder stays;
+// - the worm programs keep their attributes wherever they are, root too; a
+//   folder that holds worm programs and no file of the user's is the
+//   worm's and stays as it is, with all it holds;
 // - links, junctions and unreadable shortcuts stay as they are.
 #pragma once
 
@@ -39,13 +40,15 @@ struct RepairStep {
   RepairAction action;
   std::string path;
   std::uint32_t attributes = 0;  // the entry's attributes when scanned
-  std::string text;              // new name, or what a note says
-  std::size_t files = 0;         // kShowFolder: files below it
-  std::size_t folders = 0;       // kShowFolder: folders below it
+  // The new name, what a worm shortcut starts, or what a note says.
+  std::string text;
+  std::size_t files = 0;    // kShowFolder: files below it
+  std::size_t folders = 0;  // kShowFolder: folders below it
 };
 
 struct RepairPlan {
   std::string drive;
+  // "Photos.lnk (starts rundll32.exe with E:\_\x.dll)"
   std::vector<std::string> shortcut_names;
   std::vector<std::string> shown_names;  // root entries made visible
   std::size_t folders = 0, files = 0;    // made visible, at any depth

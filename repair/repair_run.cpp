@@ -41,7 +41,7 @@ void RepairRun::Run(const RepairStep& step, std::vector<std::string>& lines) {
         return;
       }
       ++deleted_;
-      lines.push_back(kShortcutDeletedLine + ShownPath(path));
+      lines.push_back(ShortcutDeletedLine(path, step.text));
       return;
     }
     case RepairAction::kShowInside:

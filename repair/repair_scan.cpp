@@ -2,13 +2,28 @@
 
 #include <algorithm>
 
+#include "repair/repair_texts.h"
+#include "repair/url_shortcut.h"
 #include "repair/worm_rules.h"
 
 namespace velmora {
 namespace {
 
+bool IsUrlShortcutName(std::string_view name) {
+  return LowerAscii(name).ends_with(".url");
+}
+
 bool IsShortcutName(std::string_view name) {
-  return LowerAscii(name).ends_with(".lnk");
+  return LowerAscii(name).ends_with(".lnk") || IsUrlShortcutName(name);
+}
+
+bool IsHiddenAndSystem(std::uint32_t attributes) {
+  return (attributes & (kAttributeHidden | kAttributeSystem)) ==
+         (kAttributeHidden | kAttributeSystem);
+}
+
+std::string_view NameOf(std::string_view path) {
+  return path.substr(path.rfind('\\') + 1);
 }
 
 // "E:\a\b" gives "E:\a"; "E:\a" gives "E:\".
@@ -72,15 +87,17 @@ void RepairScan::ListRoot() {
       if (entry.hidden_or_system() || IsShortcutName(entry.name))
         findings_.left_as_they_are.push_back(found.path);
     } else if (entry.folder()) {
-      if (IsInvisibleName(entry.name) && !windows_own)
-        findings_.blank_folders.push_back(found.path);
-      if (!entry.hidden_or_system() || windows_own) continue;
+      if (windows_own) continue;
+      const bool blank = IsInvisibleName(entry.name);
+      if (blank) findings_.blank_folders.push_back(found.path);
+      // A folder the user hid, hidden but not system, stays as it is.
+      if (!blank && !IsHiddenAndSystem(entry.attributes)) continue;
       folders_to_list_.emplace_back(findings_.hidden_folders.size(),
                                     found.path);
       findings_.hidden_folders.push_back({found, {}});
     } else if (IsShortcutName(entry.name)) {
       shortcuts_to_read_.push_back(found);
-    } else if (entry.hidden_or_system() && !windows_own) {
+    } else if (IsHiddenAndSystem(entry.attributes) && !windows_own) {
       findings_.hidden_files.push_back(found);
     }
   }
@@ -101,19 +118,28 @@ void RepairScan::ListBelow(std::size_t folder_index, const std::string& path) {
       findings_.left_as_they_are.push_back(found.path);
       continue;
     }
+    if (entry.folder())
+      folders_to_list_.emplace_back(folder_index, found.path);
+    else if (IsWindowsOwnInAnyFolder(entry.name))
+      continue;
     findings_.hidden_folders[folder_index].inside.push_back(found);
-    if (entry.folder()) folders_to_list_.emplace_back(folder_index, found.path);
   }
 }
 
 void RepairScan::ReadShortcut(const FoundEntry& shortcut) {
   Error error;
-  const FileBytes bytes = tree_.Read(shortcut.path, kMaxShellLinkBytes, error);
+  const bool url = IsUrlShortcutName(NameOf(shortcut.path));
+  const FileBytes bytes = tree_.Read(
+      shortcut.path, url ? kMaxUrlShortcutBytes : kMaxShellLinkBytes, error);
   if (error.failed()) {
     findings_.failures.emplace_back(shortcut.path, error);
     return;
   }
-  ShellLinkResult result = ReadShellLink(bytes.bytes, ansi_);
+  ShellLinkResult result;
+  if (url)
+    result = {ShellLinkStatus::kOk, ReadUrlShortcut(bytes.bytes, ansi_)};
+  else
+    result = ReadShellLink(bytes.bytes, ansi_);
   if (bytes.truncated) result.status = ShellLinkStatus::kTooLarge;
   if (!result.ok()) {
     findings_.unreadable_shortcuts.emplace_back(shortcut.path, result.status);
@@ -123,25 +149,27 @@ void RepairScan::ReadShortcut(const FoundEntry& shortcut) {
 }
 
 // Sorts the readable shortcuts into the worm's and the others, now that the
-// hidden folders are known; a hidden shortcut that is not the worm's is an
-// ordinary hidden file.
+// hidden folders are known; a hidden + system shortcut that is not the
+// worm's is an ordinary hidden file. The worm programs are the hidden
+// programs that the worm's shortcuts name.
 void RepairScan::Classify() {
-  const auto in_hidden_folder = [this](const std::string& path) {
-    return IsFileInHiddenFolder(path);
+  const HiddenOnDrive hidden_on_drive = [this](const std::string& path) {
+    return IsHiddenOnDrive(path);
   };
   std::vector<std::string>& programs = findings_.worm_programs;
   for (const auto& [shortcut, link] : shortcuts_) {
-    if (!IsWormShortcut(link, findings_.drive, in_hidden_folder)) {
-      if (shortcut.attributes & (kAttributeHidden | kAttributeSystem))
+    const std::string started =
+        HiddenFileStarted(link, findings_.drive, hidden_on_drive);
+    if (started.empty()) {
+      if (IsHiddenAndSystem(shortcut.attributes))
         findings_.hidden_files.push_back(shortcut);
       continue;
     }
     findings_.worm_shortcuts.push_back(shortcut);
-    for (const std::string& path : PathsOnDrive(link, findings_.drive)) {
-      const auto attributes = AttributesAt(path);
-      if (attributes &&
-          !(*attributes & (kAttributeDirectory | kAttributeReparsePoint)) &&
-          std::find(programs.begin(), programs.end(), path) == programs.end())
+    findings_.worm_starts.push_back(WhatItStarts(link, started));
+    for (const std::string& path :
+         ProgramsNamed(link, findings_.drive, hidden_on_drive)) {
+      if (std::find(programs.begin(), programs.end(), path) == programs.end())
         programs.push_back(path);
     }
   }
@@ -171,14 +199,16 @@ std::optional<std::uint32_t> RepairScan::AttributesAt(const std::string& path) {
   return found->second;
 }
 
-bool RepairScan::IsFileInHiddenFolder(const std::string& path) {
+bool RepairScan::IsHiddenOnDrive(const std::string& path) {
   const auto attributes = AttributesAt(path);
   if (!attributes || (*attributes & kAttributeDirectory)) return false;
+  if (*attributes & (kAttributeHidden | kAttributeSystem)) return true;
   for (std::string folder = ParentOf(path); folder.size() > 3;
        folder = ParentOf(folder)) {
     const auto folder_attributes = AttributesAt(folder);
     if (folder_attributes &&
-        (*folder_attributes & (kAttributeHidden | kAttributeSystem)))
+        ((*folder_attributes & (kAttributeHidden | kAttributeSystem)) ||
+         IsInvisibleName(NameOf(folder))))
       return true;
   }
   return false;

@@ -1,6 +1,7 @@
 // The looking half of the drive repair: walks a drive's root and, through
-// its hidden folders (not Windows' own, not links or junctions), everything
-// below them, reads the shortcuts of the root, and sorts what it found. It
+// the root folders the worm hides (hidden and system, or blank-named; not
+// Windows' own, not links or junctions), everything below them, reads the
+// shortcuts (.lnk and .url) of the root, and sorts what it found. It
 // changes nothing. The walk goes in steps, one folder listed or one
 // shortcut read per step, so that a window can run it between its messages.
 #pragma once
@@ -23,7 +24,9 @@ struct FoundEntry {
   std::uint32_t attributes = 0;
 };
 
-// A hidden folder of the root and everything the walk found below it.
+// A root folder the worm hides (hidden and system, or blank-named) and
+// everything the walk found below it but the files Windows keeps hidden in
+// any folder (desktop.ini, Thumbs.db).
 struct HiddenFolder {
   FoundEntry folder;
   std::vector<FoundEntry> inside;  // in walk order, folders before contents
@@ -32,10 +35,13 @@ struct HiddenFolder {
 struct ScanFindings {
   std::string drive;                       // "E:"
   std::vector<std::string> root_names;     // every name in the root
-  std::vector<FoundEntry> worm_shortcuts;  // .lnk files of the root
-  std::vector<std::string> worm_programs;  // files the worm shortcuts start
+  std::vector<FoundEntry> worm_shortcuts;  // .lnk and .url files of the root
+  // What each worm shortcut starts ("rundll32.exe with E:\_\x.dll"), by
+  // the index of its shortcut.
+  std::vector<std::string> worm_starts;
+  std::vector<std::string> worm_programs;  // hidden programs they name
   std::vector<HiddenFolder> hidden_folders;
-  std::vector<FoundEntry> hidden_files;    // hidden or system files of the root
+  std::vector<FoundEntry> hidden_files;  // hidden and system files of the root
   std::vector<std::string> blank_folders;  // root folders with no visible name
   std::vector<std::string> left_as_they_are;  // links and junctions met
   std::vector<std::pair<std::string, ShellLinkStatus>> unreadable_shortcuts;
@@ -65,7 +71,9 @@ class RepairScan {
   // entry.
   std::optional<std::uint32_t> AttributesAt(const std::string& path);
   void Record(const std::string& folder, const std::vector<TreeEntry>& entries);
-  bool IsFileInHiddenFolder(const std::string& path);
+  // Whether `path` is a file of the drive that is hidden or system, or lies
+  // in a hidden, system or blank-named folder of it.
+  bool IsHiddenOnDrive(const std::string& path);
 
   FileTree& tree_;
   AnsiDecoder ansi_;

@@ -1,5 +1,7 @@
 #include "repair/repair_texts.h"
 
+#include <algorithm>
+
 #include "repair/worm_rules.h"
 
 namespace velmora {
@@ -31,8 +33,39 @@ std::string FirstNames(const std::vector<std::string>& names) {
   return text;
 }
 
+std::string FirstLines(const std::vector<std::string>& names) {
+  std::string text;
+  const std::size_t shown = std::min(names.size(), kNamesShown);
+  for (std::size_t i = 0; i < shown; ++i) text += "\n   " + names[i];
+  if (names.size() > shown)
+    text += "\n   and " + std::to_string(names.size() - shown) + " more";
+  return text;
+}
+
 std::string Count(std::size_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+std::string WhatItStarts(const ShellLink& link, const std::string& file) {
+  std::string starts = ShownPath(file);
+  if (IsCommandInterpreter(link.target))
+    starts = link.target.substr(link.target.find_last_of("\\/") + 1) +
+             " with " + starts;
+  if (starts.size() <= kStartsShown) return starts;
+  // Cut before a UTF-8 lead byte, so that no character is split.
+  std::size_t cut = kStartsShown;
+  while (cut > 0 && (static_cast<unsigned char>(starts[cut]) & 0xC0) == 0x80)
+    --cut;
+  return starts.substr(0, cut) + "\xE2\x80\xA6";
+}
+
+std::string ShortcutStarts(const std::string& name, const std::string& starts) {
+  return name + " (starts " + starts + ")";
+}
+
+std::string ShortcutDeletedLine(const std::string& path,
+                                const std::string& starts) {
+  return kShortcutDeletedLine + ShortcutStarts(ShownPath(path), starts);
 }
 
 std::string FolderShownLine(const std::string& path, std::size_t files) {

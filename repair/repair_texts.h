@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "repair/shell_link.h"
 
 namespace velmora {
 
@@ -20,6 +21,8 @@ inline constexpr int kRepairNoticeFlags = 48;
 inline constexpr std::size_t kProgressEvery = 5000;
 // The question names at most this many entries of each kind.
 inline constexpr std::size_t kNamesShown = 3;
+// What a worm shortcut starts is shown in at most this many bytes.
+inline constexpr std::size_t kStartsShown = 160;
 
 inline constexpr const char* kShortcutDeletedLine = "Worm shortcut deleted: ";
 inline constexpr const char* kFolderShownLine = "Folder made visible: ";
@@ -37,8 +40,23 @@ std::string ShownPath(const std::string& path);
 // "a, b, c and 4 more" (at most kNamesShown names).
 std::string FirstNames(const std::vector<std::string>& names);
 
+// One indented line per name, "\n   a\n   b\n   c\n   and 4 more" (at
+// most kNamesShown names).
+std::string FirstLines(const std::vector<std::string>& names);
+
 // "1 file", "12 files".
 std::string Count(std::size_t count, const char* one, const char* many);
+
+// What a worm shortcut starts through `file`, the hidden file of the drive
+// it names: "rundll32.exe with E:\_\x.dll" where its target is an
+// interpreter, else the file ("E:\[U+00A0]\w.exe"); at most kStartsShown
+// bytes, cut with "…".
+std::string WhatItStarts(const ShellLink& link, const std::string& file);
+// "Photos.lnk (starts rundll32.exe with E:\_\x.dll)".
+std::string ShortcutStarts(const std::string& name, const std::string& starts);
+// "Worm shortcut deleted: E:\Photos.lnk (starts rundll32.exe with ...)".
+std::string ShortcutDeletedLine(const std::string& path,
+                                const std::string& starts);
 
 // "Folder made visible: E:\[U+00A0] (12 files)".
 std::string FolderShownLine(const std::string& path, std::size_t files);

@@ -15,20 +15,36 @@ bool IsOneOf(std::string_view lower,
   return std::find(names.begin(), names.end(), lower) != names.end();
 }
 
-constexpr std::array<std::string_view, 5> kWindowsFolders = {
-    "system volume information", "$recycle.bin", "recycler", "recycled",
+constexpr std::array<std::string_view, 12> kWindowsFolders = {
+    "system volume information",
+    "$recycle.bin",
+    "recycler",
+    "recycled",
+    "config.msi",
+    "msocache",
+    "$windows.~bt",
+    "$windows.~ws",
+    "$winreagent",
+    "$sysreset",
+    "$getcurrent",
     "autorun.inf"};
-constexpr std::array<std::string_view, 7> kWindowsFiles = {
+constexpr std::array<std::string_view, 11> kWindowsRootFiles = {
     "pagefile.sys", "swapfile.sys", "hiberfil.sys", "bootmgr",
-    "bootnxt",      "bootsect.bak", "desktop.ini"};
+    "bootnxt",      "bootsect.bak", "ntldr",        "ntdetect.com",
+    "boot.ini",     "io.sys",       "msdos.sys"};
+constexpr std::array<std::string_view, 3> kWindowsFolderFiles = {
+    "desktop.ini", "thumbs.db", "ehthumbs.db"};
 
-constexpr std::array<std::string_view, 26> kInterpreters = {
+constexpr std::array<std::string_view, 28> kInterpreters = {
     "cmd",      "command",  "wscript",    "cscript",  "mshta",
     "rundll32", "regsvr32", "powershell", "pwsh",     "powershell_ise",
     "msiexec",  "wmic",     "conhost",    "forfiles", "bitsadmin",
     "certutil", "schtasks", "hh",         "msbuild",  "installutil",
     "regasm",   "regsvcs",  "odbcconf",   "cmstp",    "wsl",
-    "bash"};
+    "bash",     "java",     "javaw"};
+constexpr std::array<std::string_view, 8> kCodeHosts = {
+    "rundll32", "regsvr32", "wscript", "cscript",
+    "mshta",    "msiexec",  "java",    "javaw"};
 
 constexpr std::array<std::string_view, 20> kProgramExtensions = {
     "exe", "com", "scr", "pif", "bat", "cmd", "js",  "jse", "vbs", "vbe",
@@ -86,6 +102,19 @@ std::string_view LastPart(std::string_view path) {
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
+// The last part of a path in lower case, without ".exe" or ".com":
+// "C:\Windows\System32\CMD.EXE" gives "cmd".
+std::string ProgramName(std::string_view path) {
+  std::string name = LowerAscii(LastPart(path));
+  for (std::string_view extension : {".exe", ".com"}) {
+    if (name.size() > extension.size() && name.ends_with(extension)) {
+      name.resize(name.size() - extension.size());
+      break;
+    }
+  }
+  return name;
+}
+
 bool IsSeparator(char c) {
   return c == ' ' || c == '\t' || c == '&' || c == '|' || c == ';' ||
          c == ',' || c == '(' || c == ')' || c == '<' || c == '>';
@@ -127,6 +156,8 @@ bool OnDrive(std::string_view path, std::string_view drive,
   if (path.empty() || path[0] == '%' || path[0] == '/' || path[0] == '-')
     return false;
   if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') return false;
+  // "http://x", "vbscript:..." and streams ("a:b") are no file of the drive.
+  if (path.find(':', 2) != std::string_view::npos) return false;
   if (HasDriveLetter(path)) {
     if (LowerAscii(path.substr(0, 2)) != LowerAscii(drive.substr(0, 2)))
       return false;
@@ -145,6 +176,46 @@ bool OnDrive(std::string_view path, std::string_view drive,
   return true;
 }
 
+// A path of the drive that a shortcut names: whether it is the target, and
+// whether a host of RunsFileAsCode is given it first.
+struct NamedPath {
+  std::string path;
+  bool target = false;
+  bool code = false;
+};
+
+bool IsOption(std::string_view word) {
+  return !word.empty() && (word[0] == '/' || word[0] == '-');
+}
+
+// The paths on `drive` that the target and the words of the arguments
+// name, made absolute, each once.
+std::vector<NamedPath> NamedOnDrive(const ShellLink& link,
+                                    std::string_view drive) {
+  std::string base;
+  std::string working;
+  if (OnDrive(link.working_dir, drive, "", working)) base = working.substr(2);
+  std::vector<std::string> words = CommandWords(link.arguments);
+  words.insert(words.begin(), link.target);
+  std::vector<NamedPath> paths;
+  bool code_next = false;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    const std::string& word = words[i];
+    const bool code = code_next && !IsOption(word);
+    if (!IsOption(word)) code_next = RunsFileAsCode(word);
+    std::string absolute;
+    if (!OnDrive(word, drive, base, absolute)) continue;
+    const auto known = std::find_if(
+        paths.begin(), paths.end(),
+        [&](const NamedPath& named) { return named.path == absolute; });
+    if (known == paths.end())
+      paths.push_back({absolute, i == 0, code});
+    else
+      known->code = known->code || code;
+  }
+  return paths;
+}
+
 }  // namespace
 
 std::string LowerAscii(std::string_view text) {
@@ -156,8 +227,19 @@ std::string LowerAscii(std::string_view text) {
 }
 
 bool IsWindowsOwn(std::string_view name, bool folder) {
-  return folder ? IsOneOf(LowerAscii(name), kWindowsFolders)
-                : IsOneOf(LowerAscii(name), kWindowsFiles);
+  const std::string lower = LowerAscii(name);
+  if (!folder)
+    return IsOneOf(lower, kWindowsRootFiles) || IsWindowsOwnInAnyFolder(name);
+  // chkdsk's FOUND.000, FOUND.001, ...
+  if (lower.size() == 9 && lower.starts_with("found.") &&
+      std::all_of(lower.begin() + 6, lower.end(),
+                  [](char c) { return c >= '0' && c <= '9'; }))
+    return true;
+  return IsOneOf(lower, kWindowsFolders);
+}
+
+bool IsWindowsOwnInAnyFolder(std::string_view name) {
+  return IsOneOf(LowerAscii(name), kWindowsFolderFiles);
 }
 
 bool IsInvisibleName(std::string_view name) {
@@ -194,16 +276,12 @@ std::string RecoveredName(const std::vector<std::string>& taken) {
 }
 
 bool IsCommandInterpreter(std::string_view path) {
-  const std::string lower = LowerAscii(LastPart(path));
-  std::string_view name = lower;
-  if (name == "%comspec%") return true;
-  for (std::string_view extension : {".exe", ".com"}) {
-    if (name.size() > extension.size() && name.ends_with(extension)) {
-      name.remove_suffix(extension.size());
-      break;
-    }
-  }
-  return IsOneOf(name, kInterpreters);
+  const std::string name = ProgramName(path);
+  return name == "%comspec%" || IsOneOf(std::string_view(name), kInterpreters);
+}
+
+bool RunsFileAsCode(std::string_view path) {
+  return IsOneOf(std::string_view(ProgramName(path)), kCodeHosts);
 }
 
 bool IsProgramOrScript(std::string_view path) {
@@ -237,32 +315,43 @@ std::vector<std::string> CommandWords(std::string_view command_line) {
 
 std::vector<std::string> PathsOnDrive(const ShellLink& link,
                                       std::string_view drive) {
-  std::string base;
-  std::string working;
-  if (OnDrive(link.working_dir, drive, "", working)) base = working.substr(2);
   std::vector<std::string> paths;
-  std::vector<std::string> named = CommandWords(link.arguments);
-  named.insert(named.begin(), link.target);
-  for (const std::string& path : named) {
-    std::string absolute;
-    if (OnDrive(path, drive, base, absolute) &&
-        std::find(paths.begin(), paths.end(), absolute) == paths.end())
-      paths.push_back(absolute);
-  }
+  for (const NamedPath& named : NamedOnDrive(link, drive))
+    paths.push_back(named.path);
   return paths;
 }
 
-bool IsWormShortcut(
-    const ShellLink& link, std::string_view drive,
-    const std::function<bool(const std::string&)>& in_hidden_folder) {
-  if (IsCommandInterpreter(link.target)) return true;
-  for (const std::string& word : CommandWords(link.arguments)) {
-    if (IsCommandInterpreter(word)) return true;
+std::string HiddenFileStarted(const ShellLink& link, std::string_view drive,
+                              const HiddenOnDrive& hidden_on_drive) {
+  const std::vector<NamedPath> named = NamedOnDrive(link, drive);
+  for (const NamedPath& path : named) {
+    if (path.target && IsProgramOrScript(path.path) &&
+        hidden_on_drive(path.path))
+      return path.path;
   }
-  for (const std::string& path : PathsOnDrive(link, drive)) {
-    if (IsProgramOrScript(path) && in_hidden_folder(path)) return true;
+  // An interpreter's arguments say what it starts.
+  if (!IsCommandInterpreter(link.target)) return {};
+  for (const NamedPath& path : named) {
+    if (!path.target && hidden_on_drive(path.path)) return path.path;
   }
-  return false;
+  return {};
+}
+
+bool IsWormShortcut(const ShellLink& link, std::string_view drive,
+                    const HiddenOnDrive& hidden_on_drive) {
+  return !HiddenFileStarted(link, drive, hidden_on_drive).empty();
+}
+
+std::vector<std::string> ProgramsNamed(const ShellLink& link,
+                                       std::string_view drive,
+                                       const HiddenOnDrive& hidden_on_drive) {
+  std::vector<std::string> programs;
+  for (const NamedPath& path : NamedOnDrive(link, drive)) {
+    if ((path.code || IsProgramOrScript(path.path)) &&
+        hidden_on_drive(path.path))
+      programs.push_back(path.path);
+  }
+  return programs;
 }
 
 }  // namespace velmora

@@ -1,7 +1,8 @@
 // What the repair of a drive decides by name and by what a shortcut starts,
-// as pure functions: which shortcuts are the worm's, which folders are
-// Windows' own, which names cannot be seen, and what a blank folder is
-// renamed to. Paths are UTF-8 with backslashes; drives are entries ("E:").
+// as pure functions: which shortcuts are the worm's and which files they
+// start, which entries are Windows' own, which names cannot be seen, and
+// what a blank folder is renamed to. Paths are UTF-8 with backslashes;
+// drives are entries ("E:").
 #pragma once
 
 #include <functional>
@@ -20,12 +21,19 @@ inline constexpr std::string_view kRecoveredName = "Recovered files";
 // compares the ASCII names these rules look for.
 std::string LowerAscii(std::string_view text);
 
-// Entries in a drive's root that belong to Windows and stay as they are,
-// hidden or not: "System Volume Information", "$RECYCLE.BIN", "RECYCLER",
-// "RECYCLED" and a folder named "autorun.inf"; and the files pagefile.sys,
-// swapfile.sys, hiberfil.sys, bootmgr, BOOTNXT, BOOTSECT.BAK and
-// desktop.ini. Case does not matter.
+// Entries in a drive's root that Windows and common tools keep hidden and
+// that stay as they are: the folders "System Volume Information",
+// "$RECYCLE.BIN", "RECYCLER", "RECYCLED", "FOUND.000" to "FOUND.999"
+// (chkdsk's), "Config.Msi", "MSOCache", "$WINDOWS.~BT", "$Windows.~WS",
+// "$WinREAgent", "$SysReset", "$GetCurrent" and a folder named
+// "autorun.inf"; the files pagefile.sys, swapfile.sys, hiberfil.sys,
+// bootmgr, BOOTNXT, BOOTSECT.BAK, ntldr, NTDETECT.COM, boot.ini, IO.SYS,
+// MSDOS.SYS and those of IsWindowsOwnInAnyFolder. Case does not matter.
 bool IsWindowsOwn(std::string_view name, bool folder);
+
+// Files Windows keeps hidden in any folder, for the folder's look and its
+// thumbnails: desktop.ini, Thumbs.db and ehthumbs.db.
+bool IsWindowsOwnInAnyFolder(std::string_view name);
 
 // Whether a name shows as nothing in a folder window: empty, or made only of
 // blanks (U+0020, U+00A0 and the other spaces), control characters,
@@ -46,8 +54,14 @@ std::string RecoveredName(const std::vector<std::string>& taken);
 bool IsCommandInterpreter(std::string_view path);
 
 // Whether `path` ends in the extension of a program or a script (.exe,
-// .dll, .vbs, .js, .bat, .ps1, ...).
+// .dll, .scr, .com, .pif, .cpl, .bat, .cmd, .vbs, .vbe, .js, .jse, .wsf,
+// .wsh, .ps1, .hta, .msi, .jar, ...).
 bool IsProgramOrScript(std::string_view path);
+
+// Whether the last part of `path` names a host that runs the first file it
+// is given as code whatever that file's name: rundll32 and regsvr32 (a
+// library), wscript and cscript (a script), mshta, msiexec, java and javaw.
+bool RunsFileAsCode(std::string_view path);
 
 // The words of a command line: quoted parts are one word, the rest splits
 // at blanks and at & | ; , ( ) < >.
@@ -64,11 +78,32 @@ std::vector<std::string> CommandWords(std::string_view command_line);
 std::vector<std::string> PathsOnDrive(const ShellLink& link,
                                       std::string_view drive);
 
-// Whether the link starts a command interpreter or script host (by its
-// target or any word of its arguments), or a program or script of the drive
-// for which `in_hidden_folder` holds.
-bool IsWormShortcut(
-    const ShellLink& link, std::string_view drive,
-    const std::function<bool(const std::string&)>& in_hidden_folder);
+// Answers whether an absolute path of the drive ("E:\_\run.vbs") is a
+// file that is hidden or system, or lies in a hidden, system or
+// blank-named folder of the drive.
+using HiddenOnDrive = std::function<bool(const std::string& path)>;
+
+// The file of `drive` through which the link starts something hidden, or
+// nothing when there is none: its target, where that is a program or
+// script for which `hidden_on_drive` holds; or, where the target is a
+// command interpreter or script host, the first path of its arguments for
+// which `hidden_on_drive` holds.
+std::string HiddenFileStarted(const ShellLink& link, std::string_view drive,
+                              const HiddenOnDrive& hidden_on_drive);
+
+// Whether the link is the worm's: whether it starts something hidden on
+// the same drive (HiddenFileStarted). An interpreter with nothing hidden of
+// this drive, a visible script, or a program of another drive is the
+// user's.
+bool IsWormShortcut(const ShellLink& link, std::string_view drive,
+                    const HiddenOnDrive& hidden_on_drive);
+
+// The worm programs a worm shortcut names: the files of `drive` for which
+// `hidden_on_drive` holds that are programs or scripts by their extension,
+// or that a host of RunsFileAsCode is given first. A document it names is
+// a decoy and the user's. In the order named, each once.
+std::vector<std::string> ProgramsNamed(const ShellLink& link,
+                                       std::string_view drive,
+                                       const HiddenOnDrive& hidden_on_drive);
 
 }  // namespace velmora

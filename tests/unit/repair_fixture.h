@@ -38,7 +38,8 @@ class RepairTest : public ::testing::Test {
  protected:
   // E:\ with the user's files moved into a hidden + system folder named
   // U+00A0, the worm's files in the hidden folder "_", Windows' own
-  // folders, two worm shortcuts, an ordinary shortcut and a hidden file.
+  // folders, two worm shortcuts, an ordinary shortcut and a file the worm
+  // hid.
   void MakeInfectedStick() {
     tree.AddDrive('E');
     const std::string user = std::string("E:\\") + kNbsp;
@@ -66,7 +67,7 @@ class RepairTest : public ::testing::Test {
                         std::string("/c start \\_\\run.vbs & explorer \"\\") +
                             kNbsp + "\""));
     tree.AddFile("E:\\Report.lnk", LinkTo(user + "\\Docs\\report.docx"));
-    tree.AddFile("E:\\hidden.txt", "mine", kAttributeHidden);
+    tree.AddFile("E:\\hidden.txt", "mine", kHiddenSystem);
     tree.AddFile("E:\\visible.txt", "plain");
   }
 

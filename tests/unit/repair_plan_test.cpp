@@ -40,7 +40,9 @@ TEST_F(RepairTest, QuestionNamesTheDriveCountsAndNames) {
   EXPECT_TRUE(plan.HasWork());
   EXPECT_EQ(PreviewText(plan),
             "Repair hidden files on E:?\n"
-            "\n- Delete 2 worm shortcuts: Photos.lnk and USB DISK.lnk"
+            "\n- Delete 2 worm shortcuts:"
+            "\n   Photos.lnk (starts rundll32.exe with E:\\_\\x.dll)"
+            "\n   USB DISK.lnk (starts cmd.exe with E:\\_\\run.vbs)"
             "\n- Make 3 folders and 5 files visible again: [U+00A0] and "
             "hidden.txt"
             "\n- Rename the folder [U+00A0] to \"Recovered files\""
@@ -51,11 +53,19 @@ TEST_F(RepairTest, QuestionNamesTheDriveCountsAndNames) {
 
 TEST_F(RepairTest, QuestionShowsTheFirstThreeNames) {
   tree.AddDrive('E');
+  tree.AddFile("E:\\run.hta", "<hta>", kHiddenSystem);
   for (const char* name : {"a.lnk", "b.lnk", "c.lnk", "d.lnk", "e.lnk"})
-    tree.AddFile(std::string("E:\\") + name, LinkTo("C:\\x\\mshta.exe"));
+    tree.AddFile(std::string("E:\\") + name,
+                 LinkTo("C:\\x\\mshta.exe", "E:\\run.hta"));
   EXPECT_EQ(PreviewText(Plan()),
             "Repair hidden files on E:?\n"
-            "\n- Delete 5 worm shortcuts: a.lnk, b.lnk, c.lnk and 2 more"
+            "\n- Delete 5 worm shortcuts:"
+            "\n   a.lnk (starts mshta.exe with E:\\run.hta)"
+            "\n   b.lnk (starts mshta.exe with E:\\run.hta)"
+            "\n   c.lnk (starts mshta.exe with E:\\run.hta)"
+            "\n   and 2 more"
+            "\n- Leave 1 worm program where it is, hidden, for an antivirus: "
+            "E:\\run.hta"
             "\n\nNothing else on the drive changes.");
 }
 
@@ -108,9 +118,10 @@ TEST_F(RepairTest, ShortcutKinds) {
   Lines worm;
   for (const FoundEntry& entry : findings.worm_shortcuts)
     worm.push_back(entry.path);
-  EXPECT_EQ(worm,
-            (Lines{"E:\\cmd.lnk", "E:\\explorer.lnk", "E:\\hidden-program.lnk",
-                   "E:\\ps.lnk", "E:\\relative.lnk", "E:\\wscript.lnk"}));
+  // Only those that start the hidden program; an interpreter alone, a
+  // visible program and a document are the user's.
+  EXPECT_EQ(worm, (Lines{"E:\\cmd.lnk", "E:\\hidden-program.lnk",
+                         "E:\\relative.lnk"}));
   EXPECT_EQ(findings.worm_programs, Lines{"E:\\h\\run.exe"});
   ASSERT_EQ(findings.unreadable_shortcuts.size(), 2u);
   EXPECT_EQ(findings.unreadable_shortcuts[0].first, "E:\\damaged.lnk");

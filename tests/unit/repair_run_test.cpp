@@ -16,8 +16,10 @@ TEST_F(RepairTest, RepairsTheInfectedStick) {
   const RepairPlan plan = Plan();
   const Lines lines = RunAll(plan);
   EXPECT_EQ(lines,
-            (Lines{"Worm shortcut deleted: E:\\Photos.lnk",
-                   "Worm shortcut deleted: E:\\USB DISK.lnk",
+            (Lines{"Worm shortcut deleted: E:\\Photos.lnk (starts "
+                   "rundll32.exe with E:\\_\\x.dll)",
+                   "Worm shortcut deleted: E:\\USB DISK.lnk (starts cmd.exe "
+                   "with E:\\_\\run.vbs)",
                    "Folder made visible: E:\\[U+00A0] (4 files)",
                    "Folder renamed: E:\\[U+00A0] to Recovered files",
                    "File made visible: E:\\hidden.txt",
@@ -75,7 +77,7 @@ TEST_F(RepairTest, JunctionInsideAHiddenFolderIsLeftAndNotEntered) {
 
 TEST_F(RepairTest, FailuresMidwayAreLoggedAndTheRunGoesOn) {
   MakeInfectedStick();
-  tree.AddFile("E:\\Locked.lnk", LinkTo("C:\\w\\wscript.exe", "a.js"),
+  tree.AddFile("E:\\Locked.lnk", LinkTo("C:\\w\\wscript.exe", "_\\run.vbs"),
                kAttributeReadOnly);
   const Error denied = fake::MakeError(fake::kErrAccessDenied);
   tree.Fail(fake::TreeOp::Delete, "E:\\Photos.lnk", denied);
@@ -85,17 +87,19 @@ TEST_F(RepairTest, FailuresMidwayAreLoggedAndTheRunGoesOn) {
   tree.Fail(fake::TreeOp::List, kUser + "\\Docs", denied);
   const Lines lines = RunAll(Plan());
   const Lines expected = {
-      "Worm shortcut deleted: E:\\Locked.lnk",
+      "Worm shortcut deleted: E:\\Locked.lnk (starts wscript.exe with "
+      "E:\\_\\run.vbs)",
       "Repair Failed: deleting E:\\Photos.lnk (Access is denied.)",
-      "Worm shortcut deleted: E:\\USB DISK.lnk",
+      "Worm shortcut deleted: E:\\USB DISK.lnk (starts cmd.exe with "
+      "E:\\_\\run.vbs)",
       "Repair Failed: making visible E:\\[U+00A0]\\Photos\\a.jpg (Access is "
       "denied.)",
       "Folder made visible: E:\\[U+00A0] (2 files)",
       "Repair Failed: renaming E:\\[U+00A0] (The process cannot access the "
       "file because it is being used by another process.)",
       "File made visible: E:\\hidden.txt",
-      "Worm program left in place, hidden, for an antivirus: E:\\_\\x.dll",
       "Worm program left in place, hidden, for an antivirus: E:\\_\\run.vbs",
+      "Worm program left in place, hidden, for an antivirus: E:\\_\\x.dll",
       "Repair Failed: reading E:\\[U+00A0]\\Docs (Access is denied.)",
       "Repair of E: done: 2 worm shortcuts deleted, 3 folders and 3 files "
       "made visible, 0 folders renamed, 4 failures"};
@@ -109,7 +113,9 @@ TEST_F(RepairTest, FailuresMidwayAreLoggedAndTheRunGoesOn) {
 
 TEST_F(RepairTest, ReadOnlyShortcutThatWillNotGoKeepsItsAttributes) {
   tree.AddDrive('E');
-  tree.AddFile("E:\\a.lnk", LinkTo("C:\\cmd.exe"), kAttributeReadOnly);
+  tree.AddFile("E:\\run.vbs", "worm script", kHiddenSystem);
+  tree.AddFile("E:\\a.lnk", LinkTo("C:\\cmd.exe", "/c E:\\run.vbs"),
+               kAttributeReadOnly);
   tree.Fail(fake::TreeOp::Delete, "E:\\a.lnk",
             fake::MakeError(fake::kErrWriteProtect));
   const Lines lines = RunAll(Plan());

@@ -34,6 +34,13 @@ TEST(WormRulesTest, WindowsOwnEntries) {
   EXPECT_TRUE(IsWindowsOwn("desktop.ini", false));
   EXPECT_TRUE(IsWindowsOwn("PAGEFILE.SYS", false));
   EXPECT_FALSE(IsWindowsOwn("desktop.ini", true));
+  for (const char* name : {"FOUND.000", "found.042", "Config.Msi", "MSOCache"})
+    EXPECT_TRUE(IsWindowsOwn(name, true)) << name;
+  for (const char* name : {"FOUND.0000", "FOUND.ABC", "FOUND.", "Recovery"})
+    EXPECT_FALSE(IsWindowsOwn(name, true)) << name;
+  for (const char* name : {"Thumbs.db", "DESKTOP.INI", "ehthumbs.db"})
+    EXPECT_TRUE(IsWindowsOwnInAnyFolder(name)) << name;
+  EXPECT_FALSE(IsWindowsOwnInAnyFolder("bootmgr"));
 }
 
 TEST(WormRulesTest, InvisibleNames) {
@@ -75,6 +82,11 @@ TEST(WormRulesTest, CommandInterpreters) {
   for (const char* path : {"cmd.txt", "notepad.exe", "E:\\cmd\\x.docx",
                            "explorer.exe", "", ".exe", "wscript.exe.lnk"})
     EXPECT_FALSE(IsCommandInterpreter(path)) << path;
+  for (const char* path : {"rundll32", "C:\\w\\REGSVR32.EXE", "wscript.exe",
+                           "cscript", "mshta.exe", "javaw.exe"})
+    EXPECT_TRUE(RunsFileAsCode(path)) << path;
+  for (const char* path : {"cmd.exe", "powershell.exe", "%ComSpec%"})
+    EXPECT_FALSE(RunsFileAsCode(path)) << path;
 }
 
 TEST(WormRulesTest, ProgramsAndScripts) {
@@ -111,13 +123,15 @@ TEST(WormRulesTest, PathsOnTheDrive) {
       Paths{});
 }
 
+// An interpreter or script host alone makes no worm shortcut: it must
+// start something hidden of the drive.
 TEST(WormRulesTest, InterpreterInTargetOrArguments) {
-  EXPECT_TRUE(IsWormShortcut(Link("C:\\Windows\\System32\\cmd.exe", "/c x"),
-                             "E:", kNothingHidden));
-  EXPECT_TRUE(IsWormShortcut(Link("%ComSpec%"), "E:", kNothingHidden));
+  EXPECT_FALSE(IsWormShortcut(Link("C:\\Windows\\System32\\cmd.exe", "/c x"),
+                              "E:", kNothingHidden));
+  EXPECT_FALSE(IsWormShortcut(Link("%ComSpec%"), "E:", kNothingHidden));
   EXPECT_TRUE(IsWormShortcut(
-      Link("C:\\Windows\\explorer.exe", "\"E:\\x\" & wscript.exe //B x.js"),
-      "E:", kNothingHidden));
+      Link("%ComSpec%", "/c x.js"),
+      "E:", [](const std::string& path) { return path == "E:\\x.js"; }));
   EXPECT_FALSE(
       IsWormShortcut(Link("E:\\Docs\\report.docx"), "E:", kNothingHidden));
   EXPECT_FALSE(IsWormShortcut(
@@ -135,6 +149,75 @@ TEST(WormRulesTest, ProgramInAHiddenFolderOfTheDrive) {
   EXPECT_FALSE(IsWormShortcut(Link("E:\\_\\notes.txt"), "E:", in_hidden));
   EXPECT_FALSE(IsWormShortcut(Link("F:\\_\\run.exe"), "E:", in_hidden));
   EXPECT_FALSE(IsWormShortcut(Link("E:\\run.exe"), "E:", in_hidden));
+}
+
+// The drive's hidden files, as the scan's predicate answers for them.
+bool HiddenOnE(const std::string& path) {
+  static const std::set<std::string> hidden = {
+      "E:\\_\\run.vbs", "E:\\_\\x.dll", "E:\\_\\thesis.docx", "E:\\_\\x.txt",
+      "E:\\h\\run.exe", "E:\\run.vbs",  "E:\\_\\desktop.ini"};
+  return hidden.count(path) > 0;
+}
+
+// What a shortcut starts decides whether it is the worm's: the file
+// through which it starts something hidden of the drive, or nothing.
+TEST(WormRulesTest, WormShortcutsStartSomethingHiddenOfTheDrive) {
+  const char* const kCmd = "C:\\Windows\\System32\\cmd.exe";
+  const struct {
+    ShellLink link;
+    std::string started;
+  } cases[] = {
+      {Link(kCmd), ""},                      // Command Prompt.lnk
+      {Link(kCmd, "/c E:\\build.bat"), ""},  // a visible script
+      {Link(kCmd, "/k"), ""},
+      {Link("C:\\p\\powershell.exe", "-w hidden -c x"), ""},
+      {Link(kCmd, "/c start \\_\\run.vbs & explorer _"), "E:\\_\\run.vbs"},
+      {Link("%ComSpec%", "/c start _\\thesis.docx"), "E:\\_\\thesis.docx"},
+      {Link("C:\\w\\rundll32.exe", "\"e:\\_\\x.dll\",Main"), "E:\\_\\x.dll"},
+      {Link("wscript.exe", "run.vbs", "E:\\_"), "E:\\_\\run.vbs"},
+      {Link("wscript.exe", "//B E:\\run.vbs"), "E:\\run.vbs"},
+      {Link("E:\\h\\run.exe"), "E:\\h\\run.exe"},
+      {Link(".\\h\\run.exe"), "E:\\h\\run.exe"},
+      // A hidden document is opened, not started.
+      {Link("E:\\_\\thesis.docx"), ""},
+      // Only an interpreter's arguments say what it starts.
+      {Link("C:\\Office\\word.exe", "E:\\_\\thesis.docx"), ""},
+      {Link("C:\\Windows\\explorer.exe", "\"E:\\x\" & wscript.exe //B x.js"),
+       ""},
+      {Link("F:\\h\\run.exe"), ""},
+      {Link(kCmd, "/c F:\\_\\run.vbs"), ""},
+      {Link(kCmd, "/c start http://E:\\_\\run.vbs"), ""},
+  };
+  for (const auto& [link, started] : cases) {
+    EXPECT_EQ(HiddenFileStarted(link, "E:", HiddenOnE), started)
+        << link.target << " " << link.arguments;
+    EXPECT_EQ(IsWormShortcut(link, "E:", HiddenOnE), !started.empty())
+        << link.target << " " << link.arguments;
+  }
+  EXPECT_FALSE(IsWormShortcut(Link(kCmd, "/c start \\_\\run.vbs"),
+                              "E:", kNothingHidden));
+}
+
+// The hidden files a worm shortcut names that are code: by extension, or
+// as the file a code host is given first. Documents are decoys.
+TEST(WormRulesTest, WormProgramsAreTheProgramsItNames) {
+  const struct {
+    ShellLink link;
+    Paths programs;
+  } cases[] = {
+      {Link("cmd.exe", "/c start \\_\\run.vbs & start \\_\\thesis.docx"),
+       {"E:\\_\\run.vbs"}},
+      {Link("rundll32.exe", "\"E:\\_\\desktop.ini\",Main"),
+       {"E:\\_\\desktop.ini"}},
+      {Link("wscript.exe", "//E:vbscript //B E:\\_\\x.txt E:\\_\\thesis.docx"),
+       {"E:\\_\\x.txt"}},
+      {Link("cmd.exe", "/c start E:\\_\\x.txt & E:\\build.bat"), {}},
+      {Link("E:\\h\\run.exe", "E:\\_\\x.dll"),
+       {"E:\\h\\run.exe", "E:\\_\\x.dll"}},
+  };
+  for (const auto& [link, programs] : cases)
+    EXPECT_EQ(ProgramsNamed(link, "E:", HiddenOnE), programs)
+        << link.target << " " << link.arguments;
 }
 
 }  // namespace

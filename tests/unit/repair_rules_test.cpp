@@ -1,0 +1,227 @@
+// The repair's rules on whole sticks: each case is a drive before the
+// repair and the whole drive as it must be after it, with the user's own
+// shortcuts and hidden things beside the worm's.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/unit/repair_fixture.h"
+
+namespace velmora {
+namespace {
+
+constexpr std::uint32_t kFolder = kAttributeDirectory;
+constexpr std::uint32_t kHiddenFolder = kAttributeDirectory | kAttributeHidden;
+constexpr std::uint32_t kHidden = kAttributeHidden;
+constexpr std::uint32_t kReadOnly = kAttributeReadOnly;
+constexpr char kCmd[] = "C:\\Windows\\System32\\cmd.exe";
+constexpr char kWscript[] = "C:\\Windows\\System32\\wscript.exe";
+constexpr char kRundll32[] = "C:\\Windows\\System32\\rundll32.exe";
+const std::string kBlank = std::string("E:\\") + kNbsp;
+
+struct Entry {
+  std::string path;
+  std::uint32_t attributes;
+  std::string contents;  // a file's; empty for a folder
+};
+
+std::string Url(const std::string& url) {
+  return "[InternetShortcut]\r\nURL=" + url + "\r\n";
+}
+
+struct Case {
+  const char* name;
+  std::vector<Entry> before, after;
+};
+
+// Links are written once; an entry refers to them by their bytes.
+const std::string kRunVbs = LinkTo(kWscript, "\"E:\\_\\run.vbs\"");
+
+const Case kCases[] = {
+    {"the user's Command Prompt and Build shortcuts stay",
+     {{"E:\\Command Prompt.lnk", 0, LinkTo(kCmd)},
+      {"E:\\Build.lnk", 0, LinkTo(kCmd, "/c E:\\build.bat")},
+      {"E:\\build.bat", kAttributeArchive, "make"},
+      {"E:\\App.lnk", 0, LinkTo("F:\\Tools\\app.exe", "E:\\data.txt")},
+      {"E:\\Tidy.lnk", 0, LinkTo(kWscript, "E:\\scripts\\tidy.vbs")},
+      {"E:\\scripts", kFolder, ""},
+      {"E:\\scripts\\tidy.vbs", 0, "tidy"},
+      {"E:\\USB.lnk", 0, LinkTo(kCmd, "/c start _\\run.vbs & explorer _")},
+      {"E:\\_", kHiddenSystemFolder, ""},
+      {"E:\\_\\run.vbs", kHiddenSystem, "worm"}},
+     {{"E:\\Command Prompt.lnk", 0, LinkTo(kCmd)},
+      {"E:\\Build.lnk", 0, LinkTo(kCmd, "/c E:\\build.bat")},
+      {"E:\\build.bat", kAttributeArchive, "make"},
+      {"E:\\App.lnk", 0, LinkTo("F:\\Tools\\app.exe", "E:\\data.txt")},
+      {"E:\\Tidy.lnk", 0, LinkTo(kWscript, "E:\\scripts\\tidy.vbs")},
+      {"E:\\scripts", kFolder, ""},
+      {"E:\\scripts\\tidy.vbs", 0, "tidy"},
+      {"E:\\_", kHiddenSystemFolder, ""},
+      {"E:\\_\\run.vbs", kHiddenSystem, "worm"}}},
+    {"the user's folder holding the worm's script comes back, the script "
+     "hidden",
+     {{"E:\\_", kHiddenSystemFolder, ""},
+      {"E:\\_\\thesis.docx", kHiddenSystem | kReadOnly, "thesis"},
+      {"E:\\_\\run.vbs", kHiddenSystem, "worm"},
+      {"E:\\thesis.lnk", 0, kRunVbs}},
+     {{"E:\\_", kFolder, ""},
+      {"E:\\_\\thesis.docx", kReadOnly, "thesis"},
+      {"E:\\_\\run.vbs", kHiddenSystem, "worm"}}},
+    {"what the user hid, hidden but not system, stays",
+     {{"E:\\Private", kHiddenFolder, ""},
+      {"E:\\Private\\diary.txt", kHiddenSystem, "dear"},
+      {"E:\\old.txt", kHidden, "old"},
+      {"E:\\Only system", kFolder | kAttributeSystem, ""},
+      {"E:\\Only system\\a.txt", kHiddenSystem, "a"}},
+     {{"E:\\Private", kHiddenFolder, ""},
+      {"E:\\Private\\diary.txt", kHiddenSystem, "dear"},
+      {"E:\\old.txt", kHidden, "old"},
+      {"E:\\Only system", kFolder | kAttributeSystem, ""},
+      {"E:\\Only system\\a.txt", kHiddenSystem, "a"}}},
+    {"a folder named U+00A0 is renamed and shown, read-only kept",
+     {{kBlank, kHiddenSystemFolder, ""},
+      {kBlank + "\\Photos", kHiddenFolder, ""},
+      {kBlank + "\\Photos\\a.jpg", kHiddenSystem, "a"},
+      {kBlank + "\\report.docx", kReadOnly | kHidden, "r"},
+      {kBlank + "\\notes.txt", kAttributeArchive, "n"},
+      {"E:\\_", kHiddenSystemFolder, ""},
+      {"E:\\_\\x.dll", kHiddenSystem, "MZ"},
+      {"E:\\Photos.lnk", 0, LinkTo(kRundll32, "\"E:\\_\\x.dll\",Main")},
+      {"E:\\hidden.txt", kHiddenSystem, "mine"}},
+     {{"E:\\Recovered files", kFolder, ""},
+      {"E:\\Recovered files\\Photos", kFolder, ""},
+      {"E:\\Recovered files\\Photos\\a.jpg", 0, "a"},
+      {"E:\\Recovered files\\report.docx", kReadOnly, "r"},
+      {"E:\\Recovered files\\notes.txt", kAttributeArchive, "n"},
+      {"E:\\_", kHiddenSystemFolder, ""},
+      {"E:\\_\\x.dll", kHiddenSystem, "MZ"},
+      {"E:\\hidden.txt", 0, "mine"}}},
+    {"a desktop.ini disguise: the library rundll32 loads stays hidden",
+     {{kBlank, kHiddenSystemFolder, ""},
+      {kBlank + "\\desktop.ini", kHiddenSystem, "MZ library"},
+      {kBlank + "\\Thumbs.db", kHiddenSystem, "thumbs"},
+      {kBlank + "\\thesis.docx", kHiddenSystem, "thesis"},
+      {"E:\\desktop.ini", kHiddenSystem, "[.ShellClassInfo]"},
+      {"E:\\USB Drive.lnk", 0,
+       LinkTo(kRundll32, std::string("\\") + kNbsp + "\\desktop.ini,Main")}},
+     {{"E:\\Recovered files", kFolder, ""},
+      {"E:\\Recovered files\\desktop.ini", kHiddenSystem, "MZ library"},
+      {"E:\\Recovered files\\Thumbs.db", kHiddenSystem, "thumbs"},
+      {"E:\\Recovered files\\thesis.docx", 0, "thesis"},
+      {"E:\\desktop.ini", kHiddenSystem, "[.ShellClassInfo]"}}},
+    {"a RECYCLER.BIN payload: the worm's folder stays whole",
+     {{"E:\\RECYCLER.BIN", kHiddenSystemFolder, ""},
+      {"E:\\RECYCLER.BIN\\S-1-5-21", kHiddenSystemFolder, ""},
+      {"E:\\RECYCLER.BIN\\S-1-5-21\\svchost.exe", kHiddenSystem, "MZ"},
+      {"E:\\RECYCLER", kHiddenSystemFolder, ""},
+      {"E:\\RECYCLER\\INFO2", kHiddenSystem, "bin"},
+      {"E:\\FOUND.000", kHiddenSystemFolder, ""},
+      {"E:\\FOUND.000\\FILE0000.CHK", kHiddenSystem, "chk"},
+      {"E:\\Photos", kHiddenSystemFolder, ""},
+      {"E:\\Photos\\a.jpg", kHiddenSystem, "a"},
+      {"E:\\Photos.lnk", kHiddenSystem,
+       LinkTo(kCmd,
+              "/c start RECYCLER.BIN\\S-1-5-21\\svchost.exe & explorer "
+              "Photos")}},
+     {{"E:\\RECYCLER.BIN", kHiddenSystemFolder, ""},
+      {"E:\\RECYCLER.BIN\\S-1-5-21", kHiddenSystemFolder, ""},
+      {"E:\\RECYCLER.BIN\\S-1-5-21\\svchost.exe", kHiddenSystem, "MZ"},
+      {"E:\\RECYCLER", kHiddenSystemFolder, ""},
+      {"E:\\RECYCLER\\INFO2", kHiddenSystem, "bin"},
+      {"E:\\FOUND.000", kHiddenSystemFolder, ""},
+      {"E:\\FOUND.000\\FILE0000.CHK", kHiddenSystem, "chk"},
+      {"E:\\Photos", kFolder, ""},
+      {"E:\\Photos\\a.jpg", 0, "a"}}},
+    {"a hidden payload in the root stays hidden",
+     {{"E:\\run.vbs", kHiddenSystem, "worm"},
+      {"E:\\Docs.lnk", 0, LinkTo(kWscript, "//B E:\\run.vbs")},
+      {"E:\\Docs", kHiddenSystemFolder, ""},
+      {"E:\\Docs\\a.txt", 0, "a"}},
+     {{"E:\\run.vbs", kHiddenSystem, "worm"},
+      {"E:\\Docs", kFolder, ""},
+      {"E:\\Docs\\a.txt", 0, "a"}}},
+    {".url files that open a hidden script are the worm's",
+     {{"E:\\Photos.url", 0, Url("file:///E:/_/run.vbs")},
+      {"E:\\Music.url", 0, Url("\\_\\run.vbs")},
+      {"E:\\Site.url", 0, Url("https://example.com/")},
+      {"E:\\Tidy.url", 0, Url("file:///E:/tidy.vbs")},
+      {"E:\\tidy.vbs", 0, "tidy"},
+      {"E:\\_", kHiddenSystemFolder, ""},
+      {"E:\\_\\holiday.jpg", kHiddenSystem, "jpg"},
+      {"E:\\_\\run.vbs", kHiddenSystem, "worm"}},
+     {{"E:\\Site.url", 0, Url("https://example.com/")},
+      {"E:\\Tidy.url", 0, Url("file:///E:/tidy.vbs")},
+      {"E:\\tidy.vbs", 0, "tidy"},
+      {"E:\\_", kFolder, ""},
+      {"E:\\_\\holiday.jpg", 0, "jpg"},
+      {"E:\\_\\run.vbs", kHiddenSystem, "worm"}}},
+};
+
+// A failing case names itself rather than its bytes.
+void PrintTo(const Case& rules, std::ostream* out) { *out << rules.name; }
+
+Lines SnapshotOf(const std::vector<Entry>& entries) {
+  Lines lines;
+  for (const Entry& entry : entries)
+    lines.push_back(entry.path + "|" + std::to_string(entry.attributes) + "|" +
+                    entry.contents);
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+class RepairRulesTest : public RepairTest,
+                        public ::testing::WithParamInterface<Case> {};
+
+TEST_P(RepairRulesTest, LeavesTheWholeDriveAsItMustBe) {
+  const Case& rules = GetParam();
+  tree.AddDrive('E');
+  for (const Entry& entry : rules.before) {
+    if (entry.attributes & kAttributeDirectory)
+      tree.AddFolder(entry.path, entry.attributes);
+    else
+      tree.AddFile(entry.path, entry.contents, entry.attributes);
+  }
+  ASSERT_EQ(tree.Snapshot().size(), rules.before.size());
+  RunAll(Plan());
+  Lines after = tree.Snapshot();
+  std::sort(after.begin(), after.end());
+  EXPECT_EQ(after, SnapshotOf(rules.after)) << rules.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Sticks, RepairRulesTest, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<Case>& info) {
+                           return "Case" + std::to_string(info.index);
+                         });
+
+// The question names what each worm shortcut starts, so that a mistake
+// shows before the Yes.
+TEST_F(RepairTest, QuestionSaysWhatEachWormShortcutStarts) {
+  tree.AddDrive('E');
+  tree.AddFolder("E:\\_", kHiddenSystemFolder);
+  tree.AddFile("E:\\_\\run.vbs", "worm", kHiddenSystem);
+  tree.AddFolder(kBlank);
+  tree.AddFile(kBlank + "\\w.exe", "MZ", kHiddenSystem);
+  tree.AddFile("E:\\Photos.url", Url("file:///E:/_/run.vbs"));
+  tree.AddFile("E:\\Thesis.lnk", LinkTo(kBlank + "\\w.exe"));
+  tree.AddFile("E:\\Long.lnk",
+               LinkTo(kCmd, "/c start " + std::string(200, 'a') + "\\b.exe"));
+  tree.AddFolder("E:\\" + std::string(200, 'a'));
+  tree.AddFile("E:\\" + std::string(200, 'a') + "\\b.exe", "MZ", kHiddenSystem);
+  const RepairPlan plan = Plan();
+  const std::string text = PreviewText(plan);
+  EXPECT_NE(text.find("\n- Delete 3 worm shortcuts:"
+                      "\n   Long.lnk (starts cmd.exe with E:\\aaa"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("aaa\xE2\x80\xA6)"
+                      "\n   Photos.url (starts E:\\_\\run.vbs)"
+                      "\n   Thesis.lnk (starts E:\\[U+00A0]\\w.exe)\n"),
+            std::string::npos)
+      << text;
+  const Lines lines = RunAll(plan);
+  EXPECT_EQ(lines[1],
+            "Worm shortcut deleted: E:\\Photos.url (starts E:\\_\\run.vbs)");
+}
+
+}  // namespace
+}  // namespace velmora
