@@ -206,9 +206,8 @@ bool RepairScan::IsHiddenOnDrive(const std::string& path) {
   for (std::string folder = ParentOf(path); folder.size() > 3;
        folder = ParentOf(folder)) {
     const auto folder_attributes = AttributesAt(folder);
-    if (folder_attributes &&
-        ((*folder_attributes & (kAttributeHidden | kAttributeSystem)) ||
-         IsInvisibleName(NameOf(folder))))
+    if (folder_attributes && ((*folder_attributes & kAttributeHidden) ||
+                              IsInvisibleName(NameOf(folder))))
       return true;
   }
   return false;

@@ -72,7 +72,7 @@ class RepairScan {
   std::optional<std::uint32_t> AttributesAt(const std::string& path);
   void Record(const std::string& folder, const std::vector<TreeEntry>& entries);
   // Whether `path` is a file of the drive that is hidden or system, or lies
-  // in a hidden, system or blank-named folder of it.
+  // in a hidden or blank-named folder of it.
   bool IsHiddenOnDrive(const std::string& path);
 
   FileTree& tree_;

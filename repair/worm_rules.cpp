@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <unordered_map>
 
 namespace velmora {
 namespace {
@@ -198,6 +199,8 @@ std::vector<NamedPath> NamedOnDrive(const ShellLink& link,
   std::vector<std::string> words = CommandWords(link.arguments);
   words.insert(words.begin(), link.target);
   std::vector<NamedPath> paths;
+  // A shortcut's arguments may hold tens of thousands of words.
+  std::unordered_map<std::string, std::size_t> index;
   bool code_next = false;
   for (std::size_t i = 0; i < words.size(); ++i) {
     const std::string& word = words[i];
@@ -205,13 +208,11 @@ std::vector<NamedPath> NamedOnDrive(const ShellLink& link,
     if (!IsOption(word)) code_next = RunsFileAsCode(word);
     std::string absolute;
     if (!OnDrive(word, drive, base, absolute)) continue;
-    const auto known = std::find_if(
-        paths.begin(), paths.end(),
-        [&](const NamedPath& named) { return named.path == absolute; });
-    if (known == paths.end())
-      paths.push_back({absolute, i == 0, code});
+    const auto [known, added] = index.emplace(absolute, paths.size());
+    if (added)
+      paths.push_back({std::move(absolute), i == 0, code});
     else
-      known->code = known->code || code;
+      paths[known->second].code = paths[known->second].code || code;
   }
   return paths;
 }

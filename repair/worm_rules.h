@@ -79,8 +79,8 @@ std::vector<std::string> PathsOnDrive(const ShellLink& link,
                                       std::string_view drive);
 
 // Answers whether an absolute path of the drive ("E:\_\run.vbs") is a
-// file that is hidden or system, or lies in a hidden, system or
-// blank-named folder of the drive.
+// file that is hidden or system, or lies in a hidden or blank-named folder
+// of the drive.
 using HiddenOnDrive = std::function<bool(const std::string& path)>;
 
 // The file of `drive` through which the link starts something hidden, or
