@@ -31,6 +31,13 @@ class WormPrograms {
     return !paths_.empty() && paths_.count(LowerAscii(path)) > 0;
   }
 
+  // Whether one lies anywhere below `folder`.
+  bool AnyBelow(const std::string& folder) const {
+    const std::string prefix = LowerAscii(folder) + "\\";
+    const auto next = paths_.lower_bound(prefix);
+    return next != paths_.end() && next->starts_with(prefix);
+  }
+
  private:
   std::set<std::string> paths_;
 };
@@ -39,13 +46,12 @@ class WormPrograms {
 // (folders alone hold nothing to give back). It stays as it is, with all
 // it holds.
 bool IsWormFolder(const HiddenFolder& hidden, const WormPrograms& programs) {
-  bool holds_program = false;
   for (const FoundEntry& entry : hidden.inside) {
-    if (entry.attributes & kAttributeDirectory) continue;
-    if (!programs.Holds(entry.path)) return false;
-    holds_program = true;
+    if (!(entry.attributes & kAttributeDirectory) &&
+        !programs.Holds(entry.path))
+      return false;
   }
-  return holds_program;
+  return programs.AnyBelow(hidden.folder.path);
 }
 
 // Each folder the worm hid comes back with all it holds but the worm

@@ -200,8 +200,11 @@ std::optional<std::uint32_t> RepairScan::AttributesAt(const std::string& path) {
 }
 
 bool RepairScan::IsHiddenOnDrive(const std::string& path) {
+  // A link leads elsewhere: it is no file of the drive.
   const auto attributes = AttributesAt(path);
-  if (!attributes || (*attributes & kAttributeDirectory)) return false;
+  if (!attributes ||
+      (*attributes & (kAttributeDirectory | kAttributeReparsePoint)))
+    return false;
   if (*attributes & (kAttributeHidden | kAttributeSystem)) return true;
   for (std::string folder = ParentOf(path); folder.size() > 3;
        folder = ParentOf(folder)) {
