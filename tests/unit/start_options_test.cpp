@@ -10,15 +10,9 @@ TEST(StartOptionsTest, GuardStartIsSlashGuardInAnyCaseAmongOtherArguments) {
     std::vector<std::string> args;
     bool guard;
   } cases[] = {
-      {{}, false},
-      {{"/guard"}, true},
-      {{"/GUARD"}, true},
-      {{"/Guard"}, true},
-      {{"-guard"}, false},
-      {{"/guards"}, false},
-      {{"guard"}, false},
-      {{"/guard "}, false},
-      {{"x", "/gUaRd", "y"}, true},
+      {{}, false},         {{"/guard"}, true},   {{"/GUARD"}, true},
+      {{"/Guard"}, true},  {{"-guard"}, false},  {{"/guards"}, false},
+      {{"guard"}, false},  {{"/guard "}, false}, {{"x", "/gUaRd", "y"}, true},
       {{"/other"}, false},
   };
   for (const auto& c : cases)
