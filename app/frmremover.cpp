@@ -129,10 +129,10 @@ void Frmremover::File1_Click() {
 void Frmremover::OnDeviceArrival(DriveLetters arrived) {
   if (Check1.Value() == 1) Drive1.Refresh();
   if (Check2.Value() != 1) return;
+  arrival_watch_.Start(arrived, windows_drive_);
   const RemovalRound round =
       auto_removal_.RemoveFromArrived(system, List1, arrived);
-  const std::vector<ArrivalLook> looks =
-      arrival_watch_.Look(arrived, windows_drive_);
+  const std::vector<ArrivalLook> looks = arrival_watch_.Collect();
   LogLooks(looks);
   Notify(round, looks, true);
 }
