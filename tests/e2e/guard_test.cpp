@@ -6,6 +6,7 @@
 // clang-format off
 #include <windows.h>
 #include <dbt.h>
+#include <commctrl.h>
 #include <objbase.h>
 // clang-format on
 
@@ -29,6 +30,18 @@ std::vector<HWND> TrayIcons() {
       icons.push_back(icon);
   }
   return icons;
+}
+
+// Balloons shown on screen, of any process: Wine draws a notification as
+// a balloon tooltip next to its icon.
+int Balloons() {
+  int shown = 0;
+  for (HWND top : TopWindowsOf(0, true)) {
+    if (ClassOf(top) == "tooltips_class32" &&
+        (GetWindowLongW(top, GWL_STYLE) & TTS_BALLOON))
+      ++shown;
+  }
+  return shown;
 }
 
 void PostClick(HWND icon, UINT down, UINT up) {
@@ -117,6 +130,8 @@ TEST_F(Guard, AWormStickArrivingIsLogged) {
   EXPECT_TRUE(lines.back().starts_with("Shortcut Worm Found on: F:\\ (1 "))
       << lines.back();
   EXPECT_TRUE(Exists("F:\\Photos.lnk"));  // nothing repaired unasked
+  // Its notification: Wine shows a balloon as a tooltip of the icon.
+  EXPECT_TRUE(WaitFor([] { return Balloons() > 0; })) << "no balloon shown";
 }
 
 }  // namespace
