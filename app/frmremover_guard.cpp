@@ -39,7 +39,6 @@ void Frmremover::Guard() {
                            {.onSelect = [this] { window->Show(); },
                             .onContextMenu = [this] { OpenIconMenu(); },
                             .onBalloonClick = [this] { OnBalloonClick(); }});
-    UpdateTooltip();
     if (!icon_->Add(
             std::string(Check2.Value() == 1 ? kRemovingTip : kOffTip))) {
       icon_.reset();
