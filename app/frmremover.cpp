@@ -7,13 +7,16 @@
 namespace velmora {
 
 Frmremover::Frmremover(System& system, WindowFactory& windows,
-                       Registry& registry, FileTree& files)
+                       Registry& registry, FileTree& files,
+                       NotifyIconFactory* icons)
     : system(system),
       window(windows.Create(
           kFrmremoverLayout,
           {.onUnload = [this] { Form_Unload(); },
            .onDeviceArrival = [this](DriveLetters d) { OnDeviceArrival(d); },
-           .onDeviceRemoval = [this](DriveLetters d) { OnDeviceRemoval(d); }})),
+           .onDeviceRemoval = [this](DriveLetters d) { OnDeviceRemoval(d); },
+           .onCloseRequest = [this] { return Form_QueryClose(); },
+           .onEndSession = [this] { Form_Unload(); }})),
       Drive1(system, window->Control("Drive1"), [this] { Drive1_Change(); }),
       File1(system, window->Control("File1"), kAutorunFileName,
             [this] { File1_Click(); }),
@@ -34,9 +37,14 @@ Frmremover::Frmremover(System& system, WindowFactory& windows,
       cmdabout(window->Control("cmdabout"), [this] { cmdabout_Click(); }),
       cmdclear(window->Control("cmdclear"), [this] { cmdclear_Click(); }),
       cmdreload(window->Control("cmdreload"), [this] { cmdreload_Click(); }),
+      icons_(icons),
       frmview_(system, windows),
       autorun_switch_(system, registry, List1),
-      drive_repair_(system, files, List1, files.WindowsDrive()) {
+      drive_repair_(system, files, List1, files.WindowsDrive()),
+      windows_drive_(files.WindowsDrive()),
+      arrival_watch_(files, [&system](std::string_view ansi) {
+        return system.AnsiToUtf8(ansi);
+      }) {
   window->SetMenuCommands([this] { return MenuCommands(); });
 }
 
@@ -64,6 +72,7 @@ void Frmremover::Form_Unload() {
   Timer1.SetEnabled(false);
   Timer2.SetEnabled(false);
   frmview_.Unload();
+  if (icon_) icon_->Remove();
   system.End();
 }
 
@@ -84,10 +93,16 @@ void Frmremover::Check1_Click() { Timer2.SetEnabled(Check1.Value() == 1); }
 void Frmremover::Check2_Click() {
   auto_removal_.Reset();
   Timer1.SetEnabled(Check2.Value() == 1);
+  UpdateTooltip();
 }
 
+// Looks at arrived drives that answered too late for their arrival are
+// reported with the next tick.
 void Frmremover::Timer1_Timer() {
-  auto_removal_.Timer1_Timer(system, Drive1, List1);
+  const RemovalRound round = auto_removal_.Timer1_Timer(system, Drive1, List1);
+  const std::vector<ArrivalLook> late = arrival_watch_.TakeLate();
+  LogLooks(late);
+  Notify(round, late, false);
 }
 
 // A refresh cannot fail in a way worth reporting; it only re-reads drives.
@@ -108,12 +123,18 @@ void Frmremover::File1_Click() {
   lblfilename.Set(File1.FileName());
 }
 
-// A medium that arrives is cleaned at once rather than at the next tick;
-// the timers stay as they are for media that become ready silently.
+// A medium that arrives is cleaned at once rather than at the next tick,
+// and its root looked at for a shortcut worm; the timers stay as they are
+// for media that become ready silently.
 void Frmremover::OnDeviceArrival(DriveLetters arrived) {
   if (Check1.Value() == 1) Drive1.Refresh();
-  if (Check2.Value() == 1)
-    auto_removal_.RemoveFromArrived(system, List1, arrived);
+  if (Check2.Value() != 1) return;
+  arrival_watch_.Start(arrived, windows_drive_);
+  const RemovalRound round =
+      auto_removal_.RemoveFromArrived(system, List1, arrived);
+  const std::vector<ArrivalLook> looks = arrival_watch_.Collect();
+  LogLooks(looks);
+  Notify(round, looks, true);
 }
 
 void Frmremover::OnDeviceRemoval(DriveLetters) {

@@ -5,10 +5,12 @@
 
 #include <memory>
 
+#include "app/arrival_watch.h"
 #include "app/autorun_switch.h"
 #include "app/drive_repair.h"
 #include "platform/controls.h"
 #include "platform/file_tree.h"
+#include "platform/notify_icon.h"
 #include "platform/platform.h"
 #include "platform/registry.h"
 #include "removal/auto_removal.h"
@@ -23,12 +25,17 @@ inline constexpr const char* kAppTitle = "Velmora";
 class Frmremover {
  public:
   // `registry` holds the AutoRun policy values that the window's menus
-  // switch.
+  // switch. `icons` makes the icon of guard mode; without it (a system
+  // without a notification area) there is no guard mode.
   Frmremover(System& system, WindowFactory& windows, Registry& registry,
-             FileTree& files);
+             FileTree& files, NotifyIconFactory* icons = nullptr);
 
   // Shows the window and runs its Load handler.
   void Load();
+  // Runs the Load handler and guards from the notification area, the
+  // window hidden (a start with /guard).
+  void LoadGuarding();
+  bool Guarding() const { return icon_ != nullptr; }
 
   // What tests read of the state the controls keep beyond their widgets.
   struct State {
@@ -55,6 +62,16 @@ class Frmremover {
   // Volume arrival and removal while the options run.
   void OnDeviceArrival(DriveLetters arrived);
   void OnDeviceRemoval(DriveLetters gone);
+  // Guard mode: the window hidden, Auto Remove on, the icon in the
+  // notification area (frmremover_guard.cpp).
+  void Guard();
+  bool Form_QueryClose();
+  void UpdateTooltip();
+  void OpenIconMenu();
+  void LogLooks(const std::vector<ArrivalLook>& looks);
+  void Notify(const RemovalRound& round, const std::vector<ArrivalLook>& looks,
+              bool arrival);
+  void OnBalloonClick();
 
   System& system;
   std::unique_ptr<Window> window;
@@ -70,10 +87,15 @@ class Frmremover {
   // The items of the drive list's context menu and the system menu.
   std::vector<MenuCommand> MenuCommands();
 
+  NotifyIconFactory* icons_;
+  std::unique_ptr<NotifyIcon> icon_;  // while guarding
+  std::string notice_worm_drive_;     // of the notification shown last
   AutoRemoval auto_removal_;
   Frmview frmview_;
   AutorunSwitch autorun_switch_;
   DriveRepair drive_repair_;
+  const std::string windows_drive_;
+  ArrivalWatch arrival_watch_;
 };
 
 }  // namespace velmora

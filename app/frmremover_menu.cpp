@@ -10,8 +10,13 @@ std::vector<MenuCommand> Frmremover::MenuCommands() {
   RepairMenuItem repair = MakeRepairMenuItem(
       drive_repair_, Drive1.Drive(),
       [this] { window->RunSteps([this] { return drive_repair_.Tick(); }); });
-  return {autorun_switch_.Command(),
-          {repair.text, false, repair.greyed, std::move(repair.choose)}};
+  std::vector<MenuCommand> items = {
+      autorun_switch_.Command(),
+      {repair.text, false, repair.greyed, std::move(repair.choose)}};
+  if (icons_)
+    items.push_back({"Guard from the Notification Area", Guarding(), false,
+                     [this] { Guard(); }});
+  return items;
 }
 
 }  // namespace velmora

@@ -33,6 +33,15 @@ void DriveList::Refresh(DriveRead read) {
   if (!selected.empty() && on_change_) on_change_();
 }
 
+bool DriveList::SelectDrive(const std::string& entry) {
+  const int row = IndexOf(entry);
+  if (row < 0) return false;
+  if (widget_.Selected() == row) return true;
+  widget_.Select(row);
+  if (on_change_) on_change_();
+  return true;
+}
+
 std::int16_t DriveList::ListCount() const {
   return static_cast<std::int16_t>(entries_.size());
 }

@@ -32,6 +32,9 @@ class DriveList {
   std::string List(int i) const;
   // The selected entry, "" where nothing is selected.
   std::string Drive() const;
+  // Selects the drive of `entry` ("F:") as a user's pick would, Change
+  // included, unless it is selected already; false where it is not listed.
+  bool SelectDrive(const std::string& entry);
 
  private:
   int IndexOf(const std::string& entry) const;

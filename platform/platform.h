@@ -156,6 +156,13 @@ struct WindowEvents {
   Handler onUnload;
   std::function<void(DriveLetters)> onDeviceArrival;
   std::function<void(DriveLetters)> onDeviceRemoval;
+  // Asked first when the user closes the window (close box, Alt+F4, Close
+  // of the system menu): false keeps the window, and onUnload does not
+  // run. Empty, every close goes on.
+  std::function<bool()> onCloseRequest;
+  // The user signs out or the computer shuts down: the program ends now,
+  // without asking anything.
+  Handler onEndSession;
 };
 
 // One native control of a window. Each kind of control has its own members
@@ -211,6 +218,10 @@ class Window {
   // std::logic_error where a control that raises events has no handler, so
   // that a window never appears with a control that would do nothing.
   virtual void Show() = 0;
+  // Takes the window off the screen and the taskbar; it stays loaded, and
+  // its timers and messages go on. Show brings it back.
+  virtual void Hide() = 0;
+  virtual bool Visible() const = 0;
   // Closes the native window. The object stays, reporting !Loaded().
   virtual void Unload() = 0;
   virtual bool Loaded() const = 0;

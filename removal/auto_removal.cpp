@@ -14,21 +14,24 @@ namespace velmora {
 // A failure stays remembered only while every walk over its drive finds the
 // file and fails to delete it; a walk where the file is gone, or its drive
 // not ready or not listed, lets the next failure be logged again.
-void AutoRemoval::Timer1_Timer(System& system, DriveList& Drive1,
-                               ListBox& List1) {
+RemovalRound AutoRemoval::Timer1_Timer(System& system, DriveList& Drive1,
+                                       ListBox& List1) {
+  RemovalRound round;
   std::set<std::string> still_failing;
   Drive1.Refresh(DriveRead::Recent);
   const std::int16_t n = Drive1.ListCount();
   for (int i = 0; i < n; ++i) {
     if (DExists(system, Drive1.List(i)) != kDriveReady) continue;
-    Clean(system, Drive1.List(i), List1, still_failing);
+    Clean(system, Drive1.List(i), List1, still_failing, round);
   }
   failure_logged_ = std::move(still_failing);
+  return round;
 }
 
 // The drives not named keep what is remembered of them.
-void AutoRemoval::RemoveFromArrived(System& system, ListBox& List1,
-                                    DriveLetters arrived) {
+RemovalRound AutoRemoval::RemoveFromArrived(System& system, ListBox& List1,
+                                            DriveLetters arrived) {
+  RemovalRound round;
   std::set<std::string> still_failing;
   for (const std::string& path : failure_logged_) {
     if (!arrived.Has(path)) still_failing.insert(path);
@@ -37,25 +40,30 @@ void AutoRemoval::RemoveFromArrived(System& system, ListBox& List1,
     const std::string entry{letter, ':'};
     if (!arrived.Has(entry)) continue;
     if (DExists(system, entry) != kDriveReady) continue;
-    Clean(system, entry, List1, still_failing);
+    Clean(system, entry, List1, still_failing, round);
   }
   failure_logged_ = std::move(still_failing);
+  return round;
 }
 
 void AutoRemoval::Clean(System& system, const std::string& entry,
-                        ListBox& List1, std::set<std::string>& still_failing) {
+                        ListBox& List1, std::set<std::string>& still_failing,
+                        RemovalRound& round) {
   system.ChangeDrive(entry);
   const std::string path = AutorunPath(entry);
   system.SetAttrZero(path);
   Error dir_error;
   if (system.Dir(path, dir_error).empty() || dir_error.failed()) return;
   if (const Deletion d = DeleteAutorun(system, path); !d.removed) {
-    if (!failure_logged_.contains(path))
+    if (!failure_logged_.contains(path)) {
       List1.AddItem(FailedLine(path, d.reason));
+      round.failed.emplace_back(path, d.reason);
+    }
     still_failing.insert(path);
     return;
   }
   List1.AddItem(kRemovedLine + path);
+  round.removed.push_back(path);
 }
 
 }  // namespace velmora

@@ -9,7 +9,7 @@
 #   STARTS=20 RUNS=10 SECONDS_CPU=30 PASSES=30 TICKS=2000 tools/bench.sh
 #
 # ONLY="startup timer" runs just the named benchmarks, out of: startup, tick,
-# timer, arrival, memory, repair, stall.
+# timer, arrival, memory, repair, stall, guard, look.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 0
 root=$PWD
@@ -19,11 +19,11 @@ starts=${STARTS:-20}
 cpu_seconds=${SECONDS_CPU:-30}
 passes=${PASSES:-30}
 tick_count=${TICKS:-2000}
-only=" ${ONLY:-startup tick timer arrival memory repair stall} "
+only=" ${ONLY:-startup tick timer arrival memory repair stall guard look} "
 wanted() { [[ $only == *" $1 "* ]]; }
 
 programs=(velmora bare_window plain_window startup_time removal_tick timer_cpu
-          arrival_latency working_set)
+          arrival_latency working_set guard_mode arrival_look)
 for exe in "${programs[@]}"; do
   [[ -f $bin/$exe.exe ]] || { echo "bench: $bin/$exe.exe is missing (make win64)"; exit 0; }
 done
@@ -170,6 +170,17 @@ wanted timer && timer_cpu
 if wanted arrival; then
   wine 'C:\bench\arrival_latency.exe' 'C:\bench\velmora.exe' M "$runs" ||
     echo "arrival latency ratio: not measured"
+fi
+# Guard mode (bench/guard_mode.cpp): /guard to the icon against the window's
+# start, threads, ticks guarding against ticks in the window, working set.
+if wanted guard; then
+  wine 'C:\bench\guard_mode.exe' 'C:\bench\velmora.exe' "$runs" "$tick_count" ||
+    echo "guard start-up ratio: not measured"
+fi
+# The arrival's shortcut-worm look (bench/arrival_look.cpp) on N:, empty.
+if wanted look; then
+  wine 'C:\bench\arrival_look.exe' N "$passes" ||
+    echo "arrival look ratio: not measured"
 fi
 if wanted memory; then
   wine 'C:\bench\working_set.exe' 'C:\bench\velmora.exe' 'C:\bench\bare_window.exe' \

@@ -326,6 +326,7 @@ void FakeWindow::Show() {
   RequireHandlers(layout_,
                   [this](std::size_t i) { return widgets_[i].bound(); });
   loaded_ = true;
+  visible_ = true;
   ++shows;
 }
 
@@ -358,8 +359,13 @@ void FakeWindow::Tick(std::string_view name) {
 }
 
 void FakeWindow::Close() {
+  if (events_.onCloseRequest && !events_.onCloseRequest()) return;
   loaded_ = false;
   if (events_.onUnload) events_.onUnload();
+}
+
+void FakeWindow::EndSession() {
+  if (events_.onEndSession) events_.onEndSession();
 }
 
 int FakeWindow::Step(int limit) {

@@ -173,6 +173,8 @@ class FakeWindow : public Window {
 
   Widget& Control(std::string_view name) override { return Get(name); }
   void Show() override;
+  void Hide() override { visible_ = false; }
+  bool Visible() const override { return loaded_ && visible_; }
   void Unload() override { loaded_ = false; }
   bool Loaded() const override { return loaded_; }
   void SetMenuCommands(
@@ -200,6 +202,8 @@ class FakeWindow : public Window {
   void Tick(std::string_view name);
   // The close box.
   void Close();
+  // The user signs out.
+  void EndSession();
   // Runs the steps given to RunSteps, as many as `limit` or until they end;
   // gives how many ran.
   int Step(int limit = 1000000);
@@ -217,6 +221,7 @@ class FakeWindow : public Window {
   WindowEvents events_;
   std::vector<FakeWidget> widgets_;  // layout order
   bool loaded_ = true;  // from the moment it is made, as a native window
+  bool visible_ = false;
   std::function<std::vector<MenuCommand>()> menu_commands_;
   std::function<bool()> steps_;
 };

@@ -176,11 +176,18 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       OnDpiChanged(HIWORD(wparam), reinterpret_cast<const RECT*>(lparam));
       return 0;
     case WM_CLOSE: {
+      if (events_.onCloseRequest && !events_.onCloseRequest()) return 0;
       HWND hwnd = hwnd_;
       if (events_.onUnload) events_.onUnload();
       if (IsWindow(hwnd) && hwnd_ == hwnd) DestroyWindow(hwnd);
       return 0;
     }
+    case WM_QUERYENDSESSION:
+      return TRUE;  // nothing here asks to stay
+    case WM_ENDSESSION:
+      // The session ends once this returns: the program ends first.
+      if (wparam && events_.onEndSession) events_.onEndSession();
+      return 0;
     case WM_NCDESTROY: {
       HWND hwnd = hwnd_;
       auto& windows = TopLevelWindows();

@@ -110,6 +110,8 @@ class Win32Window final : public Window {
 
   Widget& Control(std::string_view name) override;
   void Show() override;
+  void Hide() override;
+  bool Visible() const override;
   void Unload() override;
   bool Loaded() const override { return hwnd_ != nullptr; }
   // Starts or stops the timer `timer` at its layout's interval.

@@ -118,6 +118,34 @@ bool TakeContextMenuKey(const MSG& msg) {
   return true;
 }
 
+void TrackCommands(HWND window, const std::vector<MenuCommand>& items,
+                   POINT place, std::size_t default_item) {
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const MenuCommand& item = items[i];
+    if (item.text.empty()) {
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+      continue;
+    }
+    UINT flags = MF_STRING;
+    if (item.checked) flags |= MF_CHECKED;
+    if (item.greyed) flags |= MF_GRAYED;
+    AppendMenuW(menu, flags, ItemId(i), MenuText(item.text).c_str());
+  }
+  if (default_item < items.size())
+    SetMenuDefaultItem(menu, ItemId(default_item), FALSE);
+  const UINT chosen = static_cast<UINT>(TrackPopupMenu(
+      menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_BOTTOMALIGN,
+      place.x, place.y, 0, window, nullptr));
+  DestroyMenu(menu);
+  if (chosen < kFirstItemId || (chosen - kFirstItemId) % kIdStep != 0) return;
+  const std::size_t index = (chosen - kFirstItemId) / kIdStep;
+  if (index >= items.size()) return;
+  const MenuCommand item = items[index];
+  if (!item.greyed && item.onChoose) item.onChoose();
+}
+
 bool Win32Menus::Choose(UINT id) {
   if (id < kFirstItemId || (id - kFirstItemId) % kIdStep != 0) return false;
   const std::size_t index = (id - kFirstItemId) / kIdStep;

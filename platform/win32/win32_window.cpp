@@ -118,6 +118,12 @@ void Win32Window::Show() {
   UpdateWindow(hwnd_);
 }
 
+void Win32Window::Hide() {
+  if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+}
+
+bool Win32Window::Visible() const { return hwnd_ && IsWindowVisible(hwnd_); }
+
 void Win32Window::Unload() {
   if (hwnd_) DestroyWindow(hwnd_);
 }

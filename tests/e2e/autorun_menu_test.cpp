@@ -119,12 +119,13 @@ TEST_F(AutorunMenu, SystemMenuAndDriveListMenuTurnAutorunOffAndBackOn) {
   App app;
   ASSERT_TRUE(app.started());
 
-  // Off, from the system menu: End selects its last item, the repair; the
-  // one above it is ours.
+  // Off, from the system menu: End selects its last item, Guard from the
+  // Notification Area; above it are the repair, then ours.
   HWND menu = OpenSystemMenu(app);
   ASSERT_TRUE(menu);
   const std::vector<int> unchecked_system = SettledCheckColumn(menu);
   PostKey(app.main(), VK_END);
+  PostKey(app.main(), VK_UP);
   ASSERT_TRUE(ChooseItem(app, VK_UP));
   EXPECT_EQ(app.WaitLog(1), std::vector<std::string>{kOffLine});
   EXPECT_EQ(Policy(L"NoDriveTypeAutoRun"), 0xFFu);

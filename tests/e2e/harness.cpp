@@ -28,7 +28,7 @@ void KillLeftovers() {
 
 }  // namespace
 
-App::App(const std::string& directory) {
+App::App(const std::string& directory, const std::string& arguments) {
   KillLeftovers();
   std::string exe = Env("VELMORA_EXE");
   if (exe.empty()) {
@@ -36,6 +36,7 @@ App::App(const std::string& directory) {
     return;
   }
   std::wstring command = L"\"" + Wide(exe) + L"\"";
+  if (!arguments.empty()) command += L" " + Wide(arguments);
   std::wstring folder = Wide(directory);
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
@@ -49,7 +50,7 @@ App::App(const std::string& directory) {
   HWND found = nullptr;
   bool shown = WaitFor(
       [&] {
-        for (HWND top : TopWindows())
+        for (HWND top : TopWindowsOf(pid_, arguments.empty()))
           if (TextOf(top) == kMainCaption) found = top;
         return found != nullptr || !Running();
       },

@@ -126,8 +126,10 @@ class App {
  public:
   // Starts VELMORA_EXE with `directory` as its current folder (its current
   // drive) and waits for its main window. Check started() afterwards; on
-  // failure the reason is recorded as a test failure.
-  explicit App(const std::string& directory = "C:\\");
+  // failure the reason is recorded as a test failure. With `arguments`
+  // ("/guard") the main window may stay hidden, and is waited for as such.
+  explicit App(const std::string& directory = "C:\\",
+               const std::string& arguments = "");
   ~App();  // ends the process if it still runs
   App(const App&) = delete;
   App& operator=(const App&) = delete;

@@ -95,6 +95,36 @@ TEST_F(WindowTest, CloseBoxUnloadsTheWindow) {
   EXPECT_EQ(window->Control("txt").Text(), "one\ntwo");
 }
 
+// A close the handler refuses leaves the window as it was; hidden, it stays
+// loaded. The end of the session reaches the handler only when it ends.
+TEST_F(WindowTest, ARefusedCloseKeepsTheWindowAndTheSessionsEndIsAnEvent) {
+  int asked = 0;
+  bool ended = false;
+  WindowEvents events = sink.Events();
+  events.onCloseRequest = [&] {
+    ++asked;
+    return false;
+  };
+  events.onEndSession = [&] { ended = true; };
+  std::unique_ptr<Window> guarded = factory.Create(kLayout, events);
+  sink.Bind(*guarded, kLayout);
+  guarded->Show();
+  HWND h = H(NativeHandle(*guarded));
+  SendMessageW(h, WM_CLOSE, 0, 0);
+  EXPECT_EQ(asked, 1);
+  EXPECT_TRUE(IsWindow(h));
+  EXPECT_EQ(sink.Count("", Event::Unload), 0);
+  guarded->Hide();
+  EXPECT_TRUE(guarded->Loaded());
+  EXPECT_FALSE(guarded->Visible());
+  EXPECT_FALSE(IsWindowVisible(h));
+  EXPECT_EQ(SendMessageW(h, WM_QUERYENDSESSION, 0, 0), TRUE);
+  SendMessageW(h, WM_ENDSESSION, FALSE, 0);  // the sign-out was called off
+  EXPECT_FALSE(ended);
+  SendMessageW(h, WM_ENDSESSION, TRUE, 0);
+  EXPECT_TRUE(ended);
+}
+
 TEST_F(WindowTest, UnloadFromInsideAnEventIsSafe) {
   sink.on_event = [&](std::string_view control, Event) {
     if (control == "btn") window->Unload();

@@ -1,0 +1,108 @@
+// Guard mode: the main window hidden (not minimised, off the taskbar), Auto
+// Remove w/o Notification on, and an icon in the notification area that
+// brings the window back, switches Auto Remove and ends the program. Its
+// notifications tell what the automatic removal and the arrival look
+// wrote to the log.
+#include "app/frmremover.h"
+#include "app/guard_notices.h"
+#include "app/repair_menu.h"
+
+namespace velmora {
+namespace {
+
+constexpr std::string_view kRemovingTip =
+    "Velmora - removing autorun.inf from every drive";
+constexpr std::string_view kOffTip = "Velmora - Auto Remove is off";
+
+}  // namespace
+
+void Frmremover::LoadGuarding() {
+  Form_Load();
+  window->RunSteps([this] {
+    Drive1.Refresh();
+    return false;
+  });
+  Guard();
+}
+
+// Auto Remove is switched on exactly as a click on its box would. Where the
+// system has no notification area the window shows instead, so that the
+// program is never running out of the user's reach.
+void Frmremover::Guard() {
+  if (Check2.Value() != 1) {
+    Check2.SetValue(1);
+    Check2_Click();
+  }
+  if (!icons_) return;
+  if (!icon_) {
+    icon_ = icons_->Create(*window,
+                           {.onSelect = [this] { window->Show(); },
+                            .onContextMenu = [this] { OpenIconMenu(); },
+                            .onBalloonClick = [this] { OnBalloonClick(); }});
+    if (!icon_->Add(
+            std::string(Check2.Value() == 1 ? kRemovingTip : kOffTip))) {
+      icon_.reset();
+      window->Show();
+      return;
+    }
+  }
+  window->Hide();
+}
+
+// While guarding, closing the window hides it; the timers go on.
+bool Frmremover::Form_QueryClose() {
+  if (!Guarding()) return true;
+  window->Hide();
+  return false;
+}
+
+void Frmremover::UpdateTooltip() {
+  if (icon_)
+    icon_->SetTooltip(
+        std::string(Check2.Value() == 1 ? kRemovingTip : kOffTip));
+}
+
+void Frmremover::OpenIconMenu() {
+  if (!icon_) return;
+  std::vector<MenuCommand> items = {
+      {"Open Velmora", false, false, [this] { window->Show(); }},
+      {"Auto Remove w/o Notification", Check2.Value() == 1, false,
+       [this] {
+         Check2.SetValue(Check2.Value() == 0 ? 1 : 0);
+         Check2_Click();
+       }},
+      {"", false, false, nullptr},
+      {"Exit", false, false, [this] { Form_Unload(); }},
+  };
+  icon_->OpenMenu(items, 0);
+}
+
+void Frmremover::LogLooks(const std::vector<ArrivalLook>& looks) {
+  for (const ArrivalLook& look : looks) {
+    if (look.worm_shortcuts > 0) List1.AddItem(WormFoundLine(look));
+    if (look.cut_short) List1.AddItem(LookCutShortLine(look));
+  }
+}
+
+void Frmremover::Notify(const RemovalRound& round,
+                        const std::vector<ArrivalLook>& looks, bool arrival) {
+  if (!icon_) return;
+  const std::optional<GuardNotice> notice = NoticeFor(round, looks, arrival);
+  if (!notice) return;
+  notice_worm_drive_ = notice->worm_drive;
+  icon_->ShowBalloon(notice->balloon);
+}
+
+// A notification of a worm opens the window on that drive with the
+// repair's question; nothing is repaired without its Yes.
+void Frmremover::OnBalloonClick() {
+  window->Show();
+  if (notice_worm_drive_.empty()) return;
+  Drive1.Refresh();
+  if (!Drive1.SelectDrive(notice_worm_drive_)) return;
+  MakeRepairMenuItem(drive_repair_, notice_worm_drive_, [this] {
+    window->RunSteps([this] { return drive_repair_.Tick(); });
+  }).choose();
+}
+
+}  // namespace velmora

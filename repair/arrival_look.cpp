@@ -1,0 +1,96 @@
+#include "repair/arrival_look.h"
+
+#include <algorithm>
+#include <unordered_map>
+#include <vector>
+
+#include "repair/shell_link.h"
+#include "repair/worm_rules.h"
+
+namespace velmora {
+namespace {
+
+bool IsShortcutName(const std::string& name) {
+  return name.size() > 4 && LowerAscii(name.substr(name.size() - 4)) == ".lnk";
+}
+
+// What the root listing tells of the paths a shortcut names: a path is
+// hidden where it is a hidden or system file of the root, or lies in a root
+// folder that is hidden, system or has a blank name. Deeper folders are
+// not listed, so a file there counts as hidden only through its root
+// folder.
+class RootView {
+ public:
+  RootView(const std::string& drive, const std::vector<TreeEntry>& entries,
+           std::size_t count)
+      : prefix_(LowerAscii(drive) + "\\") {
+    for (std::size_t i = 0; i < count; ++i) {
+      const TreeEntry& entry = entries[i];
+      const bool hiding = entry.hidden_or_system() ||
+                          (entry.folder() && IsInvisibleName(entry.name));
+      by_name_[LowerAscii(entry.name)] = {entry.folder(), hiding};
+    }
+  }
+
+  bool IsHidden(const std::string& path) const {
+    const std::string lower = LowerAscii(path);
+    if (lower.compare(0, prefix_.size(), prefix_) != 0) return false;
+    const std::string rest = lower.substr(prefix_.size());
+    const std::size_t slash = rest.find('\\');
+    auto it = by_name_.find(rest.substr(0, slash));
+    if (it == by_name_.end()) return false;
+    const bool folder = it->second.first, hiding = it->second.second;
+    return hiding && (slash == std::string::npos ? !folder : folder);
+  }
+
+ private:
+  std::string prefix_;  // "f:\"
+  std::unordered_map<std::string, std::pair<bool, bool>> by_name_;
+};
+
+}  // namespace
+
+ArrivalLook LookAtArrival(FileTree& tree, const std::string& drive,
+                          const AnsiDecoder& ansi) {
+  ArrivalLook look;
+  look.drive = drive;
+  const std::string root = drive + "\\";
+  const std::vector<TreeEntry> entries = tree.List(root, look.root_error);
+  if (look.root_error.failed()) return look;
+  const std::size_t count = std::min(entries.size(), kLookEntries);
+  look.cut_short = entries.size() > kLookEntries;
+  const RootView view(drive, entries, count);
+  const auto hidden = [&view](const std::string& path) {
+    return view.IsHidden(path);
+  };
+  std::size_t read = 0;
+  for (std::size_t i = 0; i < count && read < kLookShortcuts; ++i) {
+    const TreeEntry& entry = entries[i];
+    if (entry.folder() || entry.reparse_point() || !IsShortcutName(entry.name))
+      continue;
+    ++read;
+    Error error;
+    const FileBytes bytes =
+        tree.Read(ChildPath(root, entry.name), kMaxShellLinkBytes, error);
+    if (error.failed() || bytes.truncated) continue;
+    const ShellLinkResult link = ReadShellLink(bytes.bytes, ansi);
+    if (link.ok() && IsWormShortcut(link.link, drive, hidden))
+      ++look.worm_shortcuts;
+  }
+  return look;
+}
+
+std::string WormFoundLine(const ArrivalLook& look) {
+  const std::size_t n = look.worm_shortcuts;
+  return "Shortcut Worm Found on: " + look.drive + "\\ (" + std::to_string(n) +
+         (n == 1 ? " worm shortcut" : " worm shortcuts") +
+         "; Repair Hidden Files on " + look.drive +
+         " gives the hidden files back)";
+}
+
+std::string LookCutShortLine(const ArrivalLook& look) {
+  return "Shortcut worm look cut short on: " + look.drive + "\\ (only the " +
+         "first " + std::to_string(kLookEntries) + " root entries looked at)";
+}
+
+}  // namespace velmora

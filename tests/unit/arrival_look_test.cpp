@@ -1,0 +1,111 @@
+// The look at an arrived drive's root: worm shortcuts counted by the
+// repair's rules, nothing changed, and the bound on root entries.
+#include "repair/arrival_look.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_platform.h"
+#include "tests/unit/repair_fixture.h"
+
+namespace velmora {
+namespace {
+
+class ArrivalLookTest : public RepairTest {
+ protected:
+  ArrivalLook Look() { return LookAtArrival(tree, "E:", Utf8); }
+};
+
+TEST_F(ArrivalLookTest,
+       CountsTheWormShortcutsOfAnInfectedStickChangingNothing) {
+  MakeInfectedStick();
+  const auto before = tree.Snapshot();
+  const ArrivalLook look = Look();
+  EXPECT_EQ(look.worm_shortcuts, 2u);  // Photos.lnk and USB DISK.lnk
+  EXPECT_FALSE(look.cut_short);
+  EXPECT_FALSE(look.root_error.failed());
+  EXPECT_EQ(tree.Snapshot(), before);
+  EXPECT_TRUE(Changes().empty());
+  for (const std::string& call : tree.calls)
+    EXPECT_TRUE(call == "List E:\\" || call.ends_with(".lnk")) << call;
+}
+
+// One shortcut in an otherwise clean root, each case on a fresh stick.
+TEST_F(ArrivalLookTest, AShortcutIsTheWormsOnlyByTheRepairsRule) {
+  const struct {
+    const char* what;
+    std::string link;
+    std::uint32_t program_attributes;  // of E:\x.exe; 0 for none
+    std::size_t worms;
+  } cases[] = {
+      {"starts a command interpreter", LinkTo("C:\\Windows\\cmd.exe", "/c x"),
+       0, 1},
+      {"starts a hidden program of the root", LinkTo("E:\\x.exe"),
+       kHiddenSystem, 1},
+      {"starts a visible program of the root", LinkTo("E:\\x.exe"),
+       kAttributeArchive, 0},
+      {"points at a document", LinkTo("E:\\notes.txt"), 0, 0},
+      {"cannot be read", "not a shortcut at all", 0, 0},
+  };
+  for (const auto& c : cases) {
+    fake::FakeFileTree stick;
+    stick.AddDrive('E');
+    stick.AddFile("E:\\Stick.lnk", c.link);
+    if (c.program_attributes)
+      stick.AddFile("E:\\x.exe", "MZ", c.program_attributes);
+    EXPECT_EQ(LookAtArrival(stick, "E:", Utf8).worm_shortcuts, c.worms)
+        << c.what;
+  }
+}
+
+TEST_F(ArrivalLookTest, AProgramInABlankNamedFolderCountsAsHidden) {
+  tree.AddDrive('E');
+  tree.AddFolder(std::string("E:\\") + kNbsp);
+  tree.AddFile(std::string("E:\\") + kNbsp + "\\x.exe", "MZ");
+  tree.AddFile("E:\\Stick.lnk",
+               LinkTo(std::string("E:\\") + kNbsp + "\\x.exe"));
+  EXPECT_EQ(Look().worm_shortcuts, 1u);
+}
+
+TEST_F(ArrivalLookTest, AShortcutThatFailsToReadIsNotAWorms) {
+  tree.AddDrive('E');
+  tree.AddFile("E:\\Stick.lnk", LinkTo("C:\\Windows\\cmd.exe"));
+  tree.Fail(fake::TreeOp::Read, "E:\\Stick.lnk", fake::MakeError(5));
+  EXPECT_EQ(Look().worm_shortcuts, 0u);
+}
+
+TEST_F(ArrivalLookTest, AHugeRootIsLookedAtUpToTheBoundAndSaysSo) {
+  tree.AddDrive('E');
+  for (std::size_t i = 0; i < kLookEntries; ++i)
+    tree.AddFile("E:\\f" + std::to_string(i) + ".txt");
+  // Beyond the bound, in the order the file system lists them.
+  tree.AddFile("E:\\~worm.lnk", LinkTo("C:\\Windows\\cmd.exe"));
+  const ArrivalLook look = Look();
+  EXPECT_TRUE(look.cut_short);
+  EXPECT_EQ(look.worm_shortcuts, 0u);
+  EXPECT_EQ(LookCutShortLine(look),
+            "Shortcut worm look cut short on: E:\\ (only the first 4096 root "
+            "entries looked at)");
+}
+
+TEST_F(ArrivalLookTest, TheLogLineNamesTheRootAndTheCount) {
+  ArrivalLook look;
+  look.drive = "F:";
+  look.worm_shortcuts = 1;
+  EXPECT_EQ(WormFoundLine(look),
+            "Shortcut Worm Found on: F:\\ (1 worm shortcut; Repair Hidden "
+            "Files on F: gives the hidden files back)");
+  look.worm_shortcuts = 3;
+  EXPECT_TRUE(WormFoundLine(look).starts_with(
+      "Shortcut Worm Found on: F:\\ (3 worm shortcuts;"));
+}
+
+TEST_F(ArrivalLookTest, ARootThatCannotBeListedIsReported) {
+  tree.AddDrive('E');
+  tree.Fail(fake::TreeOp::List, "E:\\", fake::MakeError(21));
+  const ArrivalLook look = Look();
+  EXPECT_TRUE(look.root_error.failed());
+  EXPECT_EQ(look.worm_shortcuts, 0u);
+}
+
+}  // namespace
+}  // namespace velmora

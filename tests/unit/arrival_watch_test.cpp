@@ -1,0 +1,86 @@
+// The arrival look run with a bound: a drive that stops answering never
+// holds the window longer than the bound, and its look, once it returns,
+// is taken later.
+#include "app/arrival_watch.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
+
+#include "tests/unit/repair_fixture.h"
+
+namespace velmora {
+namespace {
+
+// A file tree whose root listing waits until it is let go, as a drive that
+// stopped answering does.
+class StalledTree final : public FileTree {
+ public:
+  explicit StalledTree(FileTree& inner) : inner_(inner) {}
+  void LetGo() {
+    std::lock_guard lock(mutex_);
+    stalled_ = false;
+    changed_.notify_all();
+  }
+  std::vector<TreeEntry> List(const std::string& folder,
+                              Error& error) override {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !stalled_; });
+    return inner_.List(folder, error);
+  }
+  Error SetAttributes(const std::string& p, std::uint32_t a) override {
+    return inner_.SetAttributes(p, a);
+  }
+  Error Rename(const std::string& p, const std::string& n) override {
+    return inner_.Rename(p, n);
+  }
+  Error Delete(const std::string& p) override { return inner_.Delete(p); }
+  FileBytes Read(const std::string& p, std::size_t n, Error& e) override {
+    return inner_.Read(p, n, e);
+  }
+  std::string WindowsDrive() override { return inner_.WindowsDrive(); }
+
+ private:
+  FileTree& inner_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool stalled_ = true;
+};
+
+DriveLetters Only(char letter) { return DriveLetters(1u << (letter - 'A')); }
+
+class ArrivalWatchTest : public RepairTest {};
+
+TEST_F(ArrivalWatchTest, ALookThatOutlivesTheBoundIsTakenOnceItReturns) {
+  MakeInfectedStick();
+  StalledTree stalled(tree);
+  ArrivalWatch watch(stalled, Utf8, std::chrono::milliseconds(20));
+  watch.Start(Only('E'), "C:");
+  EXPECT_TRUE(watch.Collect().empty());
+  EXPECT_TRUE(watch.TakeLate().empty());  // still stalled
+  // The same drive arriving again asks no second look while one runs.
+  watch.Start(Only('E'), "C:");
+  EXPECT_TRUE(watch.Collect().empty());
+  stalled.LetGo();
+  std::vector<ArrivalLook> late;
+  const auto give_up =
+      std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (late.empty() && std::chrono::steady_clock::now() < give_up)
+    late = watch.TakeLate();
+  ASSERT_EQ(late.size(), 1u);
+  EXPECT_EQ(late[0].drive, "E:");
+  EXPECT_EQ(late[0].worm_shortcuts, 2u);
+  EXPECT_TRUE(watch.TakeLate().empty());  // taken once
+}
+
+TEST_F(ArrivalWatchTest, TheWindowsDriveIsNeverLookedAt) {
+  MakeInfectedStick();
+  ArrivalWatch watch(tree, Utf8);
+  watch.Start(Only('E'), "E:");
+  EXPECT_TRUE(watch.Collect().empty());
+  EXPECT_TRUE(tree.calls.empty());
+}
+
+}  // namespace
+}  // namespace velmora
