@@ -36,7 +36,8 @@ Frmremover::Frmremover(System& system, WindowFactory& windows,
       cmdreload(window->Control("cmdreload"), [this] { cmdreload_Click(); }),
       frmview_(system, windows),
       autorun_switch_(system, registry, List1),
-      drive_repair_(system, files, List1, files.WindowsDrive()) {
+      drive_repair_(system, files, List1, files.WindowsDrive()),
+      signin_switch_(system, registry, List1) {
   window->SetMenuCommands([this] { return MenuCommands(); });
 }
 

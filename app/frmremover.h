@@ -7,6 +7,7 @@
 
 #include "app/autorun_switch.h"
 #include "app/drive_repair.h"
+#include "app/signin_switch.h"
 #include "platform/controls.h"
 #include "platform/file_tree.h"
 #include "platform/platform.h"
@@ -22,8 +23,8 @@ inline constexpr const char* kAppTitle = "Velmora";
 
 class Frmremover {
  public:
-  // `registry` holds the AutoRun policy values that the window's menus
-  // switch.
+  // `registry` holds the AutoRun policy values and the sign-in entry that
+  // the window's menus switch.
   Frmremover(System& system, WindowFactory& windows, Registry& registry,
              FileTree& files);
 
@@ -74,6 +75,7 @@ class Frmremover {
   Frmview frmview_;
   AutorunSwitch autorun_switch_;
   DriveRepair drive_repair_;
+  SigninSwitch signin_switch_;
 };
 
 }  // namespace velmora

@@ -11,7 +11,8 @@ std::vector<MenuCommand> Frmremover::MenuCommands() {
       drive_repair_, Drive1.Drive(),
       [this] { window->RunSteps([this] { return drive_repair_.Tick(); }); });
   return {autorun_switch_.Command(),
-          {repair.text, false, repair.greyed, std::move(repair.choose)}};
+          {repair.text, false, repair.greyed, std::move(repair.choose)},
+          signin_switch_.Command()};
 }
 
 }  // namespace velmora

@@ -72,6 +72,16 @@ enum class DriveRead {
   LettersOnly,
 };
 
+// What kind of drive a path lies on, as Windows tells it.
+enum class DriveKind {
+  Unknown,    // not known (no such drive, or the system could not tell)
+  Fixed,      // a hard disk or SSD of the machine
+  Removable,  // a USB stick, a card, a floppy; also a USB hard disk
+  Network,    // a network share, mapped or by its \\server\share name
+  CdRom,      // a CD, DVD or Blu-ray drive
+  RamDisk,
+};
+
 // Operating-system services that are not windows: drives, files, message
 // boxes and the end of the program.
 class System {
@@ -120,6 +130,13 @@ class System {
                              Error& error) = 0;
   // Converts text in the system's ANSI code page to UTF-8.
   virtual std::string AnsiToUtf8(std::string_view ansi) = 0;
+
+  // The running program's own file, its full path ("C:\Tools\velmora.exe");
+  // "" where the system cannot tell.
+  virtual std::string ProgramPath() = 0;
+  // The kind of the drive (or the mounted volume, or the share) that the
+  // full path `path` lies on.
+  virtual DriveKind KindOfDrive(const std::string& path) = 0;
 
   // Shows a message box and waits for the answer. An empty title means the
   // application's title. Timers keep ticking while it waits.

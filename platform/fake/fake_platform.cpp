@@ -21,6 +21,7 @@ Error MakeError(std::uint32_t number) {
        "The process cannot access the file because it is being used by "
        "another process."},
       {kErrUnsupportedType, "Data of this type is not supported."},
+      {kErrMoreData, "More data is available."},
       {kErrAlreadyExists,
        "Cannot create a file when that file already exists."},
       {kErrDirectory, "The directory name is invalid."},
@@ -231,6 +232,12 @@ FileBytes FakeSystem::ReadFile(const std::string& path, std::size_t max_bytes,
 
 std::string FakeSystem::AnsiToUtf8(std::string_view ansi) {
   return latin1::ToUtf8(ansi);
+}
+
+DriveKind FakeSystem::KindOfDrive(const std::string& path) {
+  if (path.starts_with("\\\\")) return DriveKind::Network;
+  auto drive = drives_.find(LetterOf(path));
+  return drive == drives_.end() ? DriveKind::Unknown : drive->second.kind;
 }
 
 int FakeSystem::MsgBox(const std::string& text, int flags,

@@ -107,9 +107,9 @@ TEST_F(RepairMenu, PreviewThenNoChangesNothingAndYesGivesTheFilesBack) {
   ASSERT_TRUE(app.PickDrive(drive_[0]));
   ASSERT_TRUE(app.Settle());
 
-  // No, from the drive list's menu: its last item.
+  // No, from the drive list's menu.
   ASSERT_TRUE(OpenContextMenu(app));
-  ASSERT_TRUE(ChooseItem(app, VK_END));
+  ASSERT_TRUE(ChooseProgramItem(app, ProgramItem::Repair, false));
   std::optional<Box> box = app.WaitBox(kRepairMs);
   ASSERT_TRUE(box);
   EXPECT_EQ(box->title, "Repair Hidden Files");
@@ -135,9 +135,9 @@ TEST_F(RepairMenu, PreviewThenNoChangesNothingAndYesGivesTheFilesBack) {
   EXPECT_TRUE(app.LogLines().empty());
   EXPECT_EQ(DriveNow(), infected);
 
-  // Yes, from the system menu: its last item. The window answers all along.
+  // Yes, from the system menu. The window answers all along.
   ASSERT_TRUE(OpenSystemMenu(app));
-  ASSERT_TRUE(ChooseItem(app, VK_END));
+  ASSERT_TRUE(ChooseProgramItem(app, ProgramItem::Repair, true));
   box = app.WaitBox(kRepairMs);
   ASSERT_TRUE(box);
   EXPECT_EQ(box->text, asked);
