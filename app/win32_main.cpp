@@ -1,14 +1,37 @@
-// The Windows program: the main window on the real platform, and the
-// message loop that runs until its windows are closed.
+// The Windows program: one copy per user and session, the main window on
+// the real platform, and the message loop that runs until its windows are
+// closed.
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
 // clang-format on
 
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
 #include "app/frmremover.h"
+#include "app/start_options.h"
 #include "platform/win32/win32_file_tree.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_single_instance.h"
+
+namespace {
+
+// The arguments after the program's name, in UTF-8.
+std::vector<std::string> Arguments() {
+  int count = 0;
+  wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> found;
+  for (int i = 1; args && i < count; ++i)
+    found.push_back(velmora::win32::Narrow(args[i]));
+  if (args) LocalFree(args);
+  return found;
+}
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // An empty disc or card drive must never raise "insert a disk".
@@ -16,11 +39,20 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 
+  // One copy per user and session: a later start shows the running copy's
+  // window (a /guard start, as at sign-in, shows nothing) and ends.
+  velmora::win32::SingleInstance instance;
+  if (instance.AnotherRuns()) {
+    if (!velmora::IsGuardStart(Arguments())) instance.AskToShow();
+    return 0;
+  }
+
   velmora::win32::Win32System system(velmora::kAppTitle);
   velmora::win32::Win32WindowFactory windows;
   velmora::win32::Win32Registry registry;
   velmora::win32::Win32FileTree files;
   velmora::Frmremover frmremover(system, windows, registry, files);
   frmremover.Load();
+  instance.Ready();
   return velmora::win32::RunMessageLoop();
 }

@@ -167,12 +167,14 @@ class DriveLetters {
   std::uint32_t mask_ = 0;
 };
 
-// What a window itself reports: its close box, and volumes (removable media,
-// discs) arriving and going away. Any of them may be left empty.
+// What a window itself reports: its close box, volumes (removable media,
+// discs) arriving and going away, and a later start of the program asking
+// the running copy to show its main window. Any of them may be left empty.
 struct WindowEvents {
   Handler onUnload;
   std::function<void(DriveLetters)> onDeviceArrival;
   std::function<void(DriveLetters)> onDeviceRemoval;
+  Handler onShowRequest;
 };
 
 // One native control of a window. Each kind of control has its own members
@@ -224,7 +226,8 @@ class Window {
   // The control named `name` in the layout; throws std::out_of_range for a
   // name the layout does not have.
   virtual Widget& Control(std::string_view name) = 0;
-  // Shows the window (not modal) and brings it forward. Throws
+  // Shows the window (not modal), restored where it was minimised, and
+  // brings it forward. Throws
   // std::logic_error where a control that raises events has no handler, so
   // that a window never appears with a control that would do nothing.
   virtual void Show() = 0;

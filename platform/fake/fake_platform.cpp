@@ -388,6 +388,10 @@ void FakeWindow::SendDeviceRemoval(DriveLetters letters) {
   if (events_.onDeviceRemoval) events_.onDeviceRemoval(letters);
 }
 
+void FakeWindow::SendShowRequest() {
+  if (events_.onShowRequest) events_.onShowRequest();
+}
+
 unsigned FakeWindow::TimerInterval(std::string_view name) {
   FakeWidget& timer = Get(name);
   return timer.running() ? timer.layout.interval_ms : 0;

@@ -214,6 +214,8 @@ class FakeWindow : public Window {
   bool Stepping() const { return static_cast<bool>(steps_); }
   void SendDeviceArrival(DriveLetters letters);
   void SendDeviceRemoval(DriveLetters letters);
+  // A later start of the program asks for the main window.
+  void SendShowRequest();
   bool TimerEnabled(std::string_view name) { return Get(name).running(); }
   // The interval a running timer ticks at; 0 while it is stopped.
   unsigned TimerInterval(std::string_view name);

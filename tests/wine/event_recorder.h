@@ -29,7 +29,8 @@ class Recorder {
             .onDeviceArrival =
                 [this](DriveLetters d) { Note("", Event::DeviceArrival, d); },
             .onDeviceRemoval =
-                [this](DriveLetters d) { Note("", Event::DeviceRemoval, d); }};
+                [this](DriveLetters d) { Note("", Event::DeviceRemoval, d); },
+            .onShowRequest = nullptr};
   }
   // Binds every control of `layout` that raises events.
   void Bind(Window& window, const FormLayout& layout) {
