@@ -43,100 +43,44 @@ TEST(SigninCommandTest, IsThePathInQuotesAndGuard) {
 
 // Each way the two values can be found, and whether the item shows checked.
 TEST_F(SigninSwitchTest, ReadsTheValuesAsWindowsWouldStartThem) {
-  enum class Run {
-    Ours,
-    Elsewhere,
-    Unquoted,
-    NoGuard,
-    OtherType,
-    TooLong,
-    Unreadable
-  };
-  enum class Approval {
-    Absent,
-    Enabled,
-    Disabled,
-    Zero,
-    Empty,
-    OtherType,
-    Unreadable
-  };
+  enum Kind { kAbsent, kText, kBytes, kOtherType, kUnreadable };
   struct Case {
-    Run run;
-    Approval approval;
+    Kind run_kind;
+    std::string run;
+    Kind approval_kind;
+    std::string approval;
     bool checked;
   };
   const Case cases[] = {
-      {Run::Ours, Approval::Absent, true},
-      {Run::Ours, Approval::Enabled, true},
-      {Run::Ours, Approval::Zero, true},
-      {Run::Ours, Approval::Disabled, false},
-      {Run::Ours, Approval::Empty, false},
-      {Run::Ours, Approval::OtherType, false},
-      {Run::Ours, Approval::Unreadable, false},
-      {Run::Elsewhere, Approval::Absent, false},
-      {Run::Unquoted, Approval::Absent, false},
-      {Run::NoGuard, Approval::Absent, false},
-      {Run::OtherType, Approval::Absent, false},
-      {Run::TooLong, Approval::Absent, false},
-      {Run::Unreadable, Approval::Absent, false},
+      {kText, kCommand, kAbsent, "", true},
+      {kText, kCommand, kBytes, kEnabled, true},
+      {kText, kCommand, kBytes, std::string(1, '\0'), true},
+      {kText, kCommand, kBytes, kDisabled, false},
+      {kText, kCommand, kBytes, "", false},
+      {kText, kCommand, kOtherType, "", false},
+      {kText, kCommand, kUnreadable, "", false},
+      {kText, "\"E:\\velmora.exe\" /guard", kAbsent, "", false},
+      {kText, "C:\\Tools\\velmora.exe /guard", kAbsent, "", false},
+      {kText, "\"C:\\Tools\\velmora.exe\"", kAbsent, "", false},
+      {kText, kCommand + std::string(kMaxRunChars, ' '), kAbsent, "", false},
+      {kOtherType, "", kAbsent, "", false},
+      {kUnreadable, kCommand, kAbsent, "", false},
+  };
+  const auto put = [&](const char* key, Kind kind, const std::string& data) {
+    if (kind == kText || kind == kUnreadable)
+      registry.SetString(kUser, key, kSigninValue, data);
+    if (kind == kBytes) registry.SetBinary(kUser, key, kSigninValue, data);
+    if (kind == kOtherType) registry.SetOtherType(kUser, key, kSigninValue);
+    if (kind == kUnreadable)
+      registry.FailRead(kUser, key, fake::kErrAccessDenied);
   };
   StartForm();
   int i = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE("case " + std::to_string(i++));
     registry = fake::FakeRegistry();
-    switch (c.run) {
-      case Run::Ours:
-        registry.SetString(kUser, kRunKey, kSigninValue, kCommand);
-        break;
-      case Run::Elsewhere:
-        registry.SetString(kUser, kRunKey, kSigninValue,
-                           "\"E:\\velmora.exe\" /guard");
-        break;
-      case Run::Unquoted:
-        registry.SetString(kUser, kRunKey, kSigninValue,
-                           "C:\\Tools\\velmora.exe /guard");
-        break;
-      case Run::NoGuard:
-        registry.SetString(kUser, kRunKey, kSigninValue,
-                           "\"C:\\Tools\\velmora.exe\"");
-        break;
-      case Run::OtherType:
-        registry.SetOtherType(kUser, kRunKey, kSigninValue);
-        break;
-      case Run::TooLong:
-        registry.SetString(kUser, kRunKey, kSigninValue,
-                           kCommand + std::string(kMaxRunChars, ' '));
-        break;
-      case Run::Unreadable:
-        registry.SetString(kUser, kRunKey, kSigninValue, kCommand);
-        registry.FailRead(kUser, kRunKey, fake::kErrAccessDenied);
-        break;
-    }
-    switch (c.approval) {
-      case Approval::Absent:
-        break;
-      case Approval::Enabled:
-        registry.SetBinary(kUser, kStartupApprovedKey, kSigninValue, kEnabled);
-        break;
-      case Approval::Disabled:
-        registry.SetBinary(kUser, kStartupApprovedKey, kSigninValue, kDisabled);
-        break;
-      case Approval::Zero:
-        registry.SetBinary(kUser, kStartupApprovedKey, kSigninValue,
-                           std::string(1, '\0'));
-        break;
-      case Approval::Empty:
-        registry.SetBinary(kUser, kStartupApprovedKey, kSigninValue, "");
-        break;
-      case Approval::OtherType:
-        registry.SetOtherType(kUser, kStartupApprovedKey, kSigninValue);
-        break;
-      case Approval::Unreadable:
-        registry.FailRead(kUser, kStartupApprovedKey, fake::kErrAccessDenied);
-        break;
-    }
+    put(kRunKey, c.run_kind, c.run);
+    put(kStartupApprovedKey, c.approval_kind, c.approval);
     const MenuCommand item = Item();
     EXPECT_EQ(item.text, kSigninText);
     EXPECT_EQ(item.checked, c.checked);
