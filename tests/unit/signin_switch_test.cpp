@@ -35,12 +35,6 @@ class SigninSwitchTest : public FormTest {
   }
 };
 
-TEST(SigninCommandTest, IsThePathInQuotesAndGuard) {
-  EXPECT_EQ(SigninCommand("C:\\Tools\\velmora.exe"), kCommand);
-  EXPECT_EQ(SigninCommand("D:\\Program Files\\V\\velmora.exe"),
-            "\"D:\\Program Files\\V\\velmora.exe\" /guard");
-}
-
 // Each way the two values can be found, and whether the item shows checked.
 TEST_F(SigninSwitchTest, ReadsTheValuesAsWindowsWouldStartThem) {
   enum Kind { kAbsent, kText, kBytes, kOtherType, kUnreadable };
