@@ -16,7 +16,9 @@ Frmremover::Frmremover(System& system, WindowFactory& windows,
            .onDeviceArrival = [this](DriveLetters d) { OnDeviceArrival(d); },
            .onDeviceRemoval = [this](DriveLetters d) { OnDeviceRemoval(d); },
            .onCloseRequest = [this] { return Form_QueryClose(); },
-           .onEndSession = [this] { Form_Unload(); }})),
+           .onEndSession = [this] { Form_Unload(); },
+           // A later start asks for the window, which may be hidden.
+           .onShowRequest = [this] { window->Show(); }})),
       Drive1(system, window->Control("Drive1"), [this] { Drive1_Change(); }),
       File1(system, window->Control("File1"), kAutorunFileName,
             [this] { File1_Click(); }),
@@ -42,9 +44,10 @@ Frmremover::Frmremover(System& system, WindowFactory& windows,
       autorun_switch_(system, registry, List1),
       drive_repair_(system, files, List1, files.WindowsDrive()),
       windows_drive_(files.WindowsDrive()),
-      arrival_watch_(files, [&system](std::string_view ansi) {
-        return system.AnsiToUtf8(ansi);
-      }) {
+      arrival_watch_(
+          files,
+          [&system](std::string_view ansi) { return system.AnsiToUtf8(ansi); }),
+      signin_switch_(system, registry, List1) {
   window->SetMenuCommands([this] { return MenuCommands(); });
 }
 

@@ -8,6 +8,7 @@
 #include "app/arrival_watch.h"
 #include "app/autorun_switch.h"
 #include "app/drive_repair.h"
+#include "app/signin_switch.h"
 #include "platform/controls.h"
 #include "platform/file_tree.h"
 #include "platform/notify_icon.h"
@@ -24,9 +25,9 @@ inline constexpr const char* kAppTitle = "Velmora";
 
 class Frmremover {
  public:
-  // `registry` holds the AutoRun policy values that the window's menus
-  // switch. `icons` makes the icon of guard mode; without it (a system
-  // without a notification area) there is no guard mode.
+  // `registry` holds the AutoRun policy values and the sign-in entry that
+  // the window's menus switch. `icons` makes the icon of guard mode; without
+  // it (a system without a notification area) there is no guard mode.
   Frmremover(System& system, WindowFactory& windows, Registry& registry,
              FileTree& files, NotifyIconFactory* icons = nullptr);
 
@@ -96,6 +97,7 @@ class Frmremover {
   DriveRepair drive_repair_;
   const std::string windows_drive_;
   ArrivalWatch arrival_watch_;
+  SigninSwitch signin_switch_;
 };
 
 }  // namespace velmora

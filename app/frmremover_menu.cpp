@@ -12,7 +12,8 @@ std::vector<MenuCommand> Frmremover::MenuCommands() {
       [this] { window->RunSteps([this] { return drive_repair_.Tick(); }); });
   std::vector<MenuCommand> items = {
       autorun_switch_.Command(),
-      {repair.text, false, repair.greyed, std::move(repair.choose)}};
+      {repair.text, false, repair.greyed, std::move(repair.choose)},
+      signin_switch_.Command()};
   if (icons_)
     items.push_back({"Guard from the Notification Area", Guarding(), false,
                      [this] { Guard(); }});

@@ -1,5 +1,6 @@
-// The Windows program: the main window on the real platform, and the
-// message loop that runs until its windows are closed.
+// The Windows program: one copy per user and session, the main window on
+// the real platform, and the message loop that runs until its windows are
+// closed.
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
@@ -15,19 +16,19 @@
 #include "platform/win32/win32_notify_icon.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_single_instance.h"
 
 namespace {
 
 // The arguments after the program's name, in UTF-8.
 std::vector<std::string> Arguments() {
-  std::vector<std::string> args;
   int count = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (!argv) return args;
-  for (int i = 1; i < count; ++i)
-    args.push_back(velmora::win32::Narrow(argv[i]));
-  LocalFree(argv);
-  return args;
+  wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> found;
+  for (int i = 1; args && i < count; ++i)
+    found.push_back(velmora::win32::Narrow(args[i]));
+  if (args) LocalFree(args);
+  return found;
 }
 
 }  // namespace
@@ -38,15 +39,25 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 
+  // One copy per user and session: a later start shows the running copy's
+  // window (a /guard start, as at sign-in, shows nothing) and ends.
+  const bool guard = velmora::IsGuardStart(Arguments());
+  velmora::win32::SingleInstance instance;
+  if (instance.AnotherRuns()) {
+    if (!guard) instance.AskToShow();
+    return 0;
+  }
+
   velmora::win32::Win32System system(velmora::kAppTitle);
   velmora::win32::Win32WindowFactory windows;
   velmora::win32::Win32Registry registry;
   velmora::win32::Win32FileTree files;
   velmora::win32::Win32NotifyIconFactory icons;
   velmora::Frmremover frmremover(system, windows, registry, files, &icons);
-  if (velmora::IsGuardStart(Arguments()))
+  if (guard)
     frmremover.LoadGuarding();
   else
     frmremover.Load();
+  instance.Ready();
   return velmora::win32::RunMessageLoop();
 }

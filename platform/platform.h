@@ -72,6 +72,16 @@ enum class DriveRead {
   LettersOnly,
 };
 
+// What kind of drive a path lies on, as Windows tells it.
+enum class DriveKind {
+  Unknown,    // not known (no such drive, or the system could not tell)
+  Fixed,      // a hard disk or SSD of the machine
+  Removable,  // a USB stick, a card, a floppy; also a USB hard disk
+  Network,    // a network share, mapped or by its \\server\share name
+  CdRom,      // a CD, DVD or Blu-ray drive
+  RamDisk,
+};
+
 // Operating-system services that are not windows: drives, files, message
 // boxes and the end of the program.
 class System {
@@ -121,6 +131,13 @@ class System {
   // Converts text in the system's ANSI code page to UTF-8.
   virtual std::string AnsiToUtf8(std::string_view ansi) = 0;
 
+  // The running program's own file, its full path ("C:\Tools\velmora.exe");
+  // "" where the system cannot tell.
+  virtual std::string ProgramPath() = 0;
+  // The kind of the drive (or the mounted volume, or the share) that the
+  // full path `path` lies on.
+  virtual DriveKind KindOfDrive(const std::string& path) = 0;
+
   // Shows a message box and waits for the answer. An empty title means the
   // application's title. Timers keep ticking while it waits.
   virtual int MsgBox(const std::string& text, int flags,
@@ -150,8 +167,9 @@ class DriveLetters {
   std::uint32_t mask_ = 0;
 };
 
-// What a window itself reports: its close box, and volumes (removable media,
-// discs) arriving and going away. Any of them may be left empty.
+// What a window itself reports: its close box, volumes (removable media,
+// discs) arriving and going away, and a later start of the program asking
+// the running copy to show its main window. Any of them may be left empty.
 struct WindowEvents {
   Handler onUnload;
   std::function<void(DriveLetters)> onDeviceArrival;
@@ -163,6 +181,9 @@ struct WindowEvents {
   // The user signs out or the computer shuts down: the program ends now,
   // without asking anything.
   Handler onEndSession;
+  // A later start of the program asks for this window, which may be
+  // hidden: show it and bring it forward.
+  Handler onShowRequest;
 };
 
 // One native control of a window. Each kind of control has its own members
@@ -214,7 +235,8 @@ class Window {
   // The control named `name` in the layout; throws std::out_of_range for a
   // name the layout does not have.
   virtual Widget& Control(std::string_view name) = 0;
-  // Shows the window (not modal) and brings it forward. Throws
+  // Shows the window (not modal), restored where it was minimised, and
+  // brings it forward. Throws
   // std::logic_error where a control that raises events has no handler, so
   // that a window never appears with a control that would do nothing.
   virtual void Show() = 0;

@@ -1,11 +1,12 @@
 // The registry: the few operations the program needs from the system's
 // settings store, and no more.
 //
-// The program reads and writes whole 32-bit numbers (DWORD values) only. It
-// reads from the user's own hive (HKCU) and from the machine's (HKLM, the
-// 64-bit view on 64-bit Windows, which is where policies live); it writes
-// and deletes under the user's own hive only, which needs no administrator
-// rights. A key is named by its path below the hive, with backslashes
+// The program reads and writes whole 32-bit numbers (DWORD values) and
+// strings (REG_SZ), and reads bytes (REG_BINARY). It reads from the user's own
+// hive (HKCU) and from the machine's (HKLM, the 64-bit view on 64-bit Windows,
+// which is where policies live); it writes and deletes under the user's own
+// hive only, which needs no administrator rights. A key is named by its path
+// below the hive, with backslashes
 // ("Software\Velmora"), and a value by its name inside that key.
 //
 // Which keys and values are touched is decided by the callers; a backend
@@ -14,6 +15,7 @@
 // and its message.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -43,6 +45,27 @@ class Registry {
   // key (and the keys above it) where it is missing.
   virtual Error WriteDword(const std::string& key, const std::string& name,
                            std::uint32_t value) = 0;
+  // The REG_SZ value `name`, in UTF-8, without its closing null. Absent as
+  // for ReadDword. A value of another type (REG_EXPAND_SZ too), one longer
+  // than `max_chars` UTF-16 characters, or a key that cannot be read gives
+  // nullopt and sets `error`.
+  virtual std::optional<std::string> ReadString(Hive hive,
+                                                const std::string& key,
+                                                const std::string& name,
+                                                std::size_t max_chars,
+                                                Error& error) = 0;
+  // Sets the REG_SZ value `name` of the key `key` under HKCU, creating the
+  // key where it is missing.
+  virtual Error WriteString(const std::string& key, const std::string& name,
+                            const std::string& value) = 0;
+  // The bytes of the REG_BINARY value `name` (possibly none). Absent as for
+  // ReadDword; another type, more than `max_bytes` bytes, or a key that
+  // cannot be read gives nullopt and sets `error`.
+  virtual std::optional<std::string> ReadBinary(Hive hive,
+                                                const std::string& key,
+                                                const std::string& name,
+                                                std::size_t max_bytes,
+                                                Error& error) = 0;
   // Deletes the value `name` of the key `key` under HKCU. A value or key
   // that is already absent is not an error.
   virtual Error DeleteValue(const std::string& key,

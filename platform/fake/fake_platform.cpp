@@ -21,6 +21,7 @@ Error MakeError(std::uint32_t number) {
        "The process cannot access the file because it is being used by "
        "another process."},
       {kErrUnsupportedType, "Data of this type is not supported."},
+      {kErrMoreData, "More data is available."},
       {kErrAlreadyExists,
        "Cannot create a file when that file already exists."},
       {kErrDirectory, "The directory name is invalid."},
@@ -233,6 +234,12 @@ std::string FakeSystem::AnsiToUtf8(std::string_view ansi) {
   return latin1::ToUtf8(ansi);
 }
 
+DriveKind FakeSystem::KindOfDrive(const std::string& path) {
+  if (path.starts_with("\\\\")) return DriveKind::Network;
+  auto drive = drives_.find(LetterOf(path));
+  return drive == drives_.end() ? DriveKind::Unknown : drive->second.kind;
+}
+
 int FakeSystem::MsgBox(const std::string& text, int flags,
                        const std::string& title) {
   boxes.push_back({text, flags, title});
@@ -385,6 +392,10 @@ void FakeWindow::SendDeviceArrival(DriveLetters letters) {
 
 void FakeWindow::SendDeviceRemoval(DriveLetters letters) {
   if (events_.onDeviceRemoval) events_.onDeviceRemoval(letters);
+}
+
+void FakeWindow::SendShowRequest() {
+  if (events_.onShowRequest) events_.onShowRequest();
 }
 
 unsigned FakeWindow::TimerInterval(std::string_view name) {

@@ -24,7 +24,7 @@ inline constexpr unsigned kReadOnly = 0x1, kHidden = 0x2, kSystem = 0x4,
 inline constexpr std::uint32_t kErrFileNotFound = 2, kErrPathNotFound = 3,
                                kErrAccessDenied = 5, kErrWriteProtect = 19,
                                kErrNotReady = 21, kErrSharingViolation = 32,
-                               kErrUnsupportedType = 1630,
+                               kErrUnsupportedType = 1630, kErrMoreData = 234,
                                kErrAlreadyExists = 183, kErrDirectory = 267;
 // The error object for `number`, with the system's text where it is known.
 Error MakeError(std::uint32_t number);
@@ -41,6 +41,7 @@ struct FakeDrive {
   bool ready = true;
   bool write_protected = false;
   std::string label;
+  DriveKind kind = DriveKind::Fixed;
 };
 
 enum class Op { Probe, ChangeDrive, SetAttr, Dir, Kill, ListFiles, ReadFile };
@@ -81,6 +82,9 @@ class FakeSystem : public System {
   // Runs while each box waits, before it is answered (e.g. to tick timers).
   std::function<void(const ShownBox&)> while_box_waits;
   void SetCurrent(char letter) { current_ = letter; }
+  // The program's own file, as ProgramPath gives it; its drive's kind is
+  // that of the drive added for its letter.
+  std::string program_path = "C:\\Tools\\velmora.exe";
 
   // --- what happened ---
   std::vector<ShownBox> boxes;
@@ -105,6 +109,10 @@ class FakeSystem : public System {
   FileBytes ReadFile(const std::string& path, std::size_t max_bytes,
                      Error& error) override;
   std::string AnsiToUtf8(std::string_view ansi) override;
+  std::string ProgramPath() override { return program_path; }
+  // A drive added here gives its kind, a \\server\share path is Network,
+  // and anything else Unknown.
+  DriveKind KindOfDrive(const std::string& path) override;
   int MsgBox(const std::string& text, int flags,
              const std::string& title) override;
   void End() override { ended = true; }
@@ -210,6 +218,8 @@ class FakeWindow : public Window {
   bool Stepping() const { return static_cast<bool>(steps_); }
   void SendDeviceArrival(DriveLetters letters);
   void SendDeviceRemoval(DriveLetters letters);
+  // A later start of the program asks for the main window.
+  void SendShowRequest();
   bool TimerEnabled(std::string_view name) { return Get(name).running(); }
   // The interval a running timer ticks at; 0 while it is stopped.
   unsigned TimerInterval(std::string_view name);

@@ -13,12 +13,24 @@ FakeRegistry::KeyId FakeRegistry::Id(Hive hive, const std::string& key) {
 
 void FakeRegistry::Set(Hive hive, const std::string& key,
                        const std::string& name, std::uint32_t value) {
-  keys_[Id(hive, key)][Upper(name)] = {value, true};
+  keys_[Id(hive, key)][Upper(name)] = {Type::Dword, value, {}};
+}
+
+void FakeRegistry::SetString(Hive hive, const std::string& key,
+                             const std::string& name,
+                             const std::string& value) {
+  keys_[Id(hive, key)][Upper(name)] = {Type::String, 0, value};
+}
+
+void FakeRegistry::SetBinary(Hive hive, const std::string& key,
+                             const std::string& name,
+                             const std::string& bytes) {
+  keys_[Id(hive, key)][Upper(name)] = {Type::Binary, 0, bytes};
 }
 
 void FakeRegistry::SetOtherType(Hive hive, const std::string& key,
                                 const std::string& name) {
-  keys_[Id(hive, key)][Upper(name)] = {0, false};
+  keys_[Id(hive, key)][Upper(name)] = {Type::Other, 0, {}};
 }
 
 void FakeRegistry::FailWrite(const std::string& key, const std::string& name,
@@ -38,8 +50,40 @@ std::optional<std::uint32_t> FakeRegistry::Get(Hive hive,
                                                const std::string& key,
                                                const std::string& name) const {
   const Value* value = Find(hive, key, name);
-  if (!value || !value->is_dword) return std::nullopt;
+  if (!value || value->type != Type::Dword) return std::nullopt;
   return value->dword;
+}
+
+std::optional<std::string> FakeRegistry::GetString(
+    Hive hive, const std::string& key, const std::string& name) const {
+  const Value* value = Find(hive, key, name);
+  if (!value || value->type != Type::String) return std::nullopt;
+  return value->bytes;
+}
+
+std::optional<std::string> FakeRegistry::GetBinary(
+    Hive hive, const std::string& key, const std::string& name) const {
+  const Value* value = Find(hive, key, name);
+  if (!value || value->type != Type::Binary) return std::nullopt;
+  return value->bytes;
+}
+
+const FakeRegistry::Value* FakeRegistry::Typed(Hive hive,
+                                               const std::string& key,
+                                               const std::string& name,
+                                               Type type, Error& error) const {
+  error = {};
+  if (auto failed = failed_reads_.find(Id(hive, key));
+      failed != failed_reads_.end()) {
+    error = MakeError(failed->second);
+    return nullptr;
+  }
+  const Value* value = Find(hive, key, name);
+  if (value && value->type != type) {
+    error = MakeError(kErrUnsupportedType);
+    return nullptr;
+  }
+  return value;
 }
 
 // A key exists where it was made, or where a key below it was.
@@ -64,14 +108,50 @@ std::optional<std::uint32_t> FakeRegistry::ReadDword(Hive hive,
                                                      const std::string& key,
                                                      const std::string& name,
                                                      Error& error) {
-  error = {};
-  const Value* value = Find(hive, key, name);
+  const Value* value = Typed(hive, key, name, Type::Dword, error);
   if (!value) return std::nullopt;
-  if (!value->is_dword) {
-    error = MakeError(kErrUnsupportedType);
+  return value->dword;
+}
+
+// The length of a string is counted as the registry stores it, in UTF-16
+// units: one for each UTF-8 lead byte, two for a character beyond U+FFFF.
+std::optional<std::string> FakeRegistry::ReadString(Hive hive,
+                                                    const std::string& key,
+                                                    const std::string& name,
+                                                    std::size_t max_chars,
+                                                    Error& error) {
+  const Value* value = Typed(hive, key, name, Type::String, error);
+  if (!value) return std::nullopt;
+  std::size_t units = 0;
+  for (unsigned char byte : value->bytes)
+    units += (byte & 0xC0) != 0x80 ? (byte >= 0xF0 ? 2 : 1) : 0;
+  if (units > max_chars) {
+    error = MakeError(kErrMoreData);
     return std::nullopt;
   }
-  return value->dword;
+  return value->bytes;
+}
+
+Error FakeRegistry::WriteString(const std::string& key, const std::string& name,
+                                const std::string& value) {
+  if (Error error = Failure(key, name); error.failed()) return error;
+  SetString(Hive::CurrentUser, key, name, value);
+  ++changes;
+  return {};
+}
+
+std::optional<std::string> FakeRegistry::ReadBinary(Hive hive,
+                                                    const std::string& key,
+                                                    const std::string& name,
+                                                    std::size_t max_bytes,
+                                                    Error& error) {
+  const Value* value = Typed(hive, key, name, Type::Binary, error);
+  if (!value) return std::nullopt;
+  if (value->bytes.size() > max_bytes) {
+    error = MakeError(kErrMoreData);
+    return std::nullopt;
+  }
+  return value->bytes;
 }
 
 Error FakeRegistry::WriteDword(const std::string& key, const std::string& name,

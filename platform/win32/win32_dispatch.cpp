@@ -1,12 +1,15 @@
 // The window's messages turned into the program's events: commands from
 // the controls, timer ticks, volume arrivals and removals, the close box,
-// and the messages the window answers itself.
+// a later start's show request, and the messages the window answers
+// itself.
 // clang-format off
 #include "platform/win32/win32_internal.h"  // <windows.h> before <dbt.h>
 #include <dbt.h>
 // clang-format on
 
 #include <algorithm>
+
+#include "platform/win32/win32_single_instance.h"
 
 namespace velmora::win32 {
 namespace {
@@ -115,6 +118,10 @@ LRESULT CALLBACK Win32Window::WndProc(HWND hwnd, UINT message, WPARAM wparam,
 LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   if (auto handled = menus_.Handle(hwnd_, message, wparam, lparam))
     return *handled;
+  if (message != 0 && message == ShowRequestMessage()) {
+    if (events_.onShowRequest) events_.onShowRequest();
+    return 0;
+  }
   switch (message) {
     case WM_COMMAND:
       OnCommand(wparam, lparam);

@@ -45,6 +45,8 @@ class Win32System final : public System {
   FileBytes ReadFile(const std::string& path, std::size_t max_bytes,
                      Error& error) override;
   std::string AnsiToUtf8(std::string_view ansi) override;
+  std::string ProgramPath() override;
+  DriveKind KindOfDrive(const std::string& path) override;
   int MsgBox(const std::string& text, int flags,
              const std::string& title) override;
   // Destroys every window made by a Win32WindowFactory and ends the

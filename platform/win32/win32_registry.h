@@ -14,6 +14,16 @@ class Win32Registry final : public Registry {
                                          Error& error) override;
   Error WriteDword(const std::string& key, const std::string& name,
                    std::uint32_t value) override;
+  std::optional<std::string> ReadString(Hive hive, const std::string& key,
+                                        const std::string& name,
+                                        std::size_t max_chars,
+                                        Error& error) override;
+  Error WriteString(const std::string& key, const std::string& name,
+                    const std::string& value) override;
+  std::optional<std::string> ReadBinary(Hive hive, const std::string& key,
+                                        const std::string& name,
+                                        std::size_t max_bytes,
+                                        Error& error) override;
   Error DeleteValue(const std::string& key, const std::string& name) override;
   Error DeleteKeyIfEmpty(const std::string& key) override;
 };

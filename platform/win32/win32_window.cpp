@@ -112,7 +112,7 @@ void Win32Window::Show() {
                   [this](std::size_t i) { return bool(widgets_[i]->handler); });
   if (!hwnd_) CreateNative();
   if (!hwnd_) return;
-  ShowWindow(hwnd_, SW_SHOW);
+  ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
   SetForegroundWindow(hwnd_);
   if (!GetFocus() || !IsChild(hwnd_, GetFocus())) FocusFirst();
   UpdateWindow(hwnd_);

@@ -38,14 +38,14 @@ void ForgetAutorunSettings() {
   RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Velmora");
 }
 
-// The check column of the program's two items on the screen, the AutoRun
-// switch and the repair below it (whose look stays the same within a test):
-// the lower left corner of the menu inside its border, as dark (1) or light
-// (0) pixels.
+// The check column of the program's items on the screen, the AutoRun
+// switch and those below it (whose look stays the same within a test): the
+// lower left corner of the menu inside its border, as dark (1) or light (0)
+// pixels.
 std::vector<int> CheckColumn(HWND menu) {
   RECT rect;
   GetWindowRect(menu, &rect);
-  const int border = 3, width = 24, height = 40;
+  const int border = 3, width = 24, height = 20 * kProgramItems;
   const int left = rect.left + border, top = rect.bottom - border - height;
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
@@ -119,14 +119,11 @@ TEST_F(AutorunMenu, SystemMenuAndDriveListMenuTurnAutorunOffAndBackOn) {
   App app;
   ASSERT_TRUE(app.started());
 
-  // Off, from the system menu: End selects its last item, Guard from the
-  // Notification Area; above it are the repair, then ours.
+  // Off, from the system menu.
   HWND menu = OpenSystemMenu(app);
   ASSERT_TRUE(menu);
   const std::vector<int> unchecked_system = SettledCheckColumn(menu);
-  PostKey(app.main(), VK_END);
-  PostKey(app.main(), VK_UP);
-  ASSERT_TRUE(ChooseItem(app, VK_UP));
+  ASSERT_TRUE(ChooseProgramItem(app, ProgramItem::Autorun, true));
   EXPECT_EQ(app.WaitLog(1), std::vector<std::string>{kOffLine});
   EXPECT_EQ(Policy(L"NoDriveTypeAutoRun"), 0xFFu);
   EXPECT_EQ(Policy(L"NoAutorun"), 1u);

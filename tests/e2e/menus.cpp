@@ -47,4 +47,15 @@ bool ChooseItem(const App& app, WPARAM key) {
   return MenuGone(app);
 }
 
+// Home selects the first item, End the last; the arrows walk from there.
+bool ChooseProgramItem(const App& app, ProgramItem item, bool system_menu) {
+  const int place = static_cast<int>(item);
+  PostKey(app.main(), system_menu ? VK_END : VK_HOME);
+  const int steps = system_menu ? kProgramItems - 1 - place : place;
+  for (int i = 0; i < steps; ++i)
+    PostKey(app.main(), system_menu ? VK_UP : VK_DOWN);
+  PostKey(app.main(), VK_RETURN);
+  return MenuGone(app);
+}
+
 }  // namespace e2e

@@ -23,4 +23,12 @@ HWND OpenContextMenu(const App& app);
 // waits until the menu has gone.
 bool ChooseItem(const App& app, WPARAM key);
 
+// The program's items, in the order both menus show them: first in the
+// drive list's menu, last (below a separator) in the system menu.
+enum class ProgramItem { Autorun, Repair, Signin, Guard };
+inline constexpr int kProgramItems = 4;
+// Chooses `item` in the open menu from the keyboard and waits until the
+// menu has gone.
+bool ChooseProgramItem(const App& app, ProgramItem item, bool system_menu);
+
 }  // namespace e2e

@@ -16,10 +16,10 @@ constexpr Hive kUser = Hive::CurrentUser, kMachine = Hive::LocalMachine;
 class AutorunSwitchTest : public FormTest {
  protected:
   void SetUp() override { system.AddDrive('C'); }
-  // The AutoRun item, the first of the menus' two, as they show it now.
+  // The AutoRun item, the first of the menus' items, as they show it now.
   MenuCommand Item() {
     const std::vector<MenuCommand> items = W().MenuItems();
-    EXPECT_EQ(items.size(), 2u);
+    EXPECT_GE(items.size(), 2u);
     return items.empty() ? MenuCommand{} : items[0];
   }
   bool Choose() { return W().ChooseMenuItem(kTurnOffAutorunText); }

@@ -31,7 +31,8 @@ class Recorder {
             .onDeviceRemoval =
                 [this](DriveLetters d) { Note("", Event::DeviceRemoval, d); },
             .onCloseRequest = {},
-            .onEndSession = {}};
+            .onEndSession = {},
+            .onShowRequest = {}};
   }
   // Binds every control of `layout` that raises events.
   void Bind(Window& window, const FormLayout& layout) {

@@ -1,9 +1,9 @@
 // The main window's menus on the real backend, opened for real: the drive
 // list's context menu and the system menu hold the AutoRun item with its
-// text, check mark and grey, then the repair's item, and choosing the
-// AutoRun item from the keyboard runs it. The
-// main window runs over the fake's drives and the in-memory registry, so
-// nothing of the machine is touched.
+// text, check mark and grey, then the repair's item and the sign-in item,
+// and choosing the AutoRun item from the keyboard runs it. The main window
+// runs over the fake's drives and the in-memory registry, so nothing of the
+// machine is touched.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -13,6 +13,7 @@
 
 #include "app/autorun_switch.h"
 #include "app/frmremover.h"
+#include "app/signin_switch.h"
 #include "platform/fake/fake_file_tree.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/fake/fake_registry.h"
@@ -20,6 +21,10 @@
 
 namespace velmora::win32 {
 namespace {
+
+// The program's items in both menus: the AutoRun switch, the repair, and
+// the sign-in start.
+constexpr size_t kProgramItems = 3;
 
 struct ShownItem {
   std::wstring text;  // empty for a separator
@@ -97,17 +102,14 @@ class MenuTest : public ::testing::Test {
         });
   }
   // Opens the system menu as Alt+Space does and chooses the AutoRun item,
-  // the last but one, or leaves with Esc.
+  // the first of the program's items at its end, or leaves with Esc.
   std::vector<ShownItem> SystemMenu(bool choose) {
     return WithMenu([&] { SendMessageW(main, WM_SYSCOMMAND, SC_KEYMENU, ' '); },
                     [&](const std::vector<ShownItem>&) {
-                      // Up from the first goes to the last, the repair's item;
-                      // once
-                      // more, to the AutoRun item.
-                      if (choose) {
+                      // Up from the first goes to the last; on up to the
+                      // AutoRun item.
+                      for (size_t i = 0; choose && i < kProgramItems; ++i)
                         PostKey(main, VK_UP);
-                        PostKey(main, VK_UP);
-                      }
                       PostKey(main, choose ? VK_RETURN : VK_ESCAPE);
                       // Alt+Space leaves the menu bar open after Esc; a second
                       // Esc closes it.
@@ -132,25 +134,27 @@ bool IsRepairItem(const ShownItem& item) {
 
 TEST_F(MenuTest, DriveListsContextMenuHoldsTheItemAndChoosingItTurnsItOff) {
   std::vector<ShownItem> items = ContextMenu(true);
-  ASSERT_EQ(items.size(), 2u);
+  ASSERT_EQ(items.size(), kProgramItems);
   EXPECT_EQ(items[0].text, kItem);
   EXPECT_EQ(items[0].state, 0u);
   EXPECT_TRUE(IsRepairItem(items[1]));
+  EXPECT_EQ(items[2].text, Widen(kSigninText));
   EXPECT_EQ(registry.Get(Hive::CurrentUser, kPoliciesKey, "NoAutorun"), 1u);
 
   items = ContextMenu(false);
-  ASSERT_EQ(items.size(), 2u);
+  ASSERT_EQ(items.size(), kProgramItems);
   EXPECT_EQ(items[0].state, static_cast<UINT>(MF_CHECKED));
   EXPECT_EQ(form.ForTest().window.Control("List1").Rows().size(), 1u);
 }
 
 TEST_F(MenuTest, SystemMenuHoldsTheItemBelowASeparatorOnceOnly) {
   std::vector<ShownItem> items = SystemMenu(false);
-  ASSERT_GE(items.size(), 4u);
-  EXPECT_TRUE(IsRepairItem(items.back()));
-  EXPECT_EQ(items[items.size() - 2].text, kItem);
-  EXPECT_EQ(items[items.size() - 2].state, 0u);
-  EXPECT_TRUE(items[items.size() - 3].state & MF_SEPARATOR);
+  ASSERT_GE(items.size(), kProgramItems + 2);
+  const size_t first = items.size() - kProgramItems;
+  EXPECT_EQ(items[first].text, kItem);
+  EXPECT_EQ(items[first].state, 0u);
+  EXPECT_TRUE(IsRepairItem(items[first + 1]));
+  EXPECT_TRUE(items[first - 1].state & MF_SEPARATOR);
 
   // Opened again after a change: the same number of items, the new state.
   const size_t count = items.size();
@@ -160,14 +164,14 @@ TEST_F(MenuTest, SystemMenuHoldsTheItemBelowASeparatorOnceOnly) {
             0xFFu);
   items = SystemMenu(false);
   ASSERT_EQ(items.size(), count);
-  EXPECT_EQ(items[items.size() - 2].state, static_cast<UINT>(MF_CHECKED));
+  EXPECT_EQ(items[first].state, static_cast<UINT>(MF_CHECKED));
 }
 
 TEST_F(MenuTest, AdministratorsSettingShowsCheckedAndGreyed) {
   registry.Set(Hive::LocalMachine, kPoliciesKey, "NoDriveTypeAutoRun", 0xFF);
   registry.Set(Hive::LocalMachine, kPoliciesKey, "NoAutorun", 1);
   std::vector<ShownItem> items = ContextMenu(true);
-  ASSERT_EQ(items.size(), 2u);
+  ASSERT_EQ(items.size(), kProgramItems);
   EXPECT_EQ(items[0].text, Widen(kAutorunOffByAdministratorText));
   EXPECT_EQ(items[0].state, static_cast<UINT>(MF_CHECKED | MF_GRAYED));
   EXPECT_EQ(registry.changes, 0);
@@ -191,7 +195,7 @@ TEST_F(MenuTest, OtherControlsAndPartsOfTheDriveList) {
                      MAKELPARAM(20, 20));
       },
       [&](const std::vector<ShownItem>&) { PostKey(main, VK_ESCAPE); });
-  ASSERT_EQ(items.size(), 2u);
+  ASSERT_EQ(items.size(), kProgramItems);
   EXPECT_EQ(items[0].text, kItem);
   EXPECT_TRUE(IsRepairItem(items[1]));
 }
@@ -222,10 +226,10 @@ TEST_F(MenuTest, ShiftF10AndTheMenuKeyOpenTheDriveListsMenu) {
         });
   };
   std::vector<ShownItem> items = press(VK_F10, true, true);
-  ASSERT_EQ(items.size(), 2u) << "Shift+F10";
+  ASSERT_EQ(items.size(), kProgramItems) << "Shift+F10";
   EXPECT_EQ(items[0].text, kItem);
   items = press(VK_APPS, false, false);
-  ASSERT_EQ(items.size(), 2u) << "menu key";
+  ASSERT_EQ(items.size(), kProgramItems) << "menu key";
   EXPECT_EQ(items[0].text, kItem);
 }
 

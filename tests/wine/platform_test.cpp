@@ -333,5 +333,22 @@ TEST(TextTest, AnsiToUtf8UsesTheAnsiCodePage) {
   EXPECT_EQ(system.AnsiToUtf8("caf\xE9 \x80"), "caf\xC3\xA9 \xE2\x82\xAC");
 }
 
+TEST(ProgramTest, ProgramPathAndTheKindOfItsDrive) {
+  Win32System system("Velmora");
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  EXPECT_EQ(system.ProgramPath(), Narrow(self));
+  EXPECT_EQ(system.KindOfDrive("C:\\windows\\system32\\kernel32.dll"),
+            DriveKind::Fixed);
+  // A letter no drive has.
+  const DWORD drives = GetLogicalDrives();
+  char free_letter = 0;
+  for (char letter = 'Z'; letter > 'C' && !free_letter; --letter)
+    if (!(drives & (1u << (letter - 'A')))) free_letter = letter;
+  ASSERT_NE(free_letter, 0);
+  EXPECT_EQ(system.KindOfDrive(std::string(1, free_letter) + ":\\velmora.exe"),
+            DriveKind::Unknown);
+}
+
 }  // namespace
 }  // namespace velmora::win32

@@ -54,12 +54,15 @@ std::optional<std::string> RegQuery(const std::string& key,
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   if (code != 0) return std::nullopt;
-  // "    NoAutorun    REG_DWORD    0x1": the last word of the value's line.
+  // "    NoAutorun    REG_DWORD    0x1": what follows the type on the
+  // value's line.
   const auto at = output.find(name + " ");
   if (at == std::string::npos) return "unreadable: " + output;
   const auto end = output.find_first_of("\r\n", at);
   const std::string line = output.substr(at, end - at);
-  return line.substr(line.find_last_of(' ') + 1);
+  const auto type = line.find("REG_", name.size());
+  const auto data = line.find_first_not_of(' ', line.find(' ', type));
+  return data == std::string::npos ? "" : line.substr(data);
 }
 
 std::optional<std::string> Policy(const char* name) {
@@ -133,6 +136,65 @@ TEST_F(RegistryTest, ValueOfAnotherTypeIsAnError) {
             std::nullopt);
   EXPECT_EQ(error.number, static_cast<std::uint32_t>(ERROR_UNSUPPORTED_TYPE));
   EXPECT_FALSE(error.description.empty());
+}
+
+TEST_F(RegistryTest, WritesAndReadsStringsAndReadsBinaryValues) {
+  const std::string command = "\"C:\\Test Tools\\velmora.exe\" /guard";
+  ASSERT_FALSE(registry.WriteString(kTestKey, "Command", command).failed());
+  EXPECT_EQ(RegQuery(std::string("HKCU\\") + kTestKey, "Command"), command);
+  Error error;
+  EXPECT_EQ(registry.ReadString(Hive::CurrentUser, kTestKey, "Command",
+                                command.size(), error),
+            command);
+  EXPECT_FALSE(error.failed()) << error.description;
+  EXPECT_EQ(registry.ReadString(Hive::CurrentUser, kTestKey, "Command",
+                                command.size() - 1, error),
+            std::nullopt);
+  EXPECT_EQ(error.number, static_cast<std::uint32_t>(ERROR_MORE_DATA));
+
+  ASSERT_FALSE(
+      registry.WriteString(kTestKey, "Unicode", "T\xC3\xA9st \xF0\x9F\x92\xBE")
+          .failed());
+  EXPECT_EQ(
+      registry.ReadString(Hive::CurrentUser, kTestKey, "Unicode", 7, error),
+      "T\xC3\xA9st \xF0\x9F\x92\xBE");
+
+  const std::wstring key = Widen(kTestKey);
+  const wchar_t expand[] = L"%TEMP%";
+  RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"Expand", REG_EXPAND_SZ,
+                  expand, sizeof expand);
+  EXPECT_EQ(
+      registry.ReadString(Hive::CurrentUser, kTestKey, "Expand", 100, error),
+      std::nullopt);
+  EXPECT_EQ(error.number, static_cast<std::uint32_t>(ERROR_UNSUPPORTED_TYPE));
+  // Stored without its closing null: read as far as it goes.
+  RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"Bare", REG_SZ, L"ab",
+                  2 * sizeof(wchar_t));
+  EXPECT_EQ(registry.ReadString(Hive::CurrentUser, kTestKey, "Bare", 2, error),
+            "ab");
+
+  const BYTE disabled[12] = {3, 0, 0, 0, 0x10, 0x20};
+  RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"Bytes", REG_BINARY,
+                  disabled, sizeof disabled);
+  EXPECT_EQ(
+      registry.ReadBinary(Hive::CurrentUser, kTestKey, "Bytes", 12, error),
+      std::string(reinterpret_cast<const char*>(disabled), 12));
+  EXPECT_EQ(
+      registry.ReadBinary(Hive::CurrentUser, kTestKey, "Bytes", 11, error),
+      std::nullopt);
+  EXPECT_EQ(error.number, static_cast<std::uint32_t>(ERROR_MORE_DATA));
+  RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"Empty", REG_BINARY, nullptr,
+                  0);
+  EXPECT_EQ(
+      registry.ReadBinary(Hive::CurrentUser, kTestKey, "Empty", 12, error), "");
+  EXPECT_EQ(
+      registry.ReadBinary(Hive::CurrentUser, kTestKey, "Command", 64, error),
+      std::nullopt);
+  EXPECT_EQ(error.number, static_cast<std::uint32_t>(ERROR_UNSUPPORTED_TYPE));
+  EXPECT_EQ(
+      registry.ReadBinary(Hive::CurrentUser, kTestKey, "Absent", 64, error),
+      std::nullopt);
+  EXPECT_FALSE(error.failed());
 }
 
 TEST_F(RegistryTest, ReadsTheMachinesPolicies) {

@@ -99,6 +99,10 @@ class DrivesOnly final : public System {
   std::string AnsiToUtf8(std::string_view ansi) override {
     return real_.AnsiToUtf8(ansi);
   }
+  std::string ProgramPath() override { return real_.ProgramPath(); }
+  DriveKind KindOfDrive(const std::string& path) override {
+    return real_.KindOfDrive(path);
+  }
   int MsgBox(const std::string& text, int, const std::string&) override {
     ADD_FAILURE() << "unexpected message box: " << text;
     return kResultNo;

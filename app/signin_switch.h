@@ -1,0 +1,103 @@
+// The menu item "Start Guarding at Sign-in": Windows starts this program as
+// `"<its full path>" /guard` when the user signs in, through the account's
+// Run key, and stops doing so when the item is chosen again.
+//
+// The item is checked while HKCU's Run key holds the value "Velmora" with
+// exactly that text and Windows' startup list (Task Manager, Settings) does
+// not disable it: the value "Velmora" under StartupApproved\Run is absent,
+// or binary data whose first byte is even (Windows writes 02 to enable and
+// 03 and a time to disable). Anything else there, a Run value of another
+// type, too long, or pointing elsewhere, and a key that cannot be read all
+// read as not starting here: the item shows unchecked, and choosing it
+// writes the Run value and deletes the StartupApproved value that keeps it
+// from starting. Choosing it while checked deletes both values. Only the
+// values named "Velmora" in these two keys are ever touched.
+//
+// The item is greyed where the program runs from a removable, network or
+// CD drive: a sign-in entry pointing at a stick is what worms make, and the
+// stick may be gone at the next sign-in.
+//
+// A change is all or nothing: when a write fails, what was already written
+// is put back, the error report box shows the system's error, and nothing
+// is logged. Each change that was made gets one log line.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/controls.h"
+#include "platform/platform.h"
+#include "platform/registry.h"
+
+namespace velmora {
+
+inline constexpr const char* kRunKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr const char* kStartupApprovedKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved"
+    "\\Run";
+inline constexpr const char* kSigninValue = "Velmora";
+// The longest Run value read: the longest path Windows has, its quotes and
+// " /guard"; and the most of a StartupApproved value read.
+inline constexpr std::size_t kMaxRunChars = 32767 + 9;
+inline constexpr std::size_t kMaxApprovalBytes = 1024;
+
+inline constexpr const char* kSigninText = "Start Guarding at Sign-in";
+inline constexpr const char* kSigninFromRemovableText =
+    "Start Guarding at Sign-in (not while Velmora runs from a removable "
+    "drive)";
+inline constexpr const char* kSigninFromNetworkText =
+    "Start Guarding at Sign-in (not while Velmora runs from a network drive)";
+inline constexpr const char* kSigninFromCdText =
+    "Start Guarding at Sign-in (not while Velmora runs from a CD or DVD)";
+inline constexpr const char* kSigninPlaceUnknownText =
+    "Start Guarding at Sign-in (Velmora cannot tell where it runs from)";
+
+// The Run value's data for the program at `program`.
+std::string SigninCommand(const std::string& program);
+// The log lines of a written Run value and of a value removed from `key`.
+std::string SigninWrittenLine(const std::string& command);
+std::string SigninRemovedLine(const char* key);
+
+// Whether Windows' startup list lets the Run value start, given the
+// StartupApproved value as read (nullopt: absent) and whether reading it
+// failed (another type, too long, a key that cannot be read).
+bool StartupAllowed(const std::optional<std::string>& approval, bool failed);
+
+class SigninSwitch {
+ public:
+  SigninSwitch(System& system, Registry& registry, ListBox& log)
+      : system_(system), registry_(registry), log_(log) {}
+
+  // The item as it shows now.
+  MenuCommand Command();
+  // Choosing the item: makes Windows start the program at sign-in, or
+  // stops it.
+  void Toggle();
+
+ private:
+  struct Reading {
+    std::optional<std::string> run;  // the Run value where it is a string
+    bool run_failed = false;         // there, but not readable as one
+    std::optional<std::string> approval;
+    bool approval_failed = false;
+    bool starts_here = false;
+  };
+  // Where the program runs from, asked once: it does not move while it
+  // runs. Empty where the item is choosable, else the greyed item's text.
+  const std::string& Refusal();
+  Reading Read();
+  void TurnOn(const Reading& now);
+  void TurnOff(const Reading& now);
+  // Puts back the Run value as `now` read it; nothing can be done for one
+  // that could not be read.
+  void RestoreRun(const Reading& now);
+
+  System& system_;
+  Registry& registry_;
+  ListBox& log_;
+  std::optional<std::string> command_;  // SigninCommand of this program
+  std::string refusal_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,213 @@
+// "Start Guarding at Sign-in" in the main window's menus, on the in-memory
+// registry: what the Run and StartupApproved values read as, turning the
+// sign-in start on and off, where the item is greyed, and failed writes.
+#include "app/signin_switch.h"
+
+#include <gtest/gtest.h>
+
+#include "form_test.h"
+
+namespace velmora {
+namespace {
+
+using Lines = std::vector<std::string>;
+constexpr Hive kUser = Hive::CurrentUser;
+const std::string kCommand = "\"C:\\Tools\\velmora.exe\" /guard";
+// What Task Manager writes: 02 (enable) or 03 (disable), then a time.
+const std::string kEnabled("\x02\0\0\0\0\0\0\0\0\0\0\0", 12);
+const std::string kDisabled("\x03\0\0\0\x10\x20\x30\x40\x50\x60\x70\x01", 12);
+
+class SigninSwitchTest : public FormTest {
+ protected:
+  void SetUp() override { system.AddDrive('C'); }
+  // The sign-in item: the third, after the AutoRun and repair items.
+  MenuCommand Item() {
+    const std::vector<MenuCommand> items = W().MenuItems();
+    EXPECT_GE(items.size(), 3u);
+    return items.size() < 3 ? MenuCommand{} : items[2];
+  }
+  bool Choose() { return W().ChooseMenuItem(kSigninText); }
+  std::optional<std::string> Run() {
+    return registry.GetString(kUser, kRunKey, kSigninValue);
+  }
+  std::optional<std::string> Approval() {
+    return registry.GetBinary(kUser, kStartupApprovedKey, kSigninValue);
+  }
+};
+
+// Each way the two values can be found, and whether the item shows checked.
+TEST_F(SigninSwitchTest, ReadsTheValuesAsWindowsWouldStartThem) {
+  enum Kind { kAbsent, kText, kBytes, kOtherType, kUnreadable };
+  struct Case {
+    Kind run_kind;
+    std::string run;
+    Kind approval_kind;
+    std::string approval;
+    bool checked;
+  };
+  const Case cases[] = {
+      {kText, kCommand, kAbsent, "", true},
+      {kText, kCommand, kBytes, kEnabled, true},
+      {kText, kCommand, kBytes, std::string(1, '\0'), true},
+      {kText, kCommand, kBytes, kDisabled, false},
+      {kText, kCommand, kBytes, "", false},
+      {kText, kCommand, kOtherType, "", false},
+      {kText, kCommand, kUnreadable, "", false},
+      {kText, "\"E:\\velmora.exe\" /guard", kAbsent, "", false},
+      {kText, "C:\\Tools\\velmora.exe /guard", kAbsent, "", false},
+      {kText, "\"C:\\Tools\\velmora.exe\"", kAbsent, "", false},
+      {kText, kCommand + std::string(kMaxRunChars, ' '), kAbsent, "", false},
+      {kOtherType, "", kAbsent, "", false},
+      {kUnreadable, kCommand, kAbsent, "", false},
+  };
+  const auto put = [&](const char* key, Kind kind, const std::string& data) {
+    if (kind == kText || kind == kUnreadable)
+      registry.SetString(kUser, key, kSigninValue, data);
+    if (kind == kBytes) registry.SetBinary(kUser, key, kSigninValue, data);
+    if (kind == kOtherType) registry.SetOtherType(kUser, key, kSigninValue);
+    if (kind == kUnreadable)
+      registry.FailRead(kUser, key, fake::kErrAccessDenied);
+  };
+  StartForm();
+  int i = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE("case " + std::to_string(i++));
+    registry = fake::FakeRegistry();
+    put(kRunKey, c.run_kind, c.run);
+    put(kStartupApprovedKey, c.approval_kind, c.approval);
+    const MenuCommand item = Item();
+    EXPECT_EQ(item.text, kSigninText);
+    EXPECT_EQ(item.checked, c.checked);
+    EXPECT_FALSE(item.greyed);
+  }
+  EXPECT_TRUE(system.boxes.empty());
+  EXPECT_TRUE(Log().empty());
+}
+
+TEST_F(SigninSwitchTest, OnWritesTheRunValueAndOffRemovesIt) {
+  registry.SetString(kUser, kRunKey, "Other", "other.exe");
+  registry.SetBinary(kUser, kStartupApprovedKey, "Other", kDisabled);
+  StartForm();
+  EXPECT_FALSE(Item().checked);
+
+  ASSERT_TRUE(Choose());
+  EXPECT_EQ(Run(), kCommand);
+  EXPECT_EQ(Log(), Lines{"Start at sign-in written: HKCU\\Software\\Microsoft"
+                         "\\Windows\\CurrentVersion\\Run\\Velmora = " +
+                         kCommand});
+  EXPECT_TRUE(Item().checked);
+
+  ASSERT_TRUE(Choose());
+  EXPECT_EQ(Run(), std::nullopt);
+  EXPECT_EQ(Log().back(),
+            "Start at sign-in removed: HKCU\\Software\\Microsoft"
+            "\\Windows\\CurrentVersion\\Run\\Velmora");
+  EXPECT_EQ(Log().size(), 2u);
+  EXPECT_FALSE(Item().checked);
+  // Nothing but the two Velmora values is touched.
+  EXPECT_EQ(registry.GetString(kUser, kRunKey, "Other"), "other.exe");
+  EXPECT_EQ(registry.GetBinary(kUser, kStartupApprovedKey, "Other"), kDisabled);
+  EXPECT_EQ(registry.changes, 2);
+  EXPECT_TRUE(system.boxes.empty());
+}
+
+TEST_F(SigninSwitchTest, OnReplacesAMovedProgramAndDeletesTheDisablingValue) {
+  registry.SetString(kUser, kRunKey, kSigninValue,
+                     "\"E:\\velmora.exe\" /guard");
+  registry.SetBinary(kUser, kStartupApprovedKey, kSigninValue, kDisabled);
+  StartForm();
+  ASSERT_TRUE(Choose());
+  EXPECT_EQ(Run(), kCommand);
+  EXPECT_FALSE(registry.HasValue(kUser, kStartupApprovedKey, kSigninValue));
+  EXPECT_EQ(Log(), (Lines{SigninWrittenLine(kCommand),
+                          SigninRemovedLine(kStartupApprovedKey)}));
+  EXPECT_TRUE(Item().checked);
+}
+
+TEST_F(SigninSwitchTest, OnOnlyDeletesTheDisablingValueWhereRunIsRight) {
+  registry.SetString(kUser, kRunKey, kSigninValue, kCommand);
+  registry.SetBinary(kUser, kStartupApprovedKey, kSigninValue, "");
+  StartForm();
+  ASSERT_TRUE(Choose());
+  EXPECT_EQ(Log(), Lines{SigninRemovedLine(kStartupApprovedKey)});
+  EXPECT_EQ(registry.changes, 1);
+  EXPECT_TRUE(Item().checked);
+}
+
+TEST_F(SigninSwitchTest, OffAlsoDeletesAnEnablingValue) {
+  registry.SetString(kUser, kRunKey, kSigninValue, kCommand);
+  registry.SetBinary(kUser, kStartupApprovedKey, kSigninValue, kEnabled);
+  StartForm();
+  ASSERT_TRUE(Choose());
+  EXPECT_FALSE(registry.HasValue(kUser, kRunKey, kSigninValue));
+  EXPECT_FALSE(registry.HasValue(kUser, kStartupApprovedKey, kSigninValue));
+  EXPECT_EQ(Log(), (Lines{SigninRemovedLine(kRunKey),
+                          SigninRemovedLine(kStartupApprovedKey)}));
+}
+
+TEST_F(SigninSwitchTest, GreyedWithTheReasonWhereTheProgramRunsFromAStick) {
+  struct Case {
+    std::string program;
+    DriveKind kind;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"E:\\velmora.exe", DriveKind::Removable, kSigninFromRemovableText},
+      {"N:\\Tools\\velmora.exe", DriveKind::Network, kSigninFromNetworkText},
+      {"\\\\server\\share\\velmora.exe", DriveKind::Unknown,
+       kSigninFromNetworkText},
+      {"R:\\velmora.exe", DriveKind::CdRom, kSigninFromCdText},
+      {"", DriveKind::Unknown, kSigninPlaceUnknownText},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.program);
+    form.reset();
+    system.program_path = c.program;
+    if (c.program.size() > 1 && c.program[1] == ':')
+      system.AddDrive(c.program[0]).kind = c.kind;
+    StartForm();
+    const MenuCommand item = Item();
+    EXPECT_EQ(item.text, c.text);
+    EXPECT_TRUE(item.greyed);
+    EXPECT_FALSE(W().ChooseMenuItem(c.text));
+    EXPECT_EQ(registry.changes, 0);
+  }
+}
+
+TEST_F(SigninSwitchTest, AFailedWriteShowsTheErrorAndChangesNothing) {
+  registry.FailWrite(kRunKey, kSigninValue, fake::kErrAccessDenied);
+  StartForm();
+  ASSERT_TRUE(Choose());
+  EXPECT_EQ(Run(), std::nullopt);
+  ASSERT_EQ(system.boxes.size(), 1u);
+  EXPECT_EQ(system.boxes[0].text, "Error: 5: Access is denied.");
+  EXPECT_EQ(system.boxes[0].title, "ERROR");
+  EXPECT_TRUE(Log().empty());
+}
+
+// The Run value was already written when the StartupApproved value could
+// not be deleted: it is put back as it was.
+TEST_F(SigninSwitchTest, AFailedDeletePutsBackTheRunValue) {
+  const std::string moved = "\"E:\\velmora.exe\" /guard";
+  registry.SetString(kUser, kRunKey, kSigninValue, moved);
+  registry.SetBinary(kUser, kStartupApprovedKey, kSigninValue, kDisabled);
+  registry.FailWrite(kStartupApprovedKey, kSigninValue, fake::kErrAccessDenied);
+  StartForm();
+  ASSERT_TRUE(Choose());
+  EXPECT_EQ(Run(), moved);
+  EXPECT_EQ(Approval(), kDisabled);
+  EXPECT_EQ(system.boxes.size(), 1u);
+  EXPECT_TRUE(Log().empty());
+
+  // Off fails the same way: the Run value comes back.
+  registry.SetString(kUser, kRunKey, kSigninValue, kCommand);
+  registry.SetBinary(kUser, kStartupApprovedKey, kSigninValue, kEnabled);
+  ASSERT_TRUE(Choose());
+  EXPECT_EQ(Run(), kCommand);
+  EXPECT_EQ(Approval(), kEnabled);
+  EXPECT_EQ(system.boxes.size(), 2u);
+  EXPECT_TRUE(Log().empty());
+}
+
+}  // namespace
+}  // namespace velmora
