@@ -144,6 +144,7 @@ void Win32Window::CreateNative() {
   TopLevelWindows().push_back(hwnd_);
   ++factory_.live_;
   dpi_ = DpiOf(hwnd_);
+  high_contrast_ = factory_.HighContrast();
   MakeFonts();
   CreateControls();
   if (dpi_ != planned_dpi) {
