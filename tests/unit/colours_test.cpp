@@ -62,17 +62,5 @@ TEST(Colours, WindowsTakeTheButtonFaceWhileOn) {
   EXPECT_EQ(WindowBackground(kFrmviewLayout, true), kSystemButtonFace);
 }
 
-// Whatever the design, High Contrast leaves no colour of its own.
-TEST(Colours, NoDesignColourSurvivesHighContrast) {
-  for (const FormLayout* form : {&kFrmremoverLayout, &kFrmviewLayout}) {
-    for (const ControlLayout& row : form->controls) {
-      const ControlColours on = ColoursOf(*form, row, true);
-      for (Colour colour : {on.background, on.text})
-        EXPECT_TRUE(colour == kNoColour || (colour & 0x80000000u))
-            << form->name << "." << row.name;
-    }
-  }
-}
-
 }  // namespace
 }  // namespace velmora
