@@ -44,11 +44,22 @@ constexpr ControlLayout kControls[] = {
 };
 // clang-format on
 
+// The labels that name the lists, for screen readers.
+constexpr LabelFor kLabels[] = {
+    {"Label2", "Drive1"}, {"Label3", "File1"}, {"Label4", "List1"}};
+
 }  // namespace
 
 const FormLayout kFrmremoverLayout = {
-    "frmremover", "Kestrin - Velmora 2.0", 0x00C0FFC0, kNina, 6105, 3840, 1,
+    "frmremover",
+    "Kestrin - Velmora 2.0",
+    0x00C0FFC0,
+    kNina,
+    6105,
+    3840,
+    1,
     kControls,
+    kLabels,
 };
 
 }  // namespace velmora

@@ -49,9 +49,10 @@ if(VELMORA_TESTS)
     # The program's resources too, so icons and the manifest are tested.
     target_sources(wine_tests PRIVATE ${VELMORA_RC})
     target_include_directories(wine_tests PRIVATE ${VELMORA_RC_INCLUDES})
-    # uuid: the class and interface ids of the shell links the tests write.
+    # uuid: the class and interface ids of the shell links the tests write;
+    # oleacc and oleaut32: the accessible names the tests read.
     target_link_libraries(wine_tests PRIVATE velmora_win32 velmora_fake uuid
-                                             GTest::gtest_main)
+                                             oleacc oleaut32 GTest::gtest_main)
   endif()
 
   file(GLOB E2E_TESTS CONFIGURE_DEPENDS tests/e2e/*.cpp)

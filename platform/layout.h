@@ -54,6 +54,14 @@ struct ControlLayout {
   unsigned interval_ms = 0;  // timers
 };
 
+// A label and the control it names. The label's window comes right before
+// the control's in the window's order, where a screen reader looks for the
+// control's name.
+struct LabelFor {
+  std::string_view label;
+  std::string_view control;
+};
+
 struct FormLayout {
   std::string_view name;
   std::string_view caption;
@@ -62,6 +70,7 @@ struct FormLayout {
   int inner_width, inner_height;
   int icon_id;  // resource id of the window's icon
   std::span<const ControlLayout> controls;
+  std::span<const LabelFor> labels = {};
 };
 
 }  // namespace velmora

@@ -25,10 +25,14 @@ constexpr ControlLayout kControls[] = {
 };
 // clang-format on
 
+// The label that names the text box, for screen readers.
+constexpr LabelFor kLabels[] = {{"Label1", "txtautorun"}};
+
 }  // namespace
 
 const FormLayout kFrmviewLayout = {
     "frmview", "Autorun.inf Contents", 0x00808080, {}, 6030, 3165, 2, kControls,
+    kLabels,
 };
 
 }  // namespace velmora

@@ -165,9 +165,13 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       return OnDeviceChange(wparam, lparam);
     case WM_SETTINGCHANGE:
       // DefineDosDevice broadcasts this when it defines a drive letter,
-      // unless told not to.
+      // unless told not to; Windows, when High Contrast goes on or off.
       CountDriveLetterChange();
+      FollowHighContrast(false);
       return DefWindowProcW(hwnd_, message, wparam, lparam);
+    case WM_SYSCOLORCHANGE:
+      FollowHighContrast(true);
+      return 0;
     case kVolumeChanged: {
       const DriveLetters letters(static_cast<std::uint32_t>(lparam));
       const auto& handler = wparam == DBT_DEVICEARRIVAL

@@ -152,6 +152,9 @@ class Win32Window final : public Window {
   LRESULT OnDeviceChange(WPARAM wparam, LPARAM lparam);
   void RunStep();
   LRESULT OnControlColour(UINT message, WPARAM wparam, LPARAM lparam);
+  // Reads High Contrast again, and repaints everything where it changed or
+  // where `colours_changed` (the system's colours did).
+  void FollowHighContrast(bool colours_changed);
   void Paint();
   void FocusFirst();
   void OnNextDialogControl(WPARAM wparam, LPARAM lparam);
@@ -168,6 +171,7 @@ class Win32Window final : public Window {
   HWND hwnd_ = nullptr;
   HWND last_focus_ = nullptr;
   UINT dpi_ = 96;
+  bool high_contrast_ = false;  // as last read
   HFONT window_font_ = nullptr;
   std::map<const Win32Widget*, HFONT> control_fonts_;
   std::map<COLORREF, HBRUSH> brushes_;

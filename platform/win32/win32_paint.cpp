@@ -1,14 +1,26 @@
-// Colours and painting: the design's colours resolved to the system's,
-// the brushes the controls are painted with, and the lines the window draws.
+// Colours and painting: the design's colours, or in High Contrast the
+// system's, resolved to COLORREFs, the brushes the controls are painted
+// with, and the lines the window draws.
 #include <algorithm>
 
+#include "platform/colours.h"
 #include "platform/win32/win32_internal.h"
 
 namespace velmora::win32 {
 
+bool Win32WindowFactory::HighContrast() const {
+  if (high_contrast_query_) return high_contrast_query_();
+  HIGHCONTRASTW high_contrast = {};
+  high_contrast.cbSize = sizeof high_contrast;
+  return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof high_contrast,
+                               &high_contrast, 0) &&
+         (high_contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
 // &H00BBGGRR is a COLORREF; &H800000nn names system colour nn.
 COLORREF Win32Window::Resolve(Colour colour) const {
-  if (colour == kWindowBackground) colour = layout_.background;
+  if (colour == kWindowBackground)
+    colour = WindowBackground(layout_, high_contrast_);
   if (colour == kNoColour) return GetSysColor(COLOR_BTNFACE);
   if (colour & 0x80000000u) return GetSysColor(static_cast<int>(colour & 0xFF));
   return static_cast<COLORREF>(colour & 0x00FFFFFF);
@@ -20,15 +32,24 @@ HBRUSH Win32Window::Brush(COLORREF colour) {
   return brush;
 }
 
+// The brushes of the old colours go: each paint asks for its brush again.
+void Win32Window::FollowHighContrast(bool colours_changed) {
+  const bool on = factory_.HighContrast();
+  if (on == high_contrast_ && !colours_changed) return;
+  high_contrast_ = on;
+  for (auto& [colour, brush] : brushes_) DeleteObject(brush);
+  brushes_.clear();
+  RedrawWindow(hwnd_, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+}
+
 void Win32Window::Paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd_, &ps);
   for (auto& widget : widgets_) {
     const ControlLayout& c = widget->layout;
     if (c.kind != ControlKind::Line) continue;
-    const COLORREF colour = c.foreground == kNoColour
-                                ? GetSysColor(COLOR_WINDOWTEXT)
-                                : Resolve(c.foreground);
+    const COLORREF colour = Resolve(ColoursOf(layout_, c, high_contrast_).text);
     HPEN pen = CreatePen(PS_SOLID, std::max(1, Px(15, dpi_)), colour);
     HGDIOBJ old = SelectObject(dc, pen);
     const int x1 = Px(c.left, dpi_), y1 = Px(c.top, dpi_);
@@ -48,19 +69,11 @@ LRESULT Win32Window::OnControlColour(UINT message, WPARAM wparam,
   Win32Widget* widget = WidgetFor(reinterpret_cast<HWND>(lparam));
   if (!widget) return standard;
   HDC dc = reinterpret_cast<HDC>(wparam);
-  const ControlLayout& c = widget->layout;
-  if (c.foreground != kNoColour) SetTextColor(dc, Resolve(c.foreground));
-  COLORREF background;
-  if (c.background != kNoColour) {
-    background = Resolve(c.background);
-  } else if (c.kind == ControlKind::TextBox || c.kind == ControlKind::ListBox ||
-             c.kind == ControlKind::FileList ||
-             c.kind == ControlKind::DriveList) {
-    // A read-only text box would be grey; it keeps the window colour.
-    background = GetSysColor(COLOR_WINDOW);
-  } else {
-    return standard;
-  }
+  const ControlColours colours =
+      ColoursOf(layout_, widget->layout, high_contrast_);
+  if (colours.text != kNoColour) SetTextColor(dc, Resolve(colours.text));
+  if (colours.background == kNoColour) return standard;
+  const COLORREF background = Resolve(colours.background);
   SetBkColor(dc, background);
   return reinterpret_cast<LRESULT>(Brush(background));
 }

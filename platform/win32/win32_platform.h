@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -81,6 +82,13 @@ class Win32WindowFactory final : public WindowFactory {
                                  WindowEvents events) override;
   // Windows of this factory whose native window is alive.
   int LiveWindows() const { return live_; }
+  // Whether High Contrast is on, as the windows ask when they are made and
+  // again on WM_SETTINGCHANGE and WM_SYSCOLORCHANGE: SPI_GETHIGHCONTRAST
+  // unless `query` is given (Wine's tests: Wine cannot turn it on).
+  void SetHighContrastQuery(std::function<bool()> query) {
+    high_contrast_query_ = std::move(query);
+  }
+  bool HighContrast() const;
 
  private:
   friend class Win32Window;
@@ -88,6 +96,7 @@ class Win32WindowFactory final : public WindowFactory {
 
   bool quit_when_last_closes_;
   int live_ = 0;
+  std::function<bool()> high_contrast_query_;
 };
 
 // The native handle of a window made by Win32WindowFactory (an HWND), or

@@ -1,11 +1,12 @@
 // Windows built from their layouts: one top-level window per layout with
-// standard controls created in tab order, and twips mapped to pixels at the
-// window's DPI.
+// standard controls created in the window's order, and twips mapped to pixels
+// at the window's DPI.
 #include <algorithm>
 #include <stdexcept>
 
 #include "platform/widget_kinds.h"
 #include "platform/win32/win32_internal.h"
+#include "platform/window_order.h"
 
 namespace velmora::win32 {
 namespace {
@@ -149,6 +150,7 @@ void Win32Window::CreateNative() {
   TopLevelWindows().push_back(hwnd_);
   ++factory_.live_;
   dpi_ = DpiOf(hwnd_);
+  high_contrast_ = factory_.HighContrast();
   MakeFonts();
   CreateControls();
   if (dpi_ != planned_dpi) {
@@ -182,16 +184,15 @@ void Win32Window::LoadIcons() {
   load(small_icon_, ICON_SMALL, 16);
 }
 
-// Controls are created in tab order, so that the Z order and Tab follow it.
+// Controls are created in the window's order (tab order, each label right
+// before the control it names), so that the Z order, Tab and screen readers
+// follow it.
 void Win32Window::CreateControls() {
   std::vector<Win32Widget*> order;
-  for (auto& widget : widgets_) {
-    if (HasNativeWindow(widget->layout.kind)) order.push_back(widget.get());
+  for (std::size_t i : WindowOrder(layout_)) {
+    if (HasNativeWindow(widgets_[i]->layout.kind))
+      order.push_back(widgets_[i].get());
   }
-  std::stable_sort(order.begin(), order.end(),
-                   [](const Win32Widget* a, const Win32Widget* b) {
-                     return a->layout.tab < b->layout.tab;
-                   });
   HINSTANCE instance = GetModuleHandleW(nullptr);
   for (Win32Widget* widget : order) {
     const ControlLayout& c = widget->layout;

@@ -1,0 +1,83 @@
+// The Win32 window following High Contrast: re-read on WM_SETTINGCHANGE and
+// WM_SYSCOLORCHANGE, brushes of the system's colours, a repaint. Wine always
+// reports High Contrast off and cannot turn it on (SPI_SETHIGHCONTRAST
+// fails), so the factory is given the answer Windows would give. Needs a
+// display.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "tests/wine/test_window.h"
+
+namespace velmora::win32 {
+namespace {
+
+class HighContrastTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    factory.SetHighContrastQuery([this] { return on; });
+    window->Show();
+    Settle();
+  }
+  // Everything painted, so that what is invalid afterwards was made so.
+  void Settle() {
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  }
+  // Turns High Contrast on or off as Windows announces it; whether the
+  // window then waits to be repainted.
+  bool Switch(bool to) {
+    on = to;
+    SendMessageW(hwnd, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+    return GetUpdateRect(hwnd, nullptr, FALSE);
+  }
+  COLORREF Brush(UINT message, std::string_view control, COLORREF* text) {
+    HDC dc = GetDC(Ctl(control));
+    LOGBRUSH brush = {};
+    GetObjectW(reinterpret_cast<HBRUSH>(
+                   SendMessageW(hwnd, message, reinterpret_cast<WPARAM>(dc),
+                                reinterpret_cast<LPARAM>(Ctl(control)))),
+               sizeof brush, &brush);
+    *text = GetTextColor(dc);
+    ReleaseDC(Ctl(control), dc);
+    return brush.lbColor;
+  }
+  COLORREF WindowFace() {
+    Settle();
+    HDC dc = GetDC(hwnd);
+    const COLORREF colour = GetPixel(dc, Px(6000), Px(4700));
+    ReleaseDC(hwnd, dc);
+    return colour;
+  }
+
+  bool on = false;
+  COLORREF text = 0;
+};
+
+TEST_F(HighContrastTest, OnTheSystemsColoursOffTheDesignsAgain) {
+  EXPECT_FALSE(Switch(false));  // a setting that leaves it off repaints nothing
+  EXPECT_TRUE(Switch(true));
+  EXPECT_EQ(Brush(WM_CTLCOLORSTATIC, "lbl", &text), GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(text, GetSysColor(COLOR_BTNTEXT));
+  EXPECT_EQ(WindowFace(), GetSysColor(COLOR_BTNFACE));
+  EXPECT_TRUE(Switch(false));
+  EXPECT_EQ(Brush(WM_CTLCOLORSTATIC, "lbl", &text), kGreen);
+  EXPECT_EQ(text, kBlue);
+  EXPECT_EQ(WindowFace(), kGreen);
+}
+
+// The user's scheme changes while High Contrast stays on: the drive list's
+// white of the design gives way to the scheme's window colour.
+TEST_F(HighContrastTest, FollowsTheSystemsColoursWhileOn) {
+  Switch(true);
+  Settle();
+  const int index = COLOR_WINDOW;
+  const COLORREF saved = GetSysColor(index), scheme = RGB(0x12, 0x34, 0x56);
+  ASSERT_TRUE(SetSysColors(1, &index, &scheme));
+  SendMessageW(hwnd, WM_SYSCOLORCHANGE, 0, 0);
+  EXPECT_TRUE(GetUpdateRect(hwnd, nullptr, FALSE));
+  EXPECT_EQ(Brush(WM_CTLCOLORLISTBOX, "drv", &text), scheme);
+  SetSysColors(1, &index, &saved);
+}
+
+}  // namespace
+}  // namespace velmora::win32

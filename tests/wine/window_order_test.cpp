@@ -1,0 +1,58 @@
+// The real windows as a screen reader meets them: each list and the
+// viewer's text box right after the label that names it. Needs a display.
+#include <gtest/gtest.h>
+#include <oleacc.h>
+#include <windows.h>
+
+#include <string>
+
+#include "app/frmremover.h"
+#include "tests/wine/window_helpers.h"
+#include "viewer/frmview.h"
+
+namespace velmora::win32 {
+namespace {
+
+using testing::H;
+
+// The accName of `control`'s client object; empty where there is none.
+std::wstring AccessibleName(HWND control) {
+  IAccessible* object = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(
+          control, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+          reinterpret_cast<void**>(&object))))
+    return L"";
+  VARIANT self = {};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  std::wstring text;
+  if (object->get_accName(self, &name) == S_OK && name)
+    text.assign(name, SysStringLen(name));
+  SysFreeString(name);
+  object->Release();
+  return text;
+}
+
+TEST(WindowOrderTest, EachListFollowsTheLabelThatNamesIt) {
+  Win32WindowFactory factory{false};
+  for (const FormLayout* form : {&kFrmremoverLayout, &kFrmviewLayout}) {
+    auto window = testing::WindowWithoutEvents(factory, *form);
+    ASSERT_TRUE(window->Loaded());
+    for (const LabelFor& pair : form->labels) {
+      EXPECT_EQ(GetWindow(H(NativeHandle(*window, pair.control)), GW_HWNDPREV),
+                H(NativeHandle(*window, pair.label)))
+          << pair.control;
+    }
+    // Wine's oleacc names a text box after the label before it, as Windows
+    // does, but leaves list and drop-down boxes unnamed, which the window
+    // order above stands for.
+    if (form == &kFrmviewLayout) {
+      EXPECT_EQ(AccessibleName(H(NativeHandle(*window, "txtautorun"))),
+                L"Autorun.inf Contents in Drive:");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace velmora::win32
