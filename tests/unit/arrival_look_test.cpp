@@ -37,8 +37,10 @@ TEST_F(ArrivalLookTest, AShortcutIsTheWormsOnlyByTheRepairsRule) {
     std::uint32_t program_attributes;  // of E:\x.exe; 0 for none
     std::size_t worms;
   } cases[] = {
-      {"starts a command interpreter", LinkTo("C:\\Windows\\cmd.exe", "/c x"),
-       0, 1},
+      {"starts a command interpreter with nothing hidden",
+       LinkTo("C:\\Windows\\cmd.exe", "/c x"), 0, 0},
+      {"starts a command interpreter on a hidden program",
+       LinkTo("C:\\Windows\\cmd.exe", "/c E:\\x.exe"), kHiddenSystem, 1},
       {"starts a hidden program of the root", LinkTo("E:\\x.exe"),
        kHiddenSystem, 1},
       {"starts a visible program of the root", LinkTo("E:\\x.exe"),
