@@ -16,7 +16,7 @@ bool IsShortcutName(const std::string& name) {
 
 // What the root listing tells of the paths a shortcut names: a path is
 // hidden where it is a hidden or system file of the root, or lies in a root
-// folder that is hidden, system or has a blank name. Deeper folders are
+// folder that is hidden or has a blank name. Deeper folders are
 // not listed, so a file there counts as hidden only through its root
 // folder.
 class RootView {
@@ -26,8 +26,14 @@ class RootView {
       : prefix_(LowerAscii(drive) + "\\") {
     for (std::size_t i = 0; i < count; ++i) {
       const TreeEntry& entry = entries[i];
-      const bool hiding = entry.hidden_or_system() ||
-                          (entry.folder() && IsInvisibleName(entry.name));
+      // As the repair sees a drive: a folder hides what it holds where it
+      // is hidden or has a blank name (a system-only folder shows); a file
+      // is hidden where it is hidden or system; a link is never hidden.
+      const bool hiding =
+          !entry.reparse_point() &&
+          (entry.folder() ? (entry.attributes & kAttributeHidden) ||
+                                IsInvisibleName(entry.name)
+                          : entry.hidden_or_system());
       by_name_[LowerAscii(entry.name)] = {entry.folder(), hiding};
     }
   }
