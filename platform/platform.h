@@ -27,6 +27,9 @@ struct Error {
   std::string description;
 
   bool failed() const { return number != 0; }
+  // The failure says only that nothing is at the path (the system's "file
+  // not found" and "path not found", 2 and 3 on Win32 and on the fake).
+  bool nothing_there() const { return number == 2 || number == 3; }
 };
 
 // Message box flags and results, as the program uses them.
@@ -93,13 +96,15 @@ class System {
   virtual DriveStatus ProbeDrive(const std::string& entry) = 0;
 
   // Clears read-only, hidden, system and archive. A link is changed itself,
-  // never the file it points to.
+  // never the file it points to. On a write-protected medium it fails with
+  // the system's write-protect error (19, "The media is write protected."),
+  // also where the file system itself answers "access denied".
   virtual Error SetAttrZero(const std::string& path) = 0;
   // The existence test: the name of the first file (not folder) matching
   // `path` that is neither hidden nor system, else "".
   virtual std::string Dir(const std::string& path, Error& error) = 0;
   // Deletes the one file at `path` (no wildcards). A link is deleted as a
-  // link.
+  // link. A write-protected medium fails as for SetAttrZero.
   virtual Error Kill(const std::string& path) = 0;
   // Whether anything (file, folder, link; hidden or not) is at `path`.
   // A file deleted while another program holds it open with delete
