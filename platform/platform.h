@@ -32,6 +32,17 @@ struct Error {
   bool nothing_there() const { return number == 2 || number == 3; }
 };
 
+// The failure of a read that met a link or junction: the system's "the
+// create operation stopped after reaching a symbolic link" (681), with a
+// description of the program's own.
+inline constexpr std::uint32_t kLinkNotOpenedNumber = 681;
+inline constexpr const char* kLinkNotOpenedText =
+    "The file is a link or junction; it was not opened, so that nothing it "
+    "leads to is read or asked for.";
+inline Error LinkNotOpened() {
+  return {kLinkNotOpenedNumber, kLinkNotOpenedText};
+}
+
 // Message box flags and results, as the program uses them.
 enum MsgBoxFlags : int {
   kOkOnly = 0,
@@ -121,6 +132,10 @@ class System {
                                              const std::string& pattern,
                                              Error& error) = 0;
   // Opens `path` for input, reads at most `max_bytes` and closes it again.
+  // The file is opened as itself: a link or junction (any reparse point) is
+  // not read through, nor is anything it names asked for (a link to a
+  // server would make Windows sign in there); the read fails with
+  // kLinkNotOpened.
   virtual FileBytes ReadFile(const std::string& path, std::size_t max_bytes,
                              Error& error) = 0;
   // Converts text in the system's ANSI code page to UTF-8.

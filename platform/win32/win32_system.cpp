@@ -196,11 +196,21 @@ FileBytes Win32System::ReadFile(const std::string& path, std::size_t max_bytes,
                                 Error& error) {
   error = {};
   FileBytes result;
-  FileHandle file{CreateFileW(Widen(path).c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+  FileHandle file{CreateFileW(
+      Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr)};
   if (file.handle == INVALID_HANDLE_VALUE) {
     error = LastError();
+    return result;
+  }
+  // Opened as itself, a link is not followed; it is not read either.
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(file.handle, &info)) {
+    error = LastError();
+    return result;
+  }
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    error = LinkNotOpened();
     return result;
   }
   constexpr std::size_t kChunk = 64 * 1024;
