@@ -106,6 +106,7 @@ bool RepairPlan::HasWork() const {
 RepairPlan BuildPlan(const ScanFindings& findings) {
   RepairPlan plan;
   plan.drive = findings.drive;
+  plan.folder_ids = findings.folder_ids;
   const Kept kept(findings);
   for (const FoundEntry& shortcut : findings.worm_shortcuts) {
     plan.shortcut_names.push_back(NameOf(shortcut.path));
