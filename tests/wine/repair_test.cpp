@@ -243,9 +243,10 @@ TEST_F(RepairWineTest, LinkInsideAHiddenFolderIsNotEntered) {
       << testing::PrintToString(lines);
 }
 
-// The run's folders on real files: a held folder and its parent cannot be
-// moved away, changes go through handles, and another folder put in the
-// place of one looked at is refused.
+// The run's folders on real files: changes go through handles in a held
+// folder, and another folder put in the place of one looked at is refused.
+// (That a held folder cannot be renamed meanwhile, Wine 8 does not show: it
+// lets a folder be moved that is open without FILE_SHARE_DELETE.)
 TEST_F(RepairWineTest, HeldFoldersStayAndAnotherFolderInTheirPlaceIsRefused) {
   const std::string a = root + "a", b = root + "a\\b";
   MakeFolder(a);
@@ -257,8 +258,6 @@ TEST_F(RepairWineTest, HeldFoldersStayAndAnotherFolderInTheirPlaceIsRefused) {
   ASSERT_FALSE(error.failed()) << error.description;
   EXPECT_NE(id.volume_serial, 0u);
   ASSERT_FALSE(tree.Hold(b, id).failed());
-  EXPECT_FALSE(MoveFileW(Widen(b).c_str(), Widen(a + "\\c").c_str()));
-  EXPECT_FALSE(MoveFileW(Widen(a).c_str(), Widen(root + "a2").c_str()));
   EXPECT_FALSE(tree.SetAttributes(b + "\\f.txt", 0).failed());
   EXPECT_EQ(Attributes(b + "\\f.txt") & FILE_ATTRIBUTE_HIDDEN, 0u);
   EXPECT_FALSE(tree.Delete(b + "\\f.txt").failed());
