@@ -190,7 +190,9 @@ FolderId Win32FileTree::Identify(const std::string& folder, Error& error) {
 
 // The folders are opened without FILE_SHARE_DELETE: while a handle is open,
 // Windows refuses to rename, move or delete the folder, so nothing can take
-// its place. The part of the chain already held stays as it is.
+// its place. The handle asks to list the folder, as a handle that asks for
+// attributes alone records no sharing and so keeps nobody out. The part of
+// the chain already held stays as it is.
 Error Win32FileTree::Hold(const std::string& folder, const FolderId& expected) {
   const std::vector<std::string> chain = ChainOf(folder);
   std::size_t kept = 0;
@@ -200,7 +202,8 @@ Error Win32FileTree::Hold(const std::string& folder, const FolderId& expected) {
   held_.resize(kept);
   for (std::size_t i = kept; i < chain.size(); ++i) {
     const HANDLE handle = CreateFileW(
-        LongPath(chain[i]).c_str(), FILE_READ_ATTRIBUTES,
+        LongPath(chain[i]).c_str(),
+        FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
