@@ -135,7 +135,7 @@ class System {
   // The file is opened as itself: a link or junction (any reparse point) is
   // not read through, nor is anything it names asked for (a link to a
   // server would make Windows sign in there); the read fails with
-  // kLinkNotOpened.
+  // LinkNotOpened().
   virtual FileBytes ReadFile(const std::string& path, std::size_t max_bytes,
                              Error& error) = 0;
   // Converts text in the system's ANSI code page to UTF-8.
