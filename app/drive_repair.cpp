@@ -47,6 +47,14 @@ bool DriveRepair::Start(const std::string& drive_entry) {
                    kRepairTitle);
     return false;
   }
+  // The letter alone does not tell: the same volume can have another
+  // letter, and a stick can hold a Windows of its own.
+  if (const WindowsTie tie = tree_.TieToWindows(drive_);
+      tie != WindowsTie::kNone) {
+    system_.MsgBox(WindowsTieRefusedText(drive_, tie, windows_drive_),
+                   kRepairNoticeFlags, kRepairTitle);
+    return false;
+  }
   scan_ = std::make_unique<RepairScan>(
       tree_, drive_,
       [this](std::string_view ansi) { return system_.AnsiToUtf8(ansi); });

@@ -33,6 +33,36 @@ struct TreeEntry {
   }
 };
 
+// What a folder is, as the file system knows it: the serial number of its
+// volume and its file id (0 where the file system has none). The repair
+// changes a folder, and anything in it, only while it is still the folder
+// its look found.
+struct FolderId {
+  std::uint32_t volume_serial = 0;
+  std::uint64_t file_id = 0;
+  bool operator==(const FolderId&) const = default;
+};
+
+// The failure of a folder that is no longer a plain folder of the drive, or
+// no longer the one looked at: the system's "the volume for a file has been
+// externally altered" (1006), with a description of the program's own.
+inline constexpr std::uint32_t kFolderChangedNumber = 1006;
+inline Error FolderChanged() {
+  return {kFolderChangedNumber,
+          "it is no longer the folder looked at: a link, a junction or "
+          "another folder is in its place"};
+}
+
+// How a drive stands to the Windows the program runs on. Any tie but kNone
+// keeps the repair off it: its hidden and system files are Windows' own.
+enum class WindowsTie {
+  kNone,
+  kWindowsDrive,  // the letter Windows runs from
+  kSameVolume,    // that drive's volume under another letter
+  kSubst,         // a SUBST letter of a folder of that volume
+  kHoldsWindows,  // a Windows installation: \Windows\System32 in its root
+};
+
 class FileTree {
  public:
   virtual ~FileTree() = default;
@@ -42,16 +72,36 @@ class FileTree {
   // itself.
   virtual std::vector<TreeEntry> List(const std::string& folder,
                                       Error& error) = 0;
-  // Gives the entry at `path` (file or folder) exactly `attributes`, of
-  // which read-only, hidden, system and archive count; the entry itself is
-  // changed, never what a reparse point leads to.
-  virtual Error SetAttributes(const std::string& path,
-                              std::uint32_t attributes) = 0;
-  // Gives the entry at `path` the name `new_name` in the same folder; fails
-  // when that name is taken. Nothing is copied.
-  virtual Error Rename(const std::string& path,
-                       const std::string& new_name) = 0;
-  // Deletes the one file at `path`; a link is deleted as itself.
+  // The identity of the folder at `folder`, opened as itself; fails with
+  // FolderChanged() where it is a reparse point, and as the system does
+  // where it is not a folder.
+  virtual FolderId Identify(const std::string& folder, Error& error) = 0;
+  // Holds `folder` and every folder above it up to its drive's root, each
+  // opened as itself and kept from being renamed, moved or deleted while it
+  // is held, so that a path through them reaches what was checked. Each must
+  // be a plain folder (no link, junction or other reparse point) of the
+  // root's volume, and `folder` must be `expected` (the same volume serial,
+  // the same file id where there is one); FolderChanged() otherwise, with
+  // nothing held. One chain is held at a time: a later Hold lets go of what
+  // the new chain does not share.
+  virtual Error Hold(const std::string& folder, const FolderId& expected) = 0;
+  virtual void LetGo() = 0;
+
+  // The changes below open the entry at `path` itself and change it through
+  // that handle, never what a reparse point leads to. The repair holds the
+  // entry's folder first. Where `expected` is given, the entry must be a
+  // plain folder with that identity, else FolderChanged().
+  //
+  // Gives the entry exactly `attributes`, of which read-only, hidden, system
+  // and archive count.
+  virtual Error SetAttributes(const std::string& path, std::uint32_t attributes,
+                              const FolderId* expected = nullptr) = 0;
+  // Gives the entry the name `new_name` in the same folder; fails when that
+  // name is taken. Nothing is copied.
+  virtual Error Rename(const std::string& path, const std::string& new_name,
+                       const FolderId* expected = nullptr) = 0;
+  // Deletes the one file at `path`; a link is deleted as itself, a folder
+  // or a read-only file is refused.
   virtual Error Delete(const std::string& path) = 0;
   // Reads at most `max_bytes` of the file at `path`, which is opened as
   // itself: a reparse point is not read through.
@@ -59,6 +109,9 @@ class FileTree {
                          Error& error) = 0;
   // The drive entry Windows runs from ("C:"): the repair never touches it.
   virtual std::string WindowsDrive() = 0;
+  // How the drive `drive` ("E:") stands to Windows, by what it is rather
+  // than by its letter.
+  virtual WindowsTie TieToWindows(const std::string& drive) = 0;
 };
 
 // "E:\" + "a" is "E:\a"; "E:\a" + "b" is "E:\a\b".

@@ -27,7 +27,21 @@ struct Error {
   std::string description;
 
   bool failed() const { return number != 0; }
+  // The failure says only that nothing is at the path (the system's "file
+  // not found" and "path not found", 2 and 3 on Win32 and on the fake).
+  bool nothing_there() const { return number == 2 || number == 3; }
 };
+
+// The failure of a read that met a link or junction: the system's "the
+// create operation stopped after reaching a symbolic link" (681), with a
+// description of the program's own.
+inline constexpr std::uint32_t kLinkNotOpenedNumber = 681;
+inline constexpr const char* kLinkNotOpenedText =
+    "The file is a link or junction; it was not opened, so that nothing it "
+    "leads to is read or asked for.";
+inline Error LinkNotOpened() {
+  return {kLinkNotOpenedNumber, kLinkNotOpenedText};
+}
 
 // Message box flags and results, as the program uses them.
 enum MsgBoxFlags : int {
@@ -103,13 +117,15 @@ class System {
   virtual DriveStatus ProbeDrive(const std::string& entry) = 0;
 
   // Clears read-only, hidden, system and archive. A link is changed itself,
-  // never the file it points to.
+  // never the file it points to. On a write-protected medium it fails with
+  // the system's write-protect error (19, "The media is write protected."),
+  // also where the file system itself answers "access denied".
   virtual Error SetAttrZero(const std::string& path) = 0;
   // The existence test: the name of the first file (not folder) matching
   // `path` that is neither hidden nor system, else "".
   virtual std::string Dir(const std::string& path, Error& error) = 0;
   // Deletes the one file at `path` (no wildcards). A link is deleted as a
-  // link.
+  // link. A write-protected medium fails as for SetAttrZero.
   virtual Error Kill(const std::string& path) = 0;
   // Whether anything (file, folder, link; hidden or not) is at `path`.
   // A file deleted while another program holds it open with delete
@@ -126,6 +142,10 @@ class System {
                                              const std::string& pattern,
                                              Error& error) = 0;
   // Opens `path` for input, reads at most `max_bytes` and closes it again.
+  // The file is opened as itself: a link or junction (any reparse point) is
+  // not read through, nor is anything it names asked for (a link to a
+  // server would make Windows sign in there); the read fails with
+  // LinkNotOpened().
   virtual FileBytes ReadFile(const std::string& path, std::size_t max_bytes,
                              Error& error) = 0;
   // Converts text in the system's ANSI code page to UTF-8.

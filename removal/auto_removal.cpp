@@ -51,19 +51,32 @@ void AutoRemoval::Clean(System& system, const std::string& entry,
                         RemovalRound& round) {
   system.ChangeDrive(entry);
   const std::string path = AutorunPath(entry);
-  system.SetAttrZero(path);
+  const Error cleared = system.SetAttrZero(path);
   Error dir_error;
-  if (system.Dir(path, dir_error).empty() || dir_error.failed()) return;
+  if (system.Dir(path, dir_error).empty() || dir_error.failed()) {
+    // A hidden or system file whose attributes could not be cleared stays
+    // unseen by the existence test, yet it is there and stays.
+    if (const auto reason = UnseenAutorun(system, path, cleared))
+      LogFailureOnce(path, *reason, List1, still_failing, round);
+    return;
+  }
   if (const Deletion d = DeleteAutorun(system, path); !d.removed) {
-    if (!failure_logged_.contains(path)) {
-      List1.AddItem(FailedLine(path, d.reason));
-      round.failed.emplace_back(path, d.reason);
-    }
-    still_failing.insert(path);
+    LogFailureOnce(path, d.reason, List1, still_failing, round);
     return;
   }
   List1.AddItem(kRemovedLine + path);
   round.removed.push_back(path);
+}
+
+void AutoRemoval::LogFailureOnce(const std::string& path,
+                                 const std::string& reason, ListBox& List1,
+                                 std::set<std::string>& still_failing,
+                                 RemovalRound& round) {
+  if (!failure_logged_.contains(path)) {
+    List1.AddItem(FailedLine(path, reason));
+    round.failed.emplace_back(path, reason);
+  }
+  still_failing.insert(path);
 }
 
 }  // namespace velmora

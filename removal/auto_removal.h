@@ -36,6 +36,11 @@ class AutoRemoval {
   // happened; notes a path whose deletion failed in `still_failing`.
   void Clean(System& system, const std::string& entry, ListBox& List1,
              std::set<std::string>& still_failing, RemovalRound& round);
+  // Logs the failure for `path` unless it was logged while it kept failing,
+  // noting a first one in `round`, and notes it in `still_failing`.
+  void LogFailureOnce(const std::string& path, const std::string& reason,
+                      ListBox& List1, std::set<std::string>& still_failing,
+                      RemovalRound& round);
 
   // Paths whose failed deletion was logged while the timer ran.
   std::set<std::string> failure_logged_;

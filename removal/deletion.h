@@ -2,6 +2,7 @@
 // a file.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "platform/platform.h"
@@ -19,5 +20,14 @@ struct Deletion {
 // still report success, and a file that another program holds open with
 // delete sharing is only marked for deletion.
 Deletion DeleteAutorun(System& system, const std::string& path);
+
+// The existence test passes over a hidden or system file, so the searches
+// clear the attributes first. Where that clearing failed (`clearing`, on a
+// write-protected medium) and a file, not a folder, is at `path` all the
+// same, gives why it stays: the log then says the removal failed rather
+// than that there is no file. Nothing otherwise.
+std::optional<std::string> UnseenAutorun(System& system,
+                                         const std::string& path,
+                                         const Error& clearing);
 
 }  // namespace velmora

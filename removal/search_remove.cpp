@@ -30,11 +30,15 @@ void cmdremove_Click(System& system, DriveList& Drive1, CheckBox& Check3,
     // where the list changes while the question waits.
     const std::string path = AutorunPath(Drive1.List(i));
     // The existence test passes over hidden and system files; clearing the
-    // attributes first makes such a file visible to it.
-    system.SetAttrZero(path);
+    // attributes first makes such a file visible to it. One that could not
+    // be cleared (a write-protected medium) is there all the same.
+    const Error cleared = system.SetAttrZero(path);
     Error dir_error;
     if (system.Dir(path, dir_error).empty() || dir_error.failed()) {
-      List1.AddItem(kNotFoundLine + path);
+      if (const auto reason = UnseenAutorun(system, path, cleared))
+        List1.AddItem(FailedLine(path, *reason));
+      else
+        List1.AddItem(kNotFoundLine + path);
       continue;
     }
     if (!confirming) {

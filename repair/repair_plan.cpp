@@ -125,6 +125,7 @@ bool RepairPlan::HasWork() const {
 RepairPlan BuildPlan(const ScanFindings& findings) {
   RepairPlan plan;
   plan.drive = findings.drive;
+  plan.folder_ids = findings.folder_ids;
   const WormPrograms programs(findings);
   for (std::size_t i = 0; i < findings.worm_shortcuts.size(); ++i) {
     const FoundEntry& shortcut = findings.worm_shortcuts[i];

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstddef>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,8 @@ struct RepairPlan {
   std::vector<std::pair<std::string, std::string>> renames;  // shown, new
   std::vector<std::string> programs;
   std::vector<RepairStep> steps;
+  // The folders as the look found them (ScanFindings::folder_ids).
+  std::map<std::string, FolderId> folder_ids;
 
   // Whether any step changes the drive.
   bool HasWork() const;

@@ -4,10 +4,55 @@
 
 namespace velmora {
 
+namespace {
+
+// "E:\a\b" gives "E:\a"; "E:\a" gives "E:\".
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('\\');
+  if (slash == std::string::npos) return {};
+  return path.substr(0, slash <= 2 ? 3 : slash);
+}
+
+bool IsChange(RepairAction action) { return action <= RepairAction::kRename; }
+
+}  // namespace
+
 RepairRun::RepairRun(FileTree& tree, RepairPlan plan)
     : tree_(tree), plan_(std::move(plan)) {}
 
+RepairRun::~RepairRun() { tree_.LetGo(); }
+
+bool RepairRun::CheckDrive(std::vector<std::string>& lines) {
+  drive_checked_ = true;
+  const std::string root = plan_.drive + "\\";
+  const auto id = plan_.folder_ids.find(root);
+  const Error error = id == plan_.folder_ids.end()
+                          ? FolderChanged()
+                          : tree_.Hold(root, id->second);
+  return Check(error, "checking", root, lines);
+}
+
+Error RepairRun::Guard(const RepairStep& step, const FolderId*& expected) {
+  expected = nullptr;
+  if (step.action == RepairAction::kShowFolder ||
+      step.action == RepairAction::kRename ||
+      (step.attributes & kAttributeDirectory)) {
+    const auto own = plan_.folder_ids.find(step.path);
+    // A folder whose inside was never listed is not made visible either.
+    if (own == plan_.folder_ids.end()) return FolderChanged();
+    expected = &own->second;
+  }
+  const auto folder = plan_.folder_ids.find(FolderOf(step.path));
+  if (folder == plan_.folder_ids.end()) return FolderChanged();
+  return tree_.Hold(folder->first, folder->second);
+}
+
 bool RepairRun::Step(std::size_t budget, std::vector<std::string>& lines) {
+  if (!drive_checked_ && !Done() && !CheckDrive(lines)) {
+    next_ = plan_.steps.size();
+    lines.push_back(SummaryLine());
+    return false;
+  }
   for (std::size_t i = 0; i < budget && !Done(); ++i) {
     Run(plan_.steps[next_], lines);
     ++next_;
@@ -29,6 +74,21 @@ bool RepairRun::Check(const Error& error, const char* doing,
 // delete still fails, it gets its attributes back.
 void RepairRun::Run(const RepairStep& step, std::vector<std::string>& lines) {
   const std::string& path = step.path;
+  const FolderId* expected = nullptr;
+  if (IsChange(step.action)) {
+    const char* doing =
+        step.action == RepairAction::kDeleteShortcut ? "deleting"
+        : step.action == RepairAction::kRename       ? "renaming"
+                                                     : "making visible";
+    if (!Check(Guard(step, expected), doing, path, lines)) {
+      if (step.action == RepairAction::kShowInside)
+        ++(step.attributes & kAttributeDirectory ? folders_failed_
+                                                 : files_failed_);
+      if (step.action == RepairAction::kShowFolder)
+        files_failed_ = folders_failed_ = 0;
+      return;
+    }
+  }
   switch (step.action) {
     case RepairAction::kDeleteShortcut: {
       const bool read_only = step.attributes & kAttributeReadOnly;
@@ -45,7 +105,7 @@ void RepairRun::Run(const RepairStep& step, std::vector<std::string>& lines) {
       return;
     }
     case RepairAction::kShowInside:
-      if (!Check(tree_.SetAttributes(path, Shown(step.attributes)),
+      if (!Check(tree_.SetAttributes(path, Shown(step.attributes), expected),
                  "making visible", path, lines))
         ++(step.attributes & kAttributeDirectory ? folders_failed_
                                                  : files_failed_);
@@ -55,7 +115,7 @@ void RepairRun::Run(const RepairStep& step, std::vector<std::string>& lines) {
       const std::size_t files = step.files - files_failed_;
       const std::size_t folders = step.folders - folders_failed_;
       files_failed_ = folders_failed_ = 0;
-      if (!Check(tree_.SetAttributes(path, Shown(step.attributes)),
+      if (!Check(tree_.SetAttributes(path, Shown(step.attributes), expected),
                  "making visible", path, lines))
         return;
       folders_ += 1 + folders;
@@ -71,7 +131,8 @@ void RepairRun::Run(const RepairStep& step, std::vector<std::string>& lines) {
       lines.push_back(kFileShownLine + ShownPath(path));
       return;
     case RepairAction::kRename:
-      if (!Check(tree_.Rename(path, step.text), "renaming", path, lines))
+      if (!Check(tree_.Rename(path, step.text, expected), "renaming", path,
+                 lines))
         return;
       ++renamed_;
       lines.push_back(FolderRenamedLine(path, step.text));

@@ -73,8 +73,11 @@ void RepairScan::Record(const std::string& folder,
 // them the same way on every system.
 void RepairScan::ListRoot() {
   const std::string root = findings_.drive + "\\";
+  const FolderId root_id = tree_.Identify(root, findings_.root_error);
+  if (findings_.root_error.failed()) return;
   std::vector<TreeEntry> entries = tree_.List(root, findings_.root_error);
   if (findings_.root_error.failed()) return;
+  findings_.folder_ids[root] = root_id;
   std::sort(
       entries.begin(), entries.end(),
       [](const TreeEntry& a, const TreeEntry& b) { return a.name < b.name; });
@@ -104,13 +107,22 @@ void RepairScan::ListRoot() {
 }
 
 // Links and junctions below a hidden folder are noted, never entered.
+// A folder is listed only where it is still a plain folder of the drive's
+// volume: one swapped for a junction since its parent was listed is not.
 void RepairScan::ListBelow(std::size_t folder_index, const std::string& path) {
   Error error;
-  const std::vector<TreeEntry> entries = tree_.List(path, error);
+  const FolderId id = tree_.Identify(path, error);
+  if (!error.failed() &&
+      id.volume_serial !=
+          findings_.folder_ids[findings_.drive + "\\"].volume_serial)
+    error = FolderChanged();
+  std::vector<TreeEntry> entries;
+  if (!error.failed()) entries = tree_.List(path, error);
   if (error.failed()) {
     findings_.failures.emplace_back(path, error);
     return;
   }
+  findings_.folder_ids[path] = id;
   Record(path, entries);
   for (const TreeEntry& entry : entries) {
     const FoundEntry found{ChildPath(path, entry.name), entry.attributes};

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -47,6 +48,9 @@ struct ScanFindings {
   std::vector<std::pair<std::string, ShellLinkStatus>> unreadable_shortcuts;
   std::vector<std::pair<std::string, Error>> failures;  // folders not listed
   Error root_error;  // the root itself could not be listed
+  // Each folder listed (the root too), as it was then: the repair changes
+  // it and what it holds only while it is still that folder.
+  std::map<std::string, FolderId> folder_ids;
 };
 
 class RepairScan {

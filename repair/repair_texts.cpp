@@ -99,6 +99,28 @@ std::string WindowsDriveRefusedText(const std::string& drive) {
          "Windows' own, so it is not repaired.";
 }
 
+std::string WindowsTieRefusedText(const std::string& drive, WindowsTie tie,
+                                  const std::string& windows_drive) {
+  const std::string own =
+      ": its hidden and system files are Windows' own, so it is not repaired.";
+  switch (tie) {
+    case WindowsTie::kNone:
+      return "";
+    case WindowsTie::kWindowsDrive:
+      return WindowsDriveRefusedText(drive);
+    case WindowsTie::kSameVolume:
+      return drive + " is the drive Windows runs from (" + windows_drive +
+             ") under another letter" + own;
+    case WindowsTie::kSubst:
+      return drive + " is a SUBST letter of a folder on the drive Windows " +
+             "runs from (" + windows_drive + ")" + own;
+    case WindowsTie::kHoldsWindows:
+      return drive + " holds a Windows installation (" + drive +
+             "\\Windows\\System32)" + own;
+  }
+  return "";
+}
+
 std::string RepairProgressLine(const std::string& drive, std::size_t done,
                                std::size_t total) {
   return "Repair of " + drive + ": " + std::to_string(done) + " of " +

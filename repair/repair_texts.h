@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_tree.h"
 #include "platform/platform.h"
 #include "repair/shell_link.h"
 
@@ -74,6 +75,10 @@ std::string RepairFailedLine(const char* doing, const std::string& path,
 std::string RepairMenuText(const std::string& drive);
 // The box for the drive Windows runs from.
 std::string WindowsDriveRefusedText(const std::string& drive);
+// The box for a drive that is Windows' own by what it is (`tie` is not
+// kNone): `windows_drive` ("C:") is the drive Windows runs from.
+std::string WindowsTieRefusedText(const std::string& drive, WindowsTie tie,
+                                  const std::string& windows_drive);
 // "Repair of E:: 5000 of 102000 steps done".
 std::string RepairProgressLine(const std::string& drive, std::size_t done,
                                std::size_t total);

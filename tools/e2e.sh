@@ -34,6 +34,10 @@ source tools/wineprefix.sh "$root/build/e2e-prefix" \
   D="$drives/d" E="$drives/e" F="$drives/f" >"$work/prefix.log" 2>&1 ||
   { echo "e2e: wineprefix.sh failed" >&2; cat "$work/prefix.log"; exit 1; }
 export VELMORA_DRIVES=DEF
+# B: is a second letter of C: (the same volume under another letter), for the
+# repair's refusal of the Windows drive by what it is.
+ln -sfn ../drive_c "$WINEPREFIX/dosdevices/b:"
+export VELMORA_WINDOWS_SECOND_LETTER=B
 export VELMORA_DRIVE_D=$drives/d VELMORA_DRIVE_E=$drives/e VELMORA_DRIVE_F=$drives/f
 
 # A display of our own, so that nothing else on the machine gets in the way.

@@ -12,6 +12,7 @@ exe=build/win64/wine_tests.exe
 
 drives=$root/build/wine-test-drives
 mountpoint -q "$drives/g" 2>/dev/null && umount "$drives/g"
+mountpoint -q "$drives/h" 2>/dev/null && umount "$drives/h"
 mountpoint -q "$drives/stall/mnt" 2>/dev/null && umount -l "$drives/stall/mnt"
 rm -rf "$drives"
 mkdir -p "$drives"/{d,e,f}
@@ -27,6 +28,23 @@ if mount --bind "$drives/g-src" "$drives/g" 2>/dev/null; then
     export VELMORA_TEST_RO_DRIVE=G
   else
     umount "$drives/g"
+  fi
+fi
+
+# H: is a write-protected medium too, whose autorun.inf is hidden (Wine keeps
+# the attribute in the user.DOSATTRIB extended attribute): the search cannot
+# clear it, and must say the removal failed rather than that there is none.
+mkdir -p "$drives/h-src" "$drives/h"
+printf '[autorun]\r\nopen=setup.exe\r\n' >"$drives/h-src/autorun.inf"
+if [[ ${#ro_map[@]} -gt 0 ]] &&
+  python3 -c 'import os, sys; os.setxattr(sys.argv[1], "user.DOSATTRIB", b"0x2")' \
+    "$drives/h-src/autorun.inf" 2>/dev/null &&
+  mount --bind "$drives/h-src" "$drives/h" 2>/dev/null; then
+  if mount -o remount,bind,ro "$drives/h" 2>/dev/null; then
+    ro_map+=(H="$drives/h")
+    export VELMORA_TEST_RO_HIDDEN_DRIVE=H
+  else
+    umount "$drives/h"
   fi
 fi
 
@@ -56,6 +74,7 @@ cleanup() {
   stall_drive_unmount
   wineserver -k >/dev/null 2>&1 || true
   mountpoint -q "$drives/g" 2>/dev/null && umount "$drives/g"
+  mountpoint -q "$drives/h" 2>/dev/null && umount "$drives/h"
   [[ -z ${XVFB_PID:-} ]] || velmora_xvfb_stop
 }
 trap cleanup EXIT

@@ -58,6 +58,12 @@ const char* OpName(TreeOp op) {
 // Walks the path from its drive's root; a junction on the way leads to its
 // target, as it does on Windows.
 FakeFileTree::Node* FakeFileTree::Find(const std::string& path) const {
+  const auto other = other_letters_.find(LetterOf(path));
+  if (other != other_letters_.end()) {
+    const std::string rest = path.size() > 3 ? path.substr(3) : "";
+    return Find(rest.empty() ? other->second.path
+                             : ChildPath(other->second.path, rest));
+  }
   const auto drive = drives_.find(LetterOf(path));
   if (drive == drives_.end()) return nullptr;
   Node* node = drive->second.get();
@@ -100,13 +106,46 @@ FakeFileTree::Node& FakeFileTree::Add(const std::string& path,
   node = std::make_unique<Node>();
   node->name = name;
   node->attributes = attributes;
+  node->volume = parent->volume;
+  node->id = next_id_++;
   return *node;
 }
 
 void FakeFileTree::AddDrive(char letter) {
   auto& root = drives_[static_cast<char>(
       std::toupper(static_cast<unsigned char>(letter)))];
-  if (!root) root = std::make_unique<Node>();
+  if (root) return;
+  root = std::make_unique<Node>();
+  root->volume = 0x5E000000u + static_cast<unsigned char>(std::toupper(
+                                   static_cast<unsigned char>(letter)));
+  root->id = next_id_++;
+}
+
+void FakeFileTree::AddSecondLetter(char letter, char of) {
+  other_letters_[static_cast<char>(std::toupper(letter))] = {
+      std::string{static_cast<char>(std::toupper(of)), ':', '\\'}, false};
+}
+
+void FakeFileTree::AddSubst(char letter, const std::string& folder) {
+  other_letters_[static_cast<char>(std::toupper(letter))] = {folder, true};
+}
+
+bool FakeFileTree::SwapForJunction(const std::string& path,
+                                   const std::string& target) {
+  const std::string lower = Lower(path);
+  for (const std::string& held : held_)
+    if (Lower(held) == lower || Lower(held).starts_with(lower + "\\"))
+      return false;
+  Children::iterator it;
+  Node* parent = Entry(path, it);
+  if (!parent) return false;
+  std::unique_ptr<Node> moved = std::move(it->second);
+  parent->children.erase(it);
+  const std::uint32_t attributes = moved->attributes;
+  moved->name += ".moved";
+  parent->children[Lower(moved->name)] = std::move(moved);
+  AddJunction(path, target, attributes);
+  return true;
 }
 
 void FakeFileTree::AddFolder(const std::string& path,
@@ -187,22 +226,87 @@ std::vector<TreeEntry> FakeFileTree::List(const std::string& folder,
   return entries;
 }
 
+bool FakeFileTree::IsFolder(const Node* node, const FolderId* expected) {
+  if (!node || !(node->attributes & kAttributeDirectory) ||
+      (node->attributes & kAttributeReparsePoint) || !node->target.empty())
+    return false;
+  return !expected || (node->volume == expected->volume_serial &&
+                       node->id == expected->file_id);
+}
+
+FolderId FakeFileTree::Identify(const std::string& folder, Error& error) {
+  error = {};
+  const Node* node = Find(folder);
+  if (!node) {
+    error = MakeError(kErrPathNotFound);
+    return {};
+  }
+  if (!IsFolder(node, nullptr)) {
+    error = node->attributes & kAttributeReparsePoint
+                ? FolderChanged()
+                : MakeError(kErrDirectory);
+    return {};
+  }
+  return {node->volume, node->id};
+}
+
+// Each folder of the chain is looked up from the root, the way a path is
+// opened part by part: a junction above `folder` is met and refused.
+Error FakeFileTree::Hold(const std::string& folder, const FolderId& expected) {
+  held_.clear();
+  const Node* root = Find(folder.substr(0, 2) + "\\");
+  if (!IsFolder(root, nullptr)) return FolderChanged();
+  std::vector<std::string> chain{folder.substr(0, 2) + "\\"};
+  for (const std::string& part : PartsOf(folder)) {
+    chain.push_back(ChildPath(chain.back(), part));
+    const Node* node = Find(chain.back());
+    if (!IsFolder(node, nullptr) || node->volume != root->volume)
+      return FolderChanged();
+  }
+  if (!IsFolder(Find(folder), &expected)) return FolderChanged();
+  held_ = std::move(chain);
+  return {};
+}
+
+WindowsTie FakeFileTree::TieToWindows(const std::string& drive) {
+  const char letter = LetterOf(drive);
+  if (letter == LetterOf(windows_drive)) return WindowsTie::kWindowsDrive;
+  const Node* windows = Find(windows_drive + "\\");
+  const auto same_volume = [&](const std::string& path) {
+    const Node* node = Find(path);
+    return windows && node && node->volume == windows->volume;
+  };
+  const auto other = other_letters_.find(letter);
+  if (other != other_letters_.end() && other->second.subst &&
+      same_volume(other->second.path))
+    return WindowsTie::kSubst;
+  if (same_volume(std::string{letter, ':', '\\'}))
+    return WindowsTie::kSameVolume;
+  if (IsFolder(Find(std::string{letter, ':'} + "\\Windows\\System32"), nullptr))
+    return WindowsTie::kHoldsWindows;
+  return WindowsTie::kNone;
+}
+
 Error FakeFileTree::SetAttributes(const std::string& path,
-                                  std::uint32_t attributes) {
+                                  std::uint32_t attributes,
+                                  const FolderId* expected) {
   if (Error error = Begin(TreeOp::SetAttributes, path); error.failed())
     return error;
   Node* node = Find(path);
   if (!node) return MakeError(kErrFileNotFound);
+  if (expected && !IsFolder(node, expected)) return FolderChanged();
   node->attributes = (node->attributes & ~kSettable) | (attributes & kSettable);
   return {};
 }
 
-Error FakeFileTree::Rename(const std::string& path,
-                           const std::string& new_name) {
+Error FakeFileTree::Rename(const std::string& path, const std::string& new_name,
+                           const FolderId* expected) {
   if (Error error = Begin(TreeOp::Rename, path); error.failed()) return error;
   Children::iterator from;
   Node* parent = Entry(path, from);
   if (!parent) return MakeError(kErrFileNotFound);
+  if (expected && !IsFolder(from->second.get(), expected))
+    return FolderChanged();
   const std::string key = Lower(new_name);
   if (key != from->first && parent->children.count(key))
     return MakeError(kErrAlreadyExists);

@@ -1,7 +1,11 @@
 // An in-memory file tree for the repair's tests: drives of folders and
 // files with attributes, junctions that lead elsewhere (listing one lists
-// its target, as Windows does, so a walk that enters one is seen), injected
-// failures, and a snapshot of everything to compare before and after.
+// its target, and a path through one goes on in its target, as on Windows,
+// so a walk or a change that goes through one is seen), injected failures,
+// and a snapshot of everything to compare before and after. Every drive is
+// a volume of its own with a serial, every entry has a file id; a drive
+// can have a second letter or a SUBST letter, and a folder can be swapped
+// for a junction at any moment unless it is held, as on Windows.
 #pragma once
 
 #include <map>
@@ -28,6 +32,15 @@ class FakeFileTree final : public FileTree {
                    std::uint32_t attributes = kAttributeDirectory);
   // Makes every later `op` on `path` fail with `error`.
   void Fail(TreeOp op, const std::string& path, Error error);
+  // `letter` shows the volume of drive `of` as well.
+  void AddSecondLetter(char letter, char of);
+  // `letter` is a SUBST letter of the folder `folder`.
+  void AddSubst(char letter, const std::string& folder);
+  // What a worm or another program could do between two looks: the folder
+  // at `path` moves aside (to `path` + ".moved") and a junction to `target`
+  // takes its name. Refused, as Windows refuses the rename, while the folder
+  // or anything below it is held; gives whether it was done.
+  bool SwapForJunction(const std::string& path, const std::string& target);
 
   // --- looking ---
   bool Exists(const std::string& path) const;
@@ -40,14 +53,21 @@ class FakeFileTree final : public FileTree {
 
   // --- FileTree ---
   std::vector<TreeEntry> List(const std::string& folder, Error& error) override;
-  Error SetAttributes(const std::string& path,
-                      std::uint32_t attributes) override;
-  Error Rename(const std::string& path, const std::string& new_name) override;
+  FolderId Identify(const std::string& folder, Error& error) override;
+  Error Hold(const std::string& folder, const FolderId& expected) override;
+  void LetGo() override { held_.clear(); }
+  Error SetAttributes(const std::string& path, std::uint32_t attributes,
+                      const FolderId* expected = nullptr) override;
+  Error Rename(const std::string& path, const std::string& new_name,
+               const FolderId* expected = nullptr) override;
   Error Delete(const std::string& path) override;
   FileBytes Read(const std::string& path, std::size_t max_bytes,
                  Error& error) override;
   std::string WindowsDrive() override { return windows_drive; }
+  WindowsTie TieToWindows(const std::string& drive) override;
   std::string windows_drive = "C:";
+  // The folders held now, the root first.
+  const std::vector<std::string>& held() const { return held_; }
 
  private:
   struct Node;
@@ -58,6 +78,12 @@ class FakeFileTree final : public FileTree {
     std::string contents;
     std::string target;  // a junction's folder
     Children children;   // by lower name
+    std::uint32_t volume = 0;
+    std::uint64_t id = 0;
+  };
+  struct OtherLetter {
+    std::string path;  // what the letter shows ("C:\", "C:\work")
+    bool subst = false;
   };
 
   Node* Find(const std::string& path) const;
@@ -70,7 +96,13 @@ class FakeFileTree final : public FileTree {
   void Walk(const Node& node, const std::string& path,
             std::vector<std::string>& lines) const;
 
+  // Whether `node` at `path` is a plain folder that is `expected`.
+  static bool IsFolder(const Node* node, const FolderId* expected);
+
   std::map<char, std::unique_ptr<Node>> drives_;
+  std::map<char, OtherLetter> other_letters_;
+  std::vector<std::string> held_;  // as given to Hold
+  std::uint64_t next_id_ = 1;
   std::map<std::pair<TreeOp, std::string>, Error> failures_;
 };
 

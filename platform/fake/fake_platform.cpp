@@ -222,6 +222,10 @@ FileBytes FakeSystem::ReadFile(const std::string& path, std::size_t max_bytes,
     error = MakeError(kErrFileNotFound);
     return {};
   }
+  if (file->attributes & kReparsePoint) {
+    error = LinkNotOpened();
+    return {};
+  }
   if (file->attributes & kDirectory || file->delete_pending) {
     error = MakeError(kErrAccessDenied);
     return {};

@@ -1,8 +1,11 @@
 // The repair's file tree on Win32. Every path gets the \\?\ prefix, so that
 // long paths work and names ending in a blank or a dot (which worms use) are
 // taken as they are. Entries are opened with FILE_FLAG_OPEN_REPARSE_POINT,
-// so a link or junction is changed or read as itself and never followed;
-// renames never copy.
+// so a link or junction is changed or read as itself and never followed,
+// and every change goes through the handle so opened; renames never copy.
+// That flag covers only the last part of a path: Hold keeps the folders
+// above an entry open, checked and pinned, so that no part of the path can
+// be swapped for a junction while the repair works in it.
 #include "platform/win32/win32_file_tree.h"
 
 #include <windows.h>
@@ -47,7 +50,94 @@ OwnedHandle OpenEntry(const std::string& path, DWORD access, DWORD flags) {
   return OwnedHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
 }
 
+// What the handle's entry is, or false.
+bool InfoOf(HANDLE handle, BY_HANDLE_FILE_INFORMATION& info) {
+  return GetFileInformationByHandle(handle, &info) != 0;
+}
+
+FolderId IdOf(const BY_HANDLE_FILE_INFORMATION& info) {
+  return {info.dwVolumeSerialNumber,
+          (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) |
+              info.nFileIndexLow};
+}
+
+bool IsPlainFolder(const BY_HANDLE_FILE_INFORMATION& info) {
+  return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// The same folder: the file id is compared only where the file system
+// gives one.
+bool Matches(const FolderId& found, const FolderId& expected) {
+  return found.volume_serial == expected.volume_serial &&
+         (expected.file_id == 0 || found.file_id == expected.file_id);
+}
+
+// Where `expected` is given, the opened entry must be that plain folder.
+Error CheckExpected(HANDLE handle, const FolderId* expected) {
+  if (!expected) return {};
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!InfoOf(handle, info)) return LastError();
+  if (!IsPlainFolder(info) || !Matches(IdOf(info), *expected))
+    return FolderChanged();
+  return {};
+}
+
+// "E:" gives "E:", "E:", "E:".
+std::vector<std::string> ChainOf(const std::string& folder) {
+  std::vector<std::string> chain{folder.substr(0, 2) + "\\"};
+  for (std::size_t at = 3; at < folder.size();) {
+    std::size_t end = folder.find('\\', at);
+    if (end == std::string::npos) end = folder.size();
+    if (end > at) chain.push_back(folder.substr(0, end));
+    at = end + 1;
+  }
+  return chain;
+}
+
+// The identity of the folder `root` ("C:\", "C:\Windows") as a handle of it
+// gives it (Wine gives a second letter of a drive a serial of its own in
+// GetVolumeInformationW, but not in the handle); zeros where it cannot be
+// opened.
+FolderId FolderIdAt(const std::wstring& root) {
+  const HANDLE handle = CreateFileW(
+      root.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return {};
+  const OwnedHandle owned(handle);
+  BY_HANDLE_FILE_INFORMATION info;
+  return InfoOf(handle, info) ? IdOf(info) : FolderId{};
+}
+
+std::wstring VolumeName(const std::wstring& root) {
+  wchar_t name[MAX_PATH + 1] = {};
+  if (!GetVolumeNameForVolumeMountPointW(root.c_str(), name, MAX_PATH + 1))
+    return {};
+  return name;
+}
+
+// The path a SUBST letter stands for ("C:\work"), or "" for any other
+// letter.
+std::wstring SubstTarget(wchar_t letter) {
+  const wchar_t device[] = {letter, L':', 0};
+  wchar_t target[MAX_PATH + 8] = {};
+  if (!QueryDosDeviceW(device, target, MAX_PATH + 8)) return {};
+  const std::wstring_view text = target;
+  if (!text.starts_with(L"\\??\\") || text.size() < 6 || text[5] != L':')
+    return {};
+  return std::wstring(text.substr(4));
+}
+
 }  // namespace
+
+struct Win32FileTree::Held {
+  std::string path;
+  OwnedHandle handle;
+  FolderId id;
+};
+
+Win32FileTree::Win32FileTree() = default;
+Win32FileTree::~Win32FileTree() = default;
 
 // FindExInfoBasic skips the short names, and the large fetch asks for
 // entries in big batches: the walk of a stick of 100,000 files is mostly
@@ -78,11 +168,82 @@ std::vector<TreeEntry> Win32FileTree::List(const std::string& folder,
   return entries;
 }
 
-Error Win32FileTree::SetAttributes(const std::string& path,
-                                   std::uint32_t attributes) {
+FolderId Win32FileTree::Identify(const std::string& folder, Error& error) {
+  error = {};
   const OwnedHandle entry =
-      OpenEntry(path, FILE_WRITE_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS);
+      OpenEntry(folder, FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS);
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!entry || !InfoOf(entry.get(), info)) {
+    error = LastError();
+    return {};
+  }
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    error = FolderChanged();
+    return {};
+  }
+  if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    error = ErrorFromCode(ERROR_DIRECTORY);
+    return {};
+  }
+  return IdOf(info);
+}
+
+// The folders are opened without FILE_SHARE_DELETE: while a handle is open,
+// Windows refuses to rename, move or delete the folder, so nothing can take
+// its place. The handle asks to list the folder, as a handle that asks for
+// attributes alone records no sharing and so keeps nobody out. The part of
+// the chain already held stays as it is.
+Error Win32FileTree::Hold(const std::string& folder, const FolderId& expected) {
+  const std::vector<std::string> chain = ChainOf(folder);
+  std::size_t kept = 0;
+  while (kept < held_.size() && kept < chain.size() &&
+         held_[kept]->path == chain[kept])
+    ++kept;
+  held_.resize(kept);
+  for (std::size_t i = kept; i < chain.size(); ++i) {
+    const HANDLE handle = CreateFileW(
+        LongPath(chain[i]).c_str(),
+        FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      const Error error = LastError();
+      LetGo();
+      return error;
+    }
+    auto held = std::make_unique<Held>(Held{chain[i], OwnedHandle(handle), {}});
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!InfoOf(handle, info)) {
+      const Error error = LastError();
+      LetGo();
+      return error;
+    }
+    held->id = IdOf(info);
+    if (!IsPlainFolder(info) ||
+        (i > 0 && held->id.volume_serial != held_[0]->id.volume_serial)) {
+      LetGo();
+      return FolderChanged();
+    }
+    held_.push_back(std::move(held));
+  }
+  if (!Matches(held_.back()->id, expected)) {
+    LetGo();
+    return FolderChanged();
+  }
+  return {};
+}
+
+void Win32FileTree::LetGo() { held_.clear(); }
+
+Error Win32FileTree::SetAttributes(const std::string& path,
+                                   std::uint32_t attributes,
+                                   const FolderId* expected) {
+  const OwnedHandle entry =
+      OpenEntry(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                FILE_FLAG_BACKUP_SEMANTICS);
   if (!entry) return LastError();
+  if (Error error = CheckExpected(entry.get(), expected); error.failed())
+    return error;
   FILE_BASIC_INFO info = {};  // zero times leave the times as they are
   info.FileAttributes = attributes & kSettable;
   if (info.FileAttributes == 0) info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
@@ -92,20 +253,49 @@ Error Win32FileTree::SetAttributes(const std::string& path,
   return {};
 }
 
+// The new name is given as a full NT path ("\??\E:\a\new") through the
+// folder that holds the entry, which the repair holds.
 Error Win32FileTree::Rename(const std::string& path,
-                            const std::string& new_name) {
+                            const std::string& new_name,
+                            const FolderId* expected) {
   const std::size_t slash = path.rfind('\\');
   if (slash == std::string::npos || new_name.empty() ||
       new_name.find_first_of("\\/") != std::string::npos)
     return ErrorFromCode(ERROR_INVALID_NAME);
-  const std::string to = path.substr(0, slash + 1) + new_name;
-  if (!MoveFileExW(LongPath(path).c_str(), LongPath(to).c_str(), 0))
+  const OwnedHandle entry =
+      OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                FILE_FLAG_BACKUP_SEMANTICS);
+  if (!entry) return LastError();
+  if (Error error = CheckExpected(entry.get(), expected); error.failed())
+    return error;
+  const std::wstring to =
+      L"\\??\\" + Widen(path.substr(0, slash + 1) + new_name);
+  std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) +
+                                    to.size() * sizeof(wchar_t));
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  info->ReplaceIfExists = FALSE;
+  info->RootDirectory = nullptr;
+  info->FileNameLength = static_cast<DWORD>(to.size() * sizeof(wchar_t));
+  std::copy(to.begin(), to.end(), info->FileName);
+  if (!SetFileInformationByHandle(entry.get(), FileRenameInfo, info,
+                                  static_cast<DWORD>(buffer.size())))
     return LastError();
   return {};
 }
 
+// As DeleteFileW: a folder (a link to one too) is refused; so is a
+// read-only file, by the system.
 Error Win32FileTree::Delete(const std::string& path) {
-  if (!DeleteFileW(LongPath(path).c_str())) return LastError();
+  const OwnedHandle entry = OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES, 0);
+  if (!entry) return LastError();
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!InfoOf(entry.get(), info)) return LastError();
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+    return ErrorFromCode(ERROR_ACCESS_DENIED);
+  FILE_DISPOSITION_INFO disposition = {TRUE};
+  if (!SetFileInformationByHandle(entry.get(), FileDispositionInfo,
+                                  &disposition, sizeof disposition))
+    return LastError();
   return {};
 }
 
@@ -141,6 +331,44 @@ std::string Win32FileTree::WindowsDrive() {
   const UINT length = GetWindowsDirectoryW(folder, MAX_PATH + 1);
   if (length < 2 || length > MAX_PATH || folder[1] != L':') return "";
   return Narrow(std::wstring_view(folder, 2));
+}
+
+// By what the drive is: the Windows folder's volume under another letter
+// (the serial its handle gives, or the volume's name), a SUBST letter of a
+// folder of that volume, or a drive with a Windows installation of its own.
+WindowsTie Win32FileTree::TieToWindows(const std::string& drive) {
+  wchar_t folder[MAX_PATH + 1] = {};
+  const UINT length = GetWindowsDirectoryW(folder, MAX_PATH + 1);
+  if (drive.size() < 2) return WindowsTie::kNone;
+  const std::wstring root = Widen(drive.substr(0, 2)) + L'\\';
+  if (length >= 3 && length <= MAX_PATH) {
+    const std::wstring windows(folder, length);
+    const std::wstring windows_root = windows.substr(0, 3);
+    if (CompareStringOrdinal(root.c_str(), 2, windows_root.c_str(), 2, TRUE) ==
+        CSTR_EQUAL)
+      return WindowsTie::kWindowsDrive;
+    const FolderId windows_id = FolderIdAt(windows);
+    const auto same_volume = [&](const std::wstring& other) {
+      const FolderId id = FolderIdAt(other);
+      if (id.volume_serial != 0 && id.volume_serial == windows_id.volume_serial)
+        return true;
+      const std::wstring name = VolumeName(other.substr(0, 3));
+      return !name.empty() && name == VolumeName(windows_root);
+    };
+    const std::wstring subst = SubstTarget(root[0]);
+    if (!subst.empty() &&
+        (CompareStringOrdinal(subst.c_str(), 1, windows_root.c_str(), 1,
+                              TRUE) == CSTR_EQUAL ||
+         same_volume(subst)))
+      return WindowsTie::kSubst;
+    if (same_volume(root)) return WindowsTie::kSameVolume;
+  }
+  const DWORD system32 =
+      GetFileAttributesW((L"\\\\?\\" + root + L"Windows\\System32").c_str());
+  if (system32 != INVALID_FILE_ATTRIBUTES &&
+      (system32 & FILE_ATTRIBUTE_DIRECTORY))
+    return WindowsTie::kHoldsWindows;
+  return WindowsTie::kNone;
 }
 
 }  // namespace velmora::win32

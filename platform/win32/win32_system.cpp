@@ -63,6 +63,28 @@ std::wstring FolderOf(const std::string& folder) {
   return full;
 }
 
+// Whether the volume holding `path` is read-only: a disc, a stick with its
+// switch set, a volume mounted read-only.
+bool IsOnReadOnlyVolume(const std::wstring& path) {
+  wchar_t root[MAX_PATH + 1] = {};
+  if (!GetVolumePathNameW(path.c_str(), root, MAX_PATH + 1)) return false;
+  DWORD flags = 0;
+  if (!GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, &flags,
+                             nullptr, 0))
+    return false;
+  return (flags & FILE_READ_ONLY_VOLUME) != 0;
+}
+
+// The last error of a change to `path`. Some file systems refuse a change on
+// a read-only volume with "access denied"; the write-protect error says
+// what is really the matter. Asked only after a failure.
+Error WriteError(const std::wstring& path) {
+  const DWORD code = GetLastError();
+  if (code == ERROR_ACCESS_DENIED && IsOnReadOnlyVolume(path))
+    return ErrorFromCode(ERROR_WRITE_PROTECT);
+  return ErrorFromCode(code);
+}
+
 }  // namespace
 
 // Opens the entry itself (a link, not its target; a folder too) and sets
@@ -74,12 +96,12 @@ Error Win32System::SetAttrZero(const std::string& path) {
       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
       OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
       nullptr)};
-  if (file.handle == INVALID_HANDLE_VALUE) return LastError();
+  if (file.handle == INVALID_HANDLE_VALUE) return WriteError(wide);
   FILE_BASIC_INFO info = {};
   info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
   if (!SetFileInformationByHandle(file.handle, FileBasicInfo, &info,
                                   sizeof info))
-    return LastError();
+    return WriteError(wide);
   return {};
 }
 
@@ -114,7 +136,8 @@ std::string Win32System::Dir(const std::string& path, Error& error) {
 Error Win32System::Kill(const std::string& path) {
   if (path.find_first_of("*?") != std::string::npos)
     return ErrorFromCode(ERROR_INVALID_NAME);
-  if (!DeleteFileW(Widen(path).c_str())) return LastError();
+  const std::wstring wide = Widen(path);
+  if (!DeleteFileW(wide.c_str())) return WriteError(wide);
   return {};
 }
 
@@ -173,11 +196,21 @@ FileBytes Win32System::ReadFile(const std::string& path, std::size_t max_bytes,
                                 Error& error) {
   error = {};
   FileBytes result;
-  FileHandle file{CreateFileW(Widen(path).c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+  FileHandle file{CreateFileW(
+      Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr)};
   if (file.handle == INVALID_HANDLE_VALUE) {
     error = LastError();
+    return result;
+  }
+  // Opened as itself, a link is not followed; it is not read either.
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(file.handle, &info)) {
+    error = LastError();
+    return result;
+  }
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    error = LinkNotOpened();
     return result;
   }
   constexpr std::size_t kChunk = 64 * 1024;

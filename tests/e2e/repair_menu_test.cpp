@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -193,6 +194,32 @@ TEST_F(RepairMenu, PreviewThenNoChangesNothingAndYesGivesTheFilesBack) {
   EXPECT_EQ(ReadAll(root_ + "_\\x.dll"), kPayload);
   EXPECT_EQ(DosBits(root_ + "_\\x.dll"), kHiddenSystem);
   EXPECT_EQ(DosBits(root_ + "_"), FILE_ATTRIBUTE_DIRECTORY | kHiddenSystem);
+}
+
+// The Windows drive under a second letter (tools/e2e.sh links one to
+// drive_c, as a second mount of the same volume shows on Windows): the
+// repair is refused in a box that names the drive and Windows, and nothing
+// is looked at.
+TEST_F(RepairMenu, SecondLetterOfTheWindowsDriveIsRefused) {
+  const char* second = std::getenv("VELMORA_WINDOWS_SECOND_LETTER");
+  if (!second || !*second) GTEST_SKIP() << "no VELMORA_WINDOWS_SECOND_LETTER";
+  const std::string letter{second[0]};
+  App app;
+  ASSERT_TRUE(app.started());
+  ASSERT_TRUE(app.PickDrive(second[0]));
+  ASSERT_TRUE(app.Settle());
+  ASSERT_TRUE(OpenContextMenu(app));
+  ASSERT_TRUE(ChooseItem(app, VK_END));
+  std::optional<Box> box = app.WaitBox(kRepairMs);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->title, "Repair Hidden Files");
+  EXPECT_EQ(box->text, letter +
+                           ": is the drive Windows runs from (C:) under "
+                           "another letter: its hidden and system files are "
+                           "Windows' own, so it is not repaired.");
+  ASSERT_TRUE(App::Answer(*box, IDOK));
+  EXPECT_TRUE(app.NoBox());
+  EXPECT_TRUE(app.LogLines().empty());
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ namespace {
 class StalledTree final : public FileTree {
  public:
   explicit StalledTree(FileTree& inner) : inner_(inner) {}
-  void LetGo() {
+  void Answer() {
     std::lock_guard lock(mutex_);
     stalled_ = false;
     changed_.notify_all();
@@ -29,17 +29,29 @@ class StalledTree final : public FileTree {
     changed_.wait(lock, [this] { return !stalled_; });
     return inner_.List(folder, error);
   }
-  Error SetAttributes(const std::string& p, std::uint32_t a) override {
-    return inner_.SetAttributes(p, a);
+  FolderId Identify(const std::string& f, Error& e) override {
+    return inner_.Identify(f, e);
   }
-  Error Rename(const std::string& p, const std::string& n) override {
-    return inner_.Rename(p, n);
+  Error Hold(const std::string& f, const FolderId& id) override {
+    return inner_.Hold(f, id);
+  }
+  void LetGo() override { inner_.LetGo(); }
+  Error SetAttributes(const std::string& p, std::uint32_t a,
+                      const FolderId* id) override {
+    return inner_.SetAttributes(p, a, id);
+  }
+  Error Rename(const std::string& p, const std::string& n,
+               const FolderId* id) override {
+    return inner_.Rename(p, n, id);
   }
   Error Delete(const std::string& p) override { return inner_.Delete(p); }
   FileBytes Read(const std::string& p, std::size_t n, Error& e) override {
     return inner_.Read(p, n, e);
   }
   std::string WindowsDrive() override { return inner_.WindowsDrive(); }
+  WindowsTie TieToWindows(const std::string& d) override {
+    return inner_.TieToWindows(d);
+  }
 
  private:
   FileTree& inner_;
@@ -62,7 +74,7 @@ TEST_F(ArrivalWatchTest, ALookThatOutlivesTheBoundIsTakenOnceItReturns) {
   // The same drive arriving again asks no second look while one runs.
   watch.Start(Only('E'), "C:");
   EXPECT_TRUE(watch.Collect().empty());
-  stalled.LetGo();
+  stalled.Answer();
   std::vector<ArrivalLook> late;
   const auto give_up =
       std::chrono::steady_clock::now() + std::chrono::seconds(10);

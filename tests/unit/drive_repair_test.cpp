@@ -43,6 +43,42 @@ TEST_F(DriveRepairTest, WindowsDriveIsRefusedWithABox) {
   EXPECT_TRUE(tree.calls.empty());
 }
 
+// Windows' drive under another letter, a SUBST letter of a folder of it,
+// and a drive holding a Windows of its own are refused by what they are;
+// a SUBST letter of another drive is not.
+TEST_F(DriveRepairTest, WindowsDriveByWhatItIsIsRefusedWithABox) {
+  tree.AddDrive('C');
+  tree.AddFolder("C:\\work");
+  tree.AddFolder("C:\\Config.Msi", kHiddenSystemFolder);
+  tree.AddSecondLetter('E', 'C');
+  tree.AddSubst('F', "C:\\work");
+  tree.AddDrive('G');
+  tree.AddFolder("G:\\Windows");
+  tree.AddFolder("G:\\Windows\\System32");
+  tree.AddDrive('D');
+  tree.AddFolder("D:\\work");
+  tree.AddSubst('H', "D:\\work");
+  const std::string own =
+      ": its hidden and system files are Windows' own, so it is not repaired.";
+  const std::pair<std::string, std::string> refused[] = {
+      {"E:",
+       "E: is the drive Windows runs from (C:) under another letter" + own},
+      {"F:",
+       "F: is a SUBST letter of a folder on the drive Windows runs "
+       "from (C:)" +
+           own},
+      {"G:", "G: holds a Windows installation (G:\\Windows\\System32)" + own}};
+  for (const auto& [drive, text] : refused) {
+    EXPECT_FALSE(repair.Start(drive)) << drive;
+    EXPECT_FALSE(repair.Running());
+    EXPECT_EQ(system.boxes.back().text, text);
+    EXPECT_EQ(system.boxes.back().flags, kRepairNoticeFlags);
+  }
+  EXPECT_EQ(system.boxes.size(), 3u);
+  EXPECT_TRUE(tree.calls.empty());
+  EXPECT_TRUE(repair.Start("H:"));
+}
+
 TEST_F(DriveRepairTest, DriveNotReadyShowsTheErrorReport) {
   tree.AddDrive('E');
   tree.Fail(fake::TreeOp::List, "E:\\", fake::MakeError(fake::kErrNotReady));

@@ -104,12 +104,19 @@ TEST_F(AutoRemovalTest, ConfirmingOptionHasNoEffect) {
   EXPECT_FALSE(system.Has("D:\\autorun.inf"));
 }
 
-TEST_F(AutoRemovalTest, WriteProtectedHiddenFileStaysUnseenAndUnlogged) {
+// A hidden file there stays unseen by the existence test, yet it is there:
+// its failure is logged once, as other failures are; a folder of that name
+// logs nothing.
+TEST_F(AutoRemovalTest, WriteProtectedHiddenFileIsLoggedOnceAsAFailure) {
   system.AddDrive('D').write_protected = true;
   system.AddFile("D:\\autorun.inf", "", fake::kHidden);
+  system.AddDrive('E').write_protected = true;
+  system.AddFile("E:\\autorun.inf", "", fake::kDirectory | fake::kHidden);
   Start();
   Tick(3);
-  EXPECT_TRUE(Log().empty());
+  EXPECT_EQ(Log(), Lines{WriteProtected("D:")});
+  W().SendDeviceArrival(Letters("DE"));
+  EXPECT_EQ(Log(), Lines{WriteProtected("D:")});
   EXPECT_EQ(system.calls(Op::Kill), 0);
 }
 

@@ -231,13 +231,33 @@ TEST_F(SearchRemoveTest, FolderNamedAutorunInfIsLeftInPlace) {
   EXPECT_EQ(system.calls(Op::Kill), 0);
 }
 
-TEST_F(SearchRemoveTest, WriteProtectedHiddenFileStaysUnseen) {
-  system.AddDrive('D').write_protected = true;
-  system.AddFile("D:\\autorun.inf", "", fake::kHidden | fake::kArchive);
+// On a write-protected medium a hidden or system file cannot lose its
+// attributes, so the existence test passes over it: the log says the
+// removal failed, in either mode and without a question, rather than that
+// there is no file. A folder of that name keeps the not-found line.
+TEST_F(SearchRemoveTest, WriteProtectedHiddenFileIsAFailureNotAnAllClear) {
+  const std::vector<std::pair<char, unsigned>> drives = {
+      {'D', fake::kHidden | fake::kArchive},
+      {'E', fake::kSystem},
+      {'F', fake::kDirectory | fake::kHidden}};
+  for (const auto& [letter, attributes] : drives) {
+    system.AddDrive(letter).write_protected = true;
+    system.AddFile(std::string{letter} + ":\\autorun.inf", "", attributes);
+  }
   Start();
+  const Lines expected = {NotFound("C:"), WriteProtected("D:"),
+                          WriteProtected("E:"), NotFound("F:")};
   Search();
-  EXPECT_EQ(Log(), (Lines{NotFound("C:"), NotFound("D:")}));
-  EXPECT_TRUE(system.Has("D:\\autorun.inf"));
+  EXPECT_EQ(Log(), expected);
+  Confirming();
+  system.Answer(kResultYes);
+  Search();
+  EXPECT_EQ(Log(), Join({expected, expected}));
+  EXPECT_TRUE(system.boxes.empty());
+  EXPECT_EQ(system.calls(Op::Kill), 0);
+  for (const auto& [letter, attributes] : drives)
+    EXPECT_EQ(system.Find(std::string{letter} + ":\\autorun.inf")->attributes,
+              attributes);
 }
 
 TEST_F(SearchRemoveTest, WriteProtectedPlainFileLogsFailureNotRemoval) {

@@ -137,6 +137,21 @@ TEST_F(ViewerTest, FolderNamedAutorunShowsTheReadError) {
   EXPECT_TRUE(system.Has("E:\\autorun.inf"));
 }
 
+// A link to a server would make Windows sign in there: a link or a
+// junction named autorun.inf is not opened, and the box says so.
+TEST_F(ViewerTest, LinkOrJunctionNamedAutorunIsNotOpened) {
+  for (const unsigned kind : {fake::kArchive, fake::kDirectory}) {
+    system.AddFile("E:\\autorun.inf", "", kind | fake::kReparsePoint)
+        .link_target = "\\\\server\\share\\x";
+    View('E');
+    EXPECT_EQ(system.boxes.back().text,
+              "Error: 681: The file is a link or junction; it was not opened, "
+              "so that nothing it leads to is read or asked for.");
+    EXPECT_EQ(Text(), "...");
+  }
+  EXPECT_EQ(system.boxes.size(), 2u);
+}
+
 TEST_F(ViewerTest, EmptyFileKeepsTheEarlierText) {
   system.AddFile("E:\\autorun.inf", "");
   View('E');

@@ -243,5 +243,57 @@ TEST_F(RepairWineTest, LinkInsideAHiddenFolderIsNotEntered) {
       << testing::PrintToString(lines);
 }
 
+// The run's folders on real files: changes go through handles in a held
+// folder, and another folder put in the place of one looked at is refused.
+// (That a held folder cannot be renamed meanwhile, Wine 8 does not show: it
+// lets a folder be moved that is open without FILE_SHARE_DELETE.)
+TEST_F(RepairWineTest, HeldFoldersStayAndAnotherFolderInTheirPlaceIsRefused) {
+  const std::string a = root + "a", b = root + "a\\b";
+  MakeFolder(a);
+  MakeFolder(b);
+  MakeFile(b + "\\f.txt", "f", FILE_ATTRIBUTE_HIDDEN);
+  Win32FileTree tree;
+  Error error;
+  const FolderId id = tree.Identify(b, error);
+  ASSERT_FALSE(error.failed()) << error.description;
+  EXPECT_NE(id.volume_serial, 0u);
+  ASSERT_FALSE(tree.Hold(b, id).failed());
+  EXPECT_FALSE(tree.SetAttributes(b + "\\f.txt", 0).failed());
+  EXPECT_EQ(Attributes(b + "\\f.txt") & FILE_ATTRIBUTE_HIDDEN, 0u);
+  EXPECT_FALSE(tree.Delete(b + "\\f.txt").failed());
+  EXPECT_EQ(Attributes(b + "\\f.txt"), INVALID_FILE_ATTRIBUTES);
+  tree.LetGo();
+
+  ASSERT_TRUE(MoveFileW(Widen(b).c_str(), Widen(a + "\\old").c_str()));
+  MakeFolder(b);
+  EXPECT_EQ(tree.Hold(b, id).number, kFolderChangedNumber);
+  EXPECT_EQ(tree.SetAttributes(b, FILE_ATTRIBUTE_HIDDEN, &id).number,
+            kFolderChangedNumber);
+  EXPECT_EQ(tree.Rename(b, "c", &id).number, kFolderChangedNumber);
+  EXPECT_EQ(Attributes(b), DWORD{FILE_ATTRIBUTE_DIRECTORY});
+  const FolderId old_id = tree.Identify(a + "\\old", error);
+  EXPECT_EQ(old_id, id);
+  EXPECT_FALSE(tree.Rename(a + "\\old", "back", &old_id).failed());
+  EXPECT_NE(Attributes(a + "\\back"), INVALID_FILE_ATTRIBUTES);
+}
+
+// The Windows drive by what it is: its own letter, a SUBST letter of its
+// Windows folder, and a test drive that holds \Windows\System32.
+TEST_F(RepairWineTest, WindowsDriveIsKnownByWhatItIs) {
+  Win32FileTree tree;
+  EXPECT_EQ(tree.TieToWindows("C:"), WindowsTie::kWindowsDrive);
+  EXPECT_EQ(tree.TieToWindows(drive), WindowsTie::kNone);
+  MakeFolder(root + "Windows");
+  MakeFolder(root + "Windows\\System32");
+  EXPECT_EQ(tree.TieToWindows(drive), WindowsTie::kHoldsWindows);
+  const DWORD used = GetLogicalDrives();
+  wchar_t letter = L'W';
+  while (letter > L'G' && (used & (1u << (letter - L'A')))) --letter;
+  const wchar_t device[] = {letter, L':', 0};
+  ASSERT_TRUE(DefineDosDeviceW(0, device, L"C:\\windows"));
+  EXPECT_EQ(tree.TieToWindows(Narrow(device)), WindowsTie::kSubst);
+  DefineDosDeviceW(DDD_REMOVE_DEFINITION, device, nullptr);
+}
+
 }  // namespace
 }  // namespace velmora::win32
