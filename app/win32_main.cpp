@@ -7,10 +7,13 @@
 
 #include "app/frmremover.h"
 #include "platform/win32/win32_file_tree.h"
+#include "platform/win32/win32_libraries.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_registry.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // Before anything can load a DLL: never from the program's own folder.
+  velmora::win32::RestrictDllSearch();
   // An empty disc or card drive must never raise "insert a disk".
   SetErrorMode(SEM_FAILCRITICALERRORS);
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
