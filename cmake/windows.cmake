@@ -19,12 +19,10 @@ if(NOT MSVC)
   add_link_options(-Wl,--major-subsystem-version,6,--minor-subsystem-version,1
                    -Wl,--major-os-version,6,--minor-os-version,1
                    -Wl,--tsaware,--dynamicbase,--high-entropy-va,--nxcompat)
-  # No build folder in the binary: file names as seen from the source and
-  # build folders, so that two checkouts build the same bytes. The build
-  # folder may lie inside the source folder; the map given last is tried
-  # first.
-  add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=
-                      -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
+  # No build path in the binary: source file names as seen from the source
+  # folder, so that two checkouts build the same bytes. (Nothing compiled
+  # names a file of the build folder; tools/pe-check.py checks both.)
+  add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=)
 else()
   add_compile_definitions(_CRT_SECURE_NO_WARNINGS)
   # The manifest is a resource of velmora.rc; the linker adds none of its own.

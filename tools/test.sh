@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Runs every test suite in turn: the native unit tests (ctest), the fuzz
 # targets for a bounded time, the Win32 backend tests and the end-to-end
-# tests under Wine, the build without GoogleTest, and the PE facts of
-# velmora.exe. Each suite's output is kept in build/test-logs/. Ends with
-# one line over all of them:
+# tests under Wine, the build without GoogleTest, the PE facts of
+# velmora.exe, and two builds of it in two folders compared byte by byte.
+# Each suite's output is kept in build/test-logs/. Ends with one line over
+# all of them:
 #   total: N passed, M failed
 # Each test counts once: from ctest's summary for the unit tests, from
 # GoogleTest's summaries for the programs under Wine, and a suite that
-# passes or fails as a whole (fuzz, the builds, the PE check) as one test.
+# passes or fails as a whole (fuzz, the builds, the PE check, the
+# reproducible build) as one test.
 # A suite whose program is missing, or that fails with no failing test to
 # show for it (a crash, a time-out), counts as one failure. Exits non-zero
 # on any failure.
@@ -63,6 +65,7 @@ suite build-without-gtest whole tools/build-without-gtest.sh \
   tools/build-without-gtest.sh
 suite pe-check whole "tools/pe-check.py build/win64/velmora.exe" \
   tools/pe-check.py build/win64/velmora.exe
+suite reproducible whole tools/reproducible.sh tools/reproducible.sh
 
 echo "total: $passed passed, $failed failed"
 exit $status
