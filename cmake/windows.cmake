@@ -55,6 +55,12 @@ if(NOT MSVC)
   # wWinMain is the entry point; -s keeps the executable small.
   target_link_options(velmora PRIVATE -municode -s)
 endif()
+# The linker stamps SOURCE_DATE_EPOCH into the exe: a new value (a new
+# commit, read again by each configure) links it anew.
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/source_date_epoch
+     CONTENT "$ENV{SOURCE_DATE_EPOCH}\n")
+set_property(TARGET velmora APPEND PROPERTY LINK_DEPENDS
+             ${CMAKE_BINARY_DIR}/source_date_epoch)
 
 # Test programs, run under Wine by the scripts in tools/.
 if(VELMORA_TESTS)
