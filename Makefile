@@ -5,6 +5,15 @@ NATIVE := build/native
 WIN64  := build/win64
 JOBS   ?= 2
 
+# The time stamps a build writes (the exe's link time, the zip's file times)
+# are the last commit's, so that one commit builds to the same bytes in any
+# folder, at any time, on any machine; outside a git checkout a fixed time
+# (2026-01-01). A value already in the environment is kept.
+ifndef SOURCE_DATE_EPOCH
+SOURCE_DATE_EPOCH := $(or $(shell git -C $(CURDIR) log -1 --format=%ct 2>/dev/null),1767225600)
+endif
+export SOURCE_DATE_EPOCH
+
 .PHONY: all deps native win64 dist run test bench format clean
 
 all: native win64

@@ -6,8 +6,23 @@ if(NOT MSVC)
   # Standard C++ only (no GNU extensions), as MSVC must build it too.
   target_compile_options(velmora_warnings INTERFACE
     $<$<COMPILE_LANGUAGE:C,CXX>:-Wpedantic>)
-  # One self-contained executable: no libstdc++, libgcc or winpthread DLL.
+  # One self-contained executable: no libstdc++, libgcc, winpthread or ssp
+  # DLL.
   add_link_options(-static -static-libgcc -static-libstdc++)
+  # Hardening: stack canaries (libssp, linked in statically by -static) and
+  # checked string and memory functions where the optimiser knows the sizes
+  # (mingw-w64's headers act on _FORTIFY_SOURCE in optimised builds only).
+  add_compile_options(-fstack-protector-strong -D_FORTIFY_SOURCE=2)
+  add_link_options(-fstack-protector-strong)
+  # The PE header: Windows 7 (6.1) as the oldest system and subsystem,
+  # terminal-server aware, ASLR with high-entropy addresses, DEP.
+  add_link_options(-Wl,--major-subsystem-version,6,--minor-subsystem-version,1
+                   -Wl,--major-os-version,6,--minor-os-version,1
+                   -Wl,--tsaware,--dynamicbase,--high-entropy-va,--nxcompat)
+  # No build path in the binary: source file names as seen from the source
+  # folder, so that two checkouts build the same bytes. (Nothing compiled
+  # names a file of the build folder; tools/pe-check.py checks both.)
+  add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=)
 else()
   add_compile_definitions(_CRT_SECURE_NO_WARNINGS)
   # The manifest is a resource of velmora.rc; the linker adds none of its own.
@@ -40,6 +55,12 @@ if(NOT MSVC)
   # wWinMain is the entry point; -s keeps the executable small.
   target_link_options(velmora PRIVATE -municode -s)
 endif()
+# The linker stamps SOURCE_DATE_EPOCH into the exe: a new value (a new
+# commit, read again by each configure) links it anew.
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/source_date_epoch
+     CONTENT "$ENV{SOURCE_DATE_EPOCH}\n")
+set_property(TARGET velmora APPEND PROPERTY LINK_DEPENDS
+             ${CMAKE_BINARY_DIR}/source_date_epoch)
 
 # Test programs, run under Wine by the scripts in tools/.
 if(VELMORA_TESTS)
@@ -93,8 +114,16 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
 else()
   set(VELMORA_DIST_NAME velmora-${PROJECT_VERSION}-win32)
 endif()
-add_custom_target(dist
-  COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:velmora>
-          -DSOURCE=${CMAKE_CURRENT_SOURCE_DIR} -DOUT=${VELMORA_DIST_DIR}
-          -DNAME=${VELMORA_DIST_NAME} -P ${CMAKE_CURRENT_SOURCE_DIR}/cmake/dist.cmake
-  DEPENDS velmora VERBATIM)
+# The archive is written by a Python 3 script, which fixes its every byte.
+find_package(Python3 COMPONENTS Interpreter)
+if(Python3_Interpreter_FOUND)
+  add_custom_target(dist
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/cmake/dist.py
+            $<TARGET_FILE:velmora> ${CMAKE_CURRENT_SOURCE_DIR}
+            ${VELMORA_DIST_DIR} ${VELMORA_DIST_NAME}
+    DEPENDS velmora VERBATIM)
+else()
+  add_custom_target(dist
+    COMMAND ${CMAKE_COMMAND} -E echo "dist: needs Python 3, which was not found"
+    COMMAND ${CMAKE_COMMAND} -E false VERBATIM)
+endif()

@@ -4,7 +4,8 @@
 #
 #   tools/deps.sh SET...
 #     native    the Linux build: cmake, clang, GoogleTest, libFuzzer's runtime
-#     windows   the mingw-w64 build and what runs it: Wine, Xvfb, ImageMagick
+#     windows   the mingw-w64 build and what runs it: Wine, Xvfb, ImageMagick,
+#               Python 3 with pefile
 set -euo pipefail
 
 packages=()
@@ -41,7 +42,10 @@ for set in "$@"; do
       # The stalled network drive of the Wine tests (tools/stall-drive.sh).
       need /usr/lib/python3/dist-packages/fusepy.py python3-fusepy
       need /usr/lib/x86_64-linux-gnu/libfuse.so.2 libfuse2
-      need fusermount3 fuse3 ;;
+      need fusermount3 fuse3
+      # The dist zip (cmake/dist.py) and the PE check (tools/pe-check.py).
+      need /usr/bin/python3 python3
+      need /usr/lib/python3/dist-packages/pefile.py python3-pefile ;;
     *) echo "tools/deps.sh: unknown set $set (native, windows)" >&2; exit 2 ;;
   esac
 done

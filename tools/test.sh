@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # Runs every test suite in turn: the native unit tests (ctest), the fuzz
 # targets for a bounded time, the Win32 backend tests and the end-to-end
-# tests under Wine, and the build without GoogleTest. Each suite's output is
-# kept in build/test-logs/. Ends with one line over all of them:
+# tests under Wine, the build without GoogleTest, the PE facts of
+# velmora.exe, and two builds of it in two folders compared byte by byte.
+# Each suite's output is kept in build/test-logs/. Ends with one line over
+# all of them:
 #   total: N passed, M failed
 # Each test counts once: from ctest's summary for the unit tests, from
 # GoogleTest's summaries for the programs under Wine, and a suite that
-# passes or fails as a whole (fuzz, build) as one test. A suite whose
-# program is missing, or that fails with no failing test to show for it (a
-# crash, a time-out), counts as one failure. Exits non-zero on any failure.
+# passes or fails as a whole (fuzz, the builds, the PE check, the
+# reproducible build) as one test.
+# A suite whose program is missing, or that fails with no failing test to
+# show for it (a crash, a time-out), counts as one failure. Exits non-zero
+# on any failure.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 logs=build/test-logs
@@ -59,6 +63,9 @@ suite e2e gtest "tools/e2e.sh build/win64/e2e_tests.exe build/win64/velmora.exe"
   tools/e2e.sh
 suite build-without-gtest whole tools/build-without-gtest.sh \
   tools/build-without-gtest.sh
+suite pe-check whole "tools/pe-check.py build/win64/velmora.exe" \
+  tools/pe-check.py build/win64/velmora.exe
+suite reproducible whole tools/reproducible.sh tools/reproducible.sh
 
 echo "total: $passed passed, $failed failed"
 exit $status

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/win32/win32_libraries.h"
 #include "platform/win32/win32_menu.h"
 #include "platform/win32/win32_platform.h"
 
@@ -36,12 +37,11 @@ inline int Px(int twips, UINT dpi) { return MulDiv(twips, dpi, 1440); }
 
 // Functions of newer Windows versions, looked up at run time so the program
 // still starts where they are missing. A library not loaded yet is loaded
-// from the system folder only.
+// from System32 only.
 template <typename Fn>
 Fn SystemFunction(const wchar_t* library, const char* name) {
   HMODULE module = GetModuleHandleW(library);
-  if (!module)
-    module = LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (!module) module = LoadSystemLibrary(library);
   if (!module) return nullptr;
   return reinterpret_cast<Fn>(
       reinterpret_cast<void*>(GetProcAddress(module, name)));
