@@ -116,12 +116,15 @@ TEST_F(RepairMenu, PreviewThenNoChangesNothingAndYesGivesTheFilesBack) {
   EXPECT_EQ(box->title, "Repair Hidden Files");
   EXPECT_EQ(box->buttons, (std::vector<int>{IDYES, IDNO})) << Describe(*box);
   const std::string asked = box->text;
+  const std::string starts =
+      " (starts rundll32.exe with " + root_ + "_\\x.dll)";
   EXPECT_EQ(
       SplitLines(asked),
       (std::vector<std::string>{
           "Repair hidden files on " + drive_ + "?",
           "",
-          "- Delete 1 worm shortcut: Photos.lnk",
+          "- Delete 1 worm shortcut:",
+          "   Photos.lnk" + starts,
           "- Make 3 folders and " + std::to_string(kArchiveFiles + 2) +
               " files visible again: [U+00A0]",
           "- Rename the folder [U+00A0] to \"Recovered files\"",
@@ -172,7 +175,7 @@ TEST_F(RepairMenu, PreviewThenNoChangesNothingAndYesGivesTheFilesBack) {
   EXPECT_EQ(app.LogLines(),
             (std::vector<std::string>{
                 "Repairing hidden files on " + drive_,
-                "Worm shortcut deleted: " + root_ + "Photos.lnk",
+                "Worm shortcut deleted: " + root_ + "Photos.lnk" + starts,
                 "Folder made visible: " + root_ + "[U+00A0] (" +
                     std::to_string(kArchiveFiles + 2) + " files)",
                 "Folder renamed: " + root_ + "[U+00A0] to Recovered files",
@@ -209,7 +212,7 @@ TEST_F(RepairMenu, SecondLetterOfTheWindowsDriveIsRefused) {
   ASSERT_TRUE(app.PickDrive(second[0]));
   ASSERT_TRUE(app.Settle());
   ASSERT_TRUE(OpenContextMenu(app));
-  ASSERT_TRUE(ChooseItem(app, VK_END));
+  ASSERT_TRUE(ChooseProgramItem(app, ProgramItem::Repair, false));
   std::optional<Box> box = app.WaitBox(kRepairMs);
   ASSERT_TRUE(box);
   EXPECT_EQ(box->title, "Repair Hidden Files");
