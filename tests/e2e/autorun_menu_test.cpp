@@ -7,6 +7,7 @@
 // the screen: the picture of the item's check column before and after.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -72,14 +73,23 @@ int Count(const std::vector<int>& dark) {
   return n;
 }
 
-// The check column once the menu has been drawn: the start of the item's
-// text always shows in it, and two readings in a row are alike.
+// True once the menu's last item, one of the program's, shows the start
+// of its text in the lowest rows of the check column. A menu is drawn from
+// the top down, so a menu whose drawing was held up (a busy machine) shows
+// its upper items alone for a while, alike from one reading to the next.
+bool LastItemDrawn(const std::vector<int>& dark) {
+  const std::size_t item = dark.size() / kProgramItems;
+  return std::count(dark.end() - item, dark.end(), 1) > 0;
+}
+
+// The check column once the menu has been drawn down to its last item, two
+// readings in a row alike.
 std::vector<int> SettledCheckColumn(HWND menu) {
   std::vector<int> last = CheckColumn(menu), now;
   const bool drawn = WaitFor(
       [&] {
         now = CheckColumn(menu);
-        const bool same = now == last && Count(now) > 0;
+        const bool same = now == last && LastItemDrawn(now);
         last = now;
         return same;
       },
