@@ -1,6 +1,7 @@
 // Where the program looks for the DLLs loaded while it runs: the system
-// folder only, never the program's own folder (typically Downloads, where a
-// drive-by download can have left a DLL of a system name).
+// folder only, not the program's own folder (typically Downloads, where a
+// drive-by download can have left a DLL of a system name), except on a
+// Windows 7 without KB2533623 (see RestrictDllSearch).
 #pragma once
 
 #include <windows.h>
