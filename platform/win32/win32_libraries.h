@@ -12,7 +12,8 @@ namespace velmora::win32 {
 // from now on, by the program or by a system component:
 // SetDefaultDllDirectories where the system has it (Windows 8, Windows 7 with
 // KB2533623), else SetDllDirectoryW(L""), which at least drops the current
-// folder. Called first thing at start. False when neither could be set.
+// folder. Called by the program's entry point before the C runtime starts,
+// so it uses kernel32 alone. False when neither could be set.
 bool RestrictDllSearch();
 
 // Loads the system DLL `name` (a bare file name) from System32: by name with
