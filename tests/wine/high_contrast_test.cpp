@@ -4,12 +4,25 @@
 // fails), so the factory is given the answer Windows would give. Needs a
 // display.
 #include <gtest/gtest.h>
+// clang-format off
 #include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
+#include <set>
 
 #include "tests/wine/test_window.h"
 
 namespace velmora::win32 {
 namespace {
+
+// Notes, in the set at `seen`, each control that WM_SYSCOLORCHANGE reaches.
+LRESULT CALLBACK NoteColourChange(HWND hwnd, UINT message, WPARAM wparam,
+                                  LPARAM lparam, UINT_PTR, DWORD_PTR seen) {
+  if (message == WM_SYSCOLORCHANGE)
+    reinterpret_cast<std::set<HWND>*>(seen)->insert(hwnd);
+  return DefSubclassProc(hwnd, message, wparam, lparam);
+}
 
 class HighContrastTest : public WindowTest {
  protected:
@@ -51,6 +64,7 @@ class HighContrastTest : public WindowTest {
 
   bool on = false;
   COLORREF text = 0;
+  std::set<HWND> controls, reached;
 };
 
 TEST_F(HighContrastTest, OnTheSystemsColoursOffTheDesignsAgain) {
@@ -66,16 +80,25 @@ TEST_F(HighContrastTest, OnTheSystemsColoursOffTheDesignsAgain) {
 }
 
 // The user's scheme changes while High Contrast stays on: the drive list's
-// white of the design gives way to the scheme's window colour.
+// white of the design gives way to the scheme's window colour, and each
+// control hears of the change too (Windows tells top-level windows only).
 TEST_F(HighContrastTest, FollowsTheSystemsColoursWhileOn) {
   Switch(true);
   Settle();
+  for (HWND c = GetWindow(hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    controls.insert(c);
+    SetWindowSubclass(c, &NoteColourChange, 1,
+                      reinterpret_cast<DWORD_PTR>(&reached));
+  }
   const int index = COLOR_WINDOW;
   const COLORREF saved = GetSysColor(index), scheme = RGB(0x12, 0x34, 0x56);
   ASSERT_TRUE(SetSysColors(1, &index, &scheme));
+  reached.clear();
   SendMessageW(hwnd, WM_SYSCOLORCHANGE, 0, 0);
   EXPECT_TRUE(GetUpdateRect(hwnd, nullptr, FALSE));
   EXPECT_EQ(Brush(WM_CTLCOLORLISTBOX, "drv", &text), scheme);
+  EXPECT_EQ(controls.size(), 8u);  // the test form's controls but line, timer
+  EXPECT_EQ(reached, controls);
   SetSysColors(1, &index, &saved);
 }
 
