@@ -59,5 +59,23 @@ TEST(WindowOrder, RefusesANameThatIsNoLabelOrNoControl) {
   EXPECT_EQ(WindowOrder(form), (std::vector<std::size_t>{1, 0, 2}));
 }
 
+// Label3 and the viewer's Label1 come after File1 and the text box in the Tab
+// column, Label2 after Drive1; Label4 comes before List1 already.
+TEST(WindowOrder, ControlsUnderARaisedLabel) {
+  const std::pair<const FormLayout*, std::string_view> under[] = {
+      {&kFrmremoverLayout, "Drive1"},
+      {&kFrmremoverLayout, "File1"},
+      {&kFrmviewLayout, "txtautorun"}};
+  for (const FormLayout* form : {&kFrmremoverLayout, &kFrmviewLayout}) {
+    for (std::size_t i = 0; i < form->controls.size(); ++i) {
+      const std::string_view name = form->controls[i].name;
+      const bool expected =
+          std::find(std::begin(under), std::end(under),
+                    std::make_pair(form, name)) != std::end(under);
+      EXPECT_EQ(UnderRaisedLabel(*form, i), expected) << name;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace velmora
