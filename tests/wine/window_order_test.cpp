@@ -6,6 +6,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "app/frmremover.h"
 #include "tests/wine/window_helpers.h"
@@ -35,12 +36,18 @@ std::wstring AccessibleName(HWND control) {
   return text;
 }
 
+// The pairs are named here, so that one left out of a layout fails too.
 TEST(WindowOrderTest, EachListFollowsTheLabelThatNamesIt) {
+  const std::vector<LabelFor> pairs[] = {
+      {{"Label2", "Drive1"}, {"Label3", "File1"}, {"Label4", "List1"}},
+      {{"Label1", "txtautorun"}}};
+  const FormLayout* forms[] = {&kFrmremoverLayout, &kFrmviewLayout};
   Win32WindowFactory factory{false};
-  for (const FormLayout* form : {&kFrmremoverLayout, &kFrmviewLayout}) {
+  for (int f = 0; f < 2; ++f) {
+    const FormLayout* form = forms[f];
     auto window = testing::WindowWithoutEvents(factory, *form);
     ASSERT_TRUE(window->Loaded());
-    for (const LabelFor& pair : form->labels) {
+    for (const LabelFor& pair : pairs[f]) {
       EXPECT_EQ(GetWindow(H(NativeHandle(*window, pair.control)), GW_HWNDPREV),
                 H(NativeHandle(*window, pair.label)))
           << pair.control;
