@@ -13,7 +13,6 @@
 #include "app/frmremover.h"
 #include "app/start_options.h"
 #include "platform/win32/win32_file_tree.h"
-#include "platform/win32/win32_libraries.h"
 #include "platform/win32/win32_notify_icon.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_registry.h"
@@ -35,8 +34,8 @@ std::vector<std::string> Arguments() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  // Before anything can load a DLL: never from the program's own folder.
-  velmora::win32::RestrictDllSearch();
+  // The DLL search is kept to System32 already, by the entry point that
+  // runs before the C runtime (win32_entry.cpp).
   // An empty disc or card drive must never raise "insert a disk".
   SetErrorMode(SEM_FAILCRITICALERRORS);
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};

@@ -48,12 +48,22 @@ set_property(SOURCE ${VELMORA_RC} APPEND PROPERTY OBJECT_DEPENDS
   ${VELMORA_GENERATED}/velmora_version.h
   ${VELMORA_GENERATED}/velmora.manifest)
 
-add_executable(velmora WIN32 app/win32_main.cpp ${VELMORA_RC})
+add_executable(velmora WIN32 app/win32_main.cpp app/win32_entry.cpp
+                       ${VELMORA_RC})
 target_include_directories(velmora PRIVATE ${VELMORA_RC_INCLUDES})
 target_link_libraries(velmora PRIVATE velmora_win32)
+# The entry point is VelmoraStart (app/win32_entry.cpp), which keeps the DLL
+# search to System32 and then starts the C runtime, and with it wWinMain.
 if(NOT MSVC)
-  # wWinMain is the entry point; -s keeps the executable small.
-  target_link_options(velmora PRIVATE -municode -s)
+  # 32-bit symbols carry a leading underscore; -s keeps the executable small.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(VELMORA_ENTRY _VelmoraStart)
+  else()
+    set(VELMORA_ENTRY VelmoraStart)
+  endif()
+  target_link_options(velmora PRIVATE -municode -s -Wl,-e,${VELMORA_ENTRY})
+else()
+  target_link_options(velmora PRIVATE /ENTRY:VelmoraStart)
 endif()
 # The linker stamps SOURCE_DATE_EPOCH into the exe: a new value (a new
 # commit, read again by each configure) links it anew.

@@ -37,4 +37,14 @@ std::vector<std::size_t> WindowOrder(const FormLayout& layout) {
   return order;
 }
 
+bool UnderRaisedLabel(const FormLayout& layout, std::size_t index) {
+  const ControlLayout& control = layout.controls[index];
+  for (const LabelFor& pair : layout.labels) {
+    if (pair.control == control.name &&
+        layout.controls[IndexOf(layout, pair.label)].tab > control.tab)
+      return true;
+  }
+  return false;
+}
+
 }  // namespace velmora

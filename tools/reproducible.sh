@@ -1,25 +1,45 @@
 #!/usr/bin/env bash
 # Shows that one commit builds to the same bytes wherever and whenever it is
 # built: configures the mingw-w64 release build (as `make win64` does) into
-# two folders of different paths, links velmora.exe and makes the dist zip
-# in each (the program alone, not the test programs), and compares both byte
-# by byte. The first folder compiles without ccache, so that a path or a
-# time reaching the compiler's output cannot hide behind a cached object;
-# the second runs with another time zone and umask. The folders are kept
-# between runs; the exe and the zip are made anew each time.
+# two folders, links velmora.exe and makes the dist zip in each (the program
+# alone, not the test programs), and compares both byte by byte. The first
+# builds this source tree; the second a copy of it at a path of another
+# length (the files git knows, as they are in the work tree), so that a
+# source or build path reaching the compiler's output shows, and runs with
+# another time zone and umask. The folders are kept between runs (the copy
+# keeps the files' times, so only what changed compiles again); the exe and
+# the zip are made anew each time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # The Makefile sets the commit's time; by hand any fixed time will do.
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-1767225600}
 first=build/repro/a
+copy=build/repro/src-of-another-length
 second=build/repro/another-folder-of-another-length
 
 fail() { echo "reproducible: $*" >&2; exit 1; }
-# build DIR [ENV...]: velmora.exe and the zip in DIR, at the given settings.
+# sources: the files of the source tree, NUL-separated: those git knows
+# (tracked, or new and not ignored) and still has, or outside a git checkout
+# all but build/.
+sources() {
+  if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    git ls-files -z --cached --others --exclude-standard |
+      while IFS= read -r -d '' file; do
+        [[ -f $file ]] && printf '%s\0' "$file"
+      done
+  else
+    find . -path ./build -prune -o -type f -printf '%P\0'
+  fi
+}
+# build SOURCE DIR [ENV...]: velmora.exe and the zip of SOURCE in DIR, at the
+# given settings.
 build() {
-  local dir=$1; shift
+  local source=$1 dir=$2; shift 2
+  # A folder configured from another source tree is made anew.
+  grep -qxF "CMAKE_HOME_DIRECTORY:INTERNAL=$(realpath "$source")" \
+    "$dir/CMakeCache.txt" 2>/dev/null || rm -rf "$dir"
   rm -f "$dir/velmora.exe" "$dir"/dist/*.zip
-  if ! env "$@" cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release \
+  if ! env "$@" cmake -S "$source" -B "$dir" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >"$dir.log" 2>&1 ||
     ! env "$@" cmake --build "$dir" --target dist -j2 >>"$dir.log" 2>&1; then
     cat "$dir.log"
@@ -34,8 +54,11 @@ same() {
 }
 
 mkdir -p build/repro
-build "$first" CCACHE_DISABLE=1
-(umask 077; build "$second" TZ=Pacific/Kiritimati)
+rm -rf "$copy"; mkdir -p "$copy"
+sources | tar --null -T - -cf - | tar -C "$copy" -xf - ||
+  fail "could not copy the sources to $copy"
+build . "$first"
+(umask 077; build "$copy" "$second" TZ=Pacific/Kiritimati)
 same velmora.exe "$first/velmora.exe" "$second/velmora.exe"
 zip=$(basename "$first"/dist/*.zip)
 same "$zip" "$first/dist/$zip" "$second/dist/$zip"

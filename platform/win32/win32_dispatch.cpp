@@ -170,6 +170,11 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       FollowHighContrast(false);
       return DefWindowProcW(hwnd_, message, wparam, lparam);
     case WM_SYSCOLORCHANGE:
+      // Only top-level windows get it; Windows asks them to pass it on to
+      // the common controls they hold.
+      for (HWND child = GetWindow(hwnd_, GW_CHILD); child;
+           child = GetWindow(child, GW_HWNDNEXT))
+        SendMessageW(child, message, wparam, lparam);
       FollowHighContrast(true);
       return 0;
     case kVolumeChanged: {

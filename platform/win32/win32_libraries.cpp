@@ -10,12 +10,12 @@ using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
 
 // SetDefaultDllDirectories, or null where the system lacks it. The
 // LOAD_LIBRARY_SEARCH_* flags came with it (KB2533623): where it is missing,
-// LoadLibraryExW refuses them.
+// LoadLibraryExW refuses them. Looked up on each call, with no static to
+// guard: RestrictDllSearch runs before the C runtime has started.
 SetDefaultDllDirectoriesFn SetDefaultDirectories() {
-  static const auto set = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+  return reinterpret_cast<SetDefaultDllDirectoriesFn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"),
                                              "SetDefaultDllDirectories")));
-  return set;
 }
 
 }  // namespace

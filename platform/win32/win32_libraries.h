@@ -1,6 +1,7 @@
 // Where the program looks for the DLLs loaded while it runs: the system
-// folder only, never the program's own folder (typically Downloads, where a
-// drive-by download can have left a DLL of a system name).
+// folder only, not the program's own folder (typically Downloads, where a
+// drive-by download can have left a DLL of a system name), except on a
+// Windows 7 without KB2533623 (see RestrictDllSearch).
 #pragma once
 
 #include <windows.h>
@@ -11,7 +12,8 @@ namespace velmora::win32 {
 // from now on, by the program or by a system component:
 // SetDefaultDllDirectories where the system has it (Windows 8, Windows 7 with
 // KB2533623), else SetDllDirectoryW(L""), which at least drops the current
-// folder. Called first thing at start. False when neither could be set.
+// folder. Called by the program's entry point before the C runtime starts,
+// so it uses kernel32 alone. False when neither could be set.
 bool RestrictDllSearch();
 
 // Loads the system DLL `name` (a bare file name) from System32: by name with

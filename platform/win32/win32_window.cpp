@@ -186,18 +186,17 @@ void Win32Window::LoadIcons() {
 
 // Controls are created in the window's order (tab order, each label right
 // before the control it names), so that the Z order, Tab and screen readers
-// follow it.
+// follow it; a control whose label that order raises above it keeps out of
+// the label's way (UnderRaisedLabel).
 void Win32Window::CreateControls() {
-  std::vector<Win32Widget*> order;
-  for (std::size_t i : WindowOrder(layout_)) {
-    if (HasNativeWindow(widgets_[i]->layout.kind))
-      order.push_back(widgets_[i].get());
-  }
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  for (Win32Widget* widget : order) {
+  for (std::size_t i : WindowOrder(layout_)) {
+    Win32Widget* widget = widgets_[i].get();
     const ControlLayout& c = widget->layout;
+    if (!HasNativeWindow(c.kind)) continue;
     DWORD style = WS_CHILD | WS_VISIBLE;
     if (IsFocusable(c.kind)) style |= WS_TABSTOP;
+    if (UnderRaisedLabel(layout_, i)) style |= WS_CLIPSIBLINGS;
     DWORD ex_style = 0;
     const wchar_t* cls = L"BUTTON";
     switch (c.kind) {

@@ -4,12 +4,25 @@
 // fails), so the factory is given the answer Windows would give. Needs a
 // display.
 #include <gtest/gtest.h>
+// clang-format off
 #include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
+#include <set>
 
 #include "tests/wine/test_window.h"
 
 namespace velmora::win32 {
 namespace {
+
+// Notes, in the set at `seen`, each control that WM_SYSCOLORCHANGE reaches.
+LRESULT CALLBACK NoteColourChange(HWND hwnd, UINT message, WPARAM wparam,
+                                  LPARAM lparam, UINT_PTR, DWORD_PTR seen) {
+  if (message == WM_SYSCOLORCHANGE)
+    reinterpret_cast<std::set<HWND>*>(seen)->insert(hwnd);
+  return DefSubclassProc(hwnd, message, wparam, lparam);
+}
 
 class HighContrastTest : public WindowTest {
  protected:
@@ -30,14 +43,13 @@ class HighContrastTest : public WindowTest {
     SendMessageW(hwnd, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
     return GetUpdateRect(hwnd, nullptr, FALSE);
   }
-  COLORREF Brush(UINT message, std::string_view control, COLORREF* text) {
+  COLORREF Brush(UINT message, std::string_view control) {
     HDC dc = GetDC(Ctl(control));
     LOGBRUSH brush = {};
     GetObjectW(reinterpret_cast<HBRUSH>(
                    SendMessageW(hwnd, message, reinterpret_cast<WPARAM>(dc),
                                 reinterpret_cast<LPARAM>(Ctl(control)))),
                sizeof brush, &brush);
-    *text = GetTextColor(dc);
     ReleaseDC(Ctl(control), dc);
     return brush.lbColor;
   }
@@ -50,32 +62,37 @@ class HighContrastTest : public WindowTest {
   }
 
   bool on = false;
-  COLORREF text = 0;
+  std::set<HWND> controls, reached;
 };
 
 TEST_F(HighContrastTest, OnTheSystemsColoursOffTheDesignsAgain) {
   EXPECT_FALSE(Switch(false));  // a setting that leaves it off repaints nothing
   EXPECT_TRUE(Switch(true));
-  EXPECT_EQ(Brush(WM_CTLCOLORSTATIC, "lbl", &text), GetSysColor(COLOR_BTNFACE));
-  EXPECT_EQ(text, GetSysColor(COLOR_BTNTEXT));
   EXPECT_EQ(WindowFace(), GetSysColor(COLOR_BTNFACE));
   EXPECT_TRUE(Switch(false));
-  EXPECT_EQ(Brush(WM_CTLCOLORSTATIC, "lbl", &text), kGreen);
-  EXPECT_EQ(text, kBlue);
   EXPECT_EQ(WindowFace(), kGreen);
 }
 
 // The user's scheme changes while High Contrast stays on: the drive list's
-// white of the design gives way to the scheme's window colour.
+// white of the design gives way to the scheme's window colour, and each
+// control hears of the change too (Windows tells top-level windows only).
 TEST_F(HighContrastTest, FollowsTheSystemsColoursWhileOn) {
   Switch(true);
   Settle();
+  for (HWND c = GetWindow(hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    controls.insert(c);
+    SetWindowSubclass(c, &NoteColourChange, 1,
+                      reinterpret_cast<DWORD_PTR>(&reached));
+  }
   const int index = COLOR_WINDOW;
   const COLORREF saved = GetSysColor(index), scheme = RGB(0x12, 0x34, 0x56);
   ASSERT_TRUE(SetSysColors(1, &index, &scheme));
+  reached.clear();
   SendMessageW(hwnd, WM_SYSCOLORCHANGE, 0, 0);
   EXPECT_TRUE(GetUpdateRect(hwnd, nullptr, FALSE));
-  EXPECT_EQ(Brush(WM_CTLCOLORLISTBOX, "drv", &text), scheme);
+  EXPECT_EQ(Brush(WM_CTLCOLORLISTBOX, "drv"), scheme);
+  EXPECT_EQ(controls.size(), 8u);  // the test form's controls but line, timer
+  EXPECT_EQ(reached, controls);
   SetSysColors(1, &index, &saved);
 }
 

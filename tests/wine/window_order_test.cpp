@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/frmremover.h"
 #include "tests/wine/window_helpers.h"
@@ -34,12 +36,18 @@ std::wstring AccessibleName(HWND control) {
   return text;
 }
 
+// The pairs are named here, so that one left out of a layout fails too.
 TEST(WindowOrderTest, EachListFollowsTheLabelThatNamesIt) {
+  const std::vector<LabelFor> pairs[] = {
+      {{"Label2", "Drive1"}, {"Label3", "File1"}, {"Label4", "List1"}},
+      {{"Label1", "txtautorun"}}};
+  const FormLayout* forms[] = {&kFrmremoverLayout, &kFrmviewLayout};
   Win32WindowFactory factory{false};
-  for (const FormLayout* form : {&kFrmremoverLayout, &kFrmviewLayout}) {
+  for (int f = 0; f < 2; ++f) {
+    const FormLayout* form = forms[f];
     auto window = testing::WindowWithoutEvents(factory, *form);
     ASSERT_TRUE(window->Loaded());
-    for (const LabelFor& pair : form->labels) {
+    for (const LabelFor& pair : pairs[f]) {
       EXPECT_EQ(GetWindow(H(NativeHandle(*window, pair.control)), GW_HWNDPREV),
                 H(NativeHandle(*window, pair.label)))
           << pair.control;
@@ -51,6 +59,31 @@ TEST(WindowOrderTest, EachListFollowsTheLabelThatNamesIt) {
       EXPECT_EQ(AccessibleName(H(NativeHandle(*window, "txtautorun"))),
                 L"Autorun.inf Contents in Drive:");
     }
+  }
+}
+
+// The design lays Label3 15 twips over File1's top edge, and the viewer's
+// Label1 over the text box's. Raised above them by the window order, each
+// label still paints that row, as it did from below.
+TEST(WindowOrderTest, ARaisedLabelStillPaintsOverTheEdgeBelowIt) {
+  const std::pair<const FormLayout*, const char*> cases[] = {
+      {&kFrmremoverLayout, "File1"}, {&kFrmviewLayout, "txtautorun"}};
+  Win32WindowFactory factory{false};
+  for (const auto& [form, control] : cases) {
+    auto window = testing::WindowWithoutEvents(factory, *form);
+    window->Show();
+    HWND top = H(NativeHandle(*window));
+    RedrawWindow(top, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN |
+                     RDW_UPDATENOW);
+    const RECT edge = testing::PlaceOf(H(NativeHandle(*window, control)));
+    // Without DCX_USESTYLE the window's WS_CLIPCHILDREN leaves its controls
+    // in the picture.
+    HDC dc = GetDCEx(top, nullptr, DCX_CACHE);
+    const COLORREF label = GetPixel(dc, edge.left + 20, edge.top - 1);
+    EXPECT_NE(label, CLR_INVALID);
+    EXPECT_EQ(GetPixel(dc, edge.left + 20, edge.top), label) << control;
+    ReleaseDC(top, dc);
   }
 }
 
