@@ -99,13 +99,15 @@ class Win32NotifyIcon final : public NotifyIcon {
 
   // As the notification area asks: the owner comes to the foreground so
   // that the menu closes when the user clicks elsewhere, and a message
-  // after it lets the menu go.
+  // after it lets the menu go. Only a menu left without a choice (Esc)
+  // gives the keyboard focus back to the notification area; a chosen item
+  // may have brought a window forward, which keeps it.
   void OpenMenu(const std::vector<MenuCommand>& items,
                 std::size_t default_item) override {
     SetForegroundWindow(owner_);
-    TrackCommands(owner_, items, menu_place_, default_item);
+    const bool chosen = TrackCommands(owner_, items, menu_place_, default_item);
     PostMessageW(owner_, WM_NULL, 0, 0);
-    if (added_) {
+    if (!chosen && added_) {
       NOTIFYICONDATAW data = Data(0);
       Shell_NotifyIconW(NIM_SETFOCUS, &data);
     }
