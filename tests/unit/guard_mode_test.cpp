@@ -75,12 +75,30 @@ TEST_F(GuardModeTest, AStartWithoutGuardingHasNoIconAndNoNotifications) {
   EXPECT_TRUE(system.ended);
 }
 
-TEST_F(GuardModeTest, WithoutANotificationAreaTheWindowShowsInstead) {
+// No notification area yet (a shell slower than the program at sign-in) or
+// none at all: the window shows, and closing it ends the program, as
+// nothing could bring it back. Once an area is made the icon comes, and the
+// shown window then hides when closed.
+TEST_F(GuardModeTest, WithoutANotificationAreaTheWindowShowsUntilTheIconComes) {
   icons.has_area = false;
   Start(true);
   EXPECT_TRUE(W().Visible());
   EXPECT_FALSE(form->Guarding());
   EXPECT_EQ(W().Get("Check2").Value(), 1);
+  icons.has_area = true;
+  Icon().AreaMadeAnew();
+  EXPECT_TRUE(Icon().Added());
+  EXPECT_TRUE(form->Guarding());
+  EXPECT_TRUE(W().Visible());
+  W().Close();
+  EXPECT_FALSE(W().Visible());
+  EXPECT_FALSE(system.ended);
+
+  form.reset();
+  icons.has_area = false;
+  Start(true);
+  W().Close();
+  EXPECT_TRUE(system.ended);
 }
 
 TEST_F(GuardModeTest, TheIconsClickShowsTheWindowAndClosingHidesItAgain) {
