@@ -61,7 +61,8 @@ ArrivalLook LookAtArrival(FileTree& tree, const std::string& drive,
   ArrivalLook look;
   look.drive = drive;
   const std::string root = drive + "\\";
-  const std::vector<TreeEntry> entries = tree.List(root, look.root_error);
+  const std::vector<TreeEntry> entries =
+      tree.List(root, look.root_error, kLookEntries + 1);
   if (look.root_error.failed()) return look;
   const std::size_t count = std::min(entries.size(), kLookEntries);
   look.cut_short = entries.size() > kLookEntries;

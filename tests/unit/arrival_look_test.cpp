@@ -75,15 +75,18 @@ TEST_F(ArrivalLookTest, AShortcutThatFailsToReadIsNotAWorms) {
   EXPECT_EQ(Look().worm_shortcuts, 0u);
 }
 
+// A root beyond the bound: its first entries are looked at, the rest not
+// even listed, and the look says it was cut short.
 TEST_F(ArrivalLookTest, AHugeRootIsLookedAtUpToTheBoundAndSaysSo) {
   tree.AddDrive('E');
-  for (std::size_t i = 0; i < kLookEntries; ++i)
+  for (std::size_t i = 0; i < 3 * kLookEntries; ++i)
     tree.AddFile("E:\\f" + std::to_string(i) + ".txt");
   // Beyond the bound, in the order the file system lists them.
   tree.AddFile("E:\\~worm.lnk", LinkTo("C:\\Windows\\cmd.exe"));
   const ArrivalLook look = Look();
   EXPECT_TRUE(look.cut_short);
   EXPECT_EQ(look.worm_shortcuts, 0u);
+  EXPECT_LE(tree.entries_listed, kLookEntries + 1);
   EXPECT_EQ(LookCutShortLine(look),
             "Shortcut worm look cut short on: E:\\ (only the first 4096 root "
             "entries looked at)");
