@@ -99,12 +99,18 @@ void Frmremover::Notify(const RemovalRound& round,
 }
 
 // A notification of a worm opens the window on that drive with the
-// repair's question; nothing is repaired without its Yes.
+// repair's question; nothing is repaired without its Yes. While a repair
+// runs, it goes on undisturbed, and the log says that the repair of this
+// drive is to be chosen once it has ended.
 void Frmremover::OnBalloonClick() {
   window->Show();
   if (notice_worm_drive_.empty()) return;
   Drive1.Refresh();
   if (!Drive1.SelectDrive(notice_worm_drive_)) return;
+  if (drive_repair_.Running()) {
+    List1.AddItem(RepairWaitsLine(notice_worm_drive_));
+    return;
+  }
   MakeRepairMenuItem(drive_repair_, notice_worm_drive_, [this] {
     window->RunSteps([this] { return drive_repair_.Tick(); });
   }).choose();

@@ -17,6 +17,11 @@ std::string Joined(const std::vector<std::string>& drives) {
 
 }  // namespace
 
+std::string RepairWaitsLine(const std::string& drive) {
+  return "A repair is running: choose Repair Hidden Files on " + drive +
+         " once it has ended";
+}
+
 std::optional<GuardNotice> NoticeFor(const RemovalRound& round,
                                      const std::vector<ArrivalLook>& looks,
                                      bool arrival) {

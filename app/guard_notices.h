@@ -29,4 +29,8 @@ std::optional<GuardNotice> NoticeFor(const RemovalRound& round,
                                      const std::vector<ArrivalLook>& looks,
                                      bool arrival);
 
+// The log's answer to a click on a worm's notification while a repair
+// runs: the repair of `drive` ("F:") is to be chosen once that one ends.
+std::string RepairWaitsLine(const std::string& drive);
+
 }  // namespace velmora

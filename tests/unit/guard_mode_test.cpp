@@ -3,6 +3,7 @@
 // what the automatic removal and the arrival look logged.
 #include <gtest/gtest.h>
 
+#include "app/guard_notices.h"
 #include "platform/fake/fake_notify_icon.h"
 #include "repair/repair_texts.h"
 #include "tests/unit/form_test.h"
@@ -34,16 +35,17 @@ class GuardModeTest : public FormTest {
       texts.push_back(item.text + (item.checked ? " [x]" : ""));
     return texts;
   }
-  // A stick with a worm shortcut arrives as F:.
-  void WormStickArrives() {
-    system.AddDrive('F');
-    files.AddDrive('F');
-    files.AddFolder("F:\\_", kHiddenSystemFolder);
-    files.AddFile("F:\\_\\x.dll", "MZ worm", kHiddenSystem);
+  // A stick with a worm shortcut arrives as `letter`.
+  void WormStickArrives(char letter = 'F') {
+    const std::string root = std::string{letter, ':', '\\'};
+    system.AddDrive(letter);
+    files.AddDrive(letter);
+    files.AddFolder(root + "_", kHiddenSystemFolder);
+    files.AddFile(root + "_\\x.dll", "MZ worm", kHiddenSystem);
     files.AddFile(
-        "F:\\Photos.lnk",
+        root + "Photos.lnk",
         LinkTo("C:\\Windows\\System32\\rundll32.exe", "_\\x.dll,Run"));
-    W().SendDeviceArrival(Letters("F"));
+    W().SendDeviceArrival(Letters(std::string{letter}));
   }
 
   fake::FakeNotifyIconFactory icons;
@@ -205,6 +207,26 @@ TEST_F(GuardModeTest, AWormStickIsLoggedAndItsNotificationOpensTheRepair) {
   EXPECT_EQ(system.boxes.back().flags, kRepairQuestionFlags);
   // Answered No (the fake's answer without a script): nothing changes.
   EXPECT_EQ(files.Snapshot(), before);
+}
+
+// A click on a worm's notification while a repair runs leaves that repair
+// alone: the window shows on the drive, and the log says what to do.
+TEST_F(GuardModeTest, AWormsNotificationLeavesARunningRepairAlone) {
+  Start(true);
+  WormStickArrives('F');
+  Icon().ClickBalloon();  // the repair of F: starts; its question comes next
+  WormStickArrives('G');
+  Icon().ClickBalloon();
+  EXPECT_TRUE(W().Visible());
+  EXPECT_EQ(Drive1().Drive(), "G:");
+  EXPECT_EQ(Log().back(), RepairWaitsLine("G:"));
+  EXPECT_EQ(RepairWaitsLine("G:"),
+            "A repair is running: choose Repair Hidden Files on G: once it "
+            "has ended");
+  W().Step();
+  ASSERT_EQ(system.boxes.size(), 1u);
+  EXPECT_NE(system.boxes[0].text.find("F:"), std::string::npos)
+      << system.boxes[0].text;
 }
 
 TEST_F(GuardModeTest, InTheWindowAWormStickIsLoggedToo) {
