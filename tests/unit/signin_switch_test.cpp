@@ -174,39 +174,90 @@ TEST_F(SigninSwitchTest, GreyedWithTheReasonWhereTheProgramRunsFromAStick) {
   }
 }
 
-TEST_F(SigninSwitchTest, AFailedWriteShowsTheErrorAndChangesNothing) {
-  registry.FailWrite(kRunKey, kSigninValue, fake::kErrAccessDenied);
-  StartForm();
-  ASSERT_TRUE(Choose());
-  EXPECT_EQ(Run(), std::nullopt);
-  ASSERT_EQ(system.boxes.size(), 1u);
-  EXPECT_EQ(system.boxes[0].text, "Error: 5: Access is denied.");
-  EXPECT_EQ(system.boxes[0].title, "ERROR");
-  EXPECT_TRUE(Log().empty());
-}
-
-// The Run value was already written when the StartupApproved value could
-// not be deleted: it is put back as it was.
-TEST_F(SigninSwitchTest, AFailedDeletePutsBackTheRunValue) {
+// A change whose write or delete fails leaves both values as they were,
+// whatever they held, shows the system's error and logs nothing.
+TEST_F(SigninSwitchTest, AFailedChangeLeavesTheRegistryAsItWas) {
+  enum Kind { kAbsent, kText, kBytes, kOtherType };
+  struct Value {
+    Kind kind = kAbsent;
+    std::string data;
+  };
+  struct Case {
+    const char* what;
+    Value run, approval;
+    const char* failing;                  // the key whose change fails, if any
+    std::vector<const char*> unreadable;  // keys that cannot be read
+  };
   const std::string moved = "\"E:\\velmora.exe\" /guard";
-  registry.SetString(kUser, kRunKey, kSigninValue, moved);
-  registry.SetBinary(kUser, kStartupApprovedKey, kSigninValue, kDisabled);
-  registry.FailWrite(kStartupApprovedKey, kSigninValue, fake::kErrAccessDenied);
+  const Case cases[] = {
+      {"on: the Run value cannot be written", {}, {}, kRunKey, {}},
+      {"on: a moved program's value comes back",
+       {kText, moved},
+       {kBytes, kDisabled},
+       kStartupApprovedKey,
+       {}},
+      {"on: a value of another type comes back",
+       {kOtherType, "%TEMP%\\x.exe"},
+       {kBytes, kDisabled},
+       kStartupApprovedKey,
+       {}},
+      {"on: an over-long value comes back",
+       {kText, kCommand + std::string(kMaxRunChars, ' ')},
+       {kBytes, kDisabled},
+       kStartupApprovedKey,
+       {}},
+      {"on: an unreadable Run key is changed last",
+       {kText, moved},
+       {kBytes, kDisabled},
+       kStartupApprovedKey,
+       {kRunKey}},
+      {"on: an unreadable Run key's failed write puts back the other",
+       {kText, moved},
+       {kOtherType, "\x03"},
+       kRunKey,
+       {kRunKey}},
+      {"on: neither key readable, nothing is tried",
+       {kText, moved},
+       {kBytes, kDisabled},
+       nullptr,
+       {kRunKey, kStartupApprovedKey}},
+      {"off: the Run value comes back",
+       {kText, kCommand},
+       {kBytes, kEnabled},
+       kStartupApprovedKey,
+       {}},
+  };
   StartForm();
-  ASSERT_TRUE(Choose());
-  EXPECT_EQ(Run(), moved);
-  EXPECT_EQ(Approval(), kDisabled);
-  EXPECT_EQ(system.boxes.size(), 1u);
-  EXPECT_TRUE(Log().empty());
-
-  // Off fails the same way: the Run value comes back.
-  registry.SetString(kUser, kRunKey, kSigninValue, kCommand);
-  registry.SetBinary(kUser, kStartupApprovedKey, kSigninValue, kEnabled);
-  ASSERT_TRUE(Choose());
-  EXPECT_EQ(Run(), kCommand);
-  EXPECT_EQ(Approval(), kEnabled);
-  EXPECT_EQ(system.boxes.size(), 2u);
-  EXPECT_TRUE(Log().empty());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    registry = fake::FakeRegistry();
+    for (const auto& [key, value] :
+         {std::pair{kRunKey, c.run},
+          std::pair{kStartupApprovedKey, c.approval}}) {
+      if (value.kind == kText)
+        registry.SetString(kUser, key, kSigninValue, value.data);
+      if (value.kind == kBytes)
+        registry.SetBinary(kUser, key, kSigninValue, value.data);
+      if (value.kind == kOtherType)
+        registry.SetOtherType(kUser, key, kSigninValue, value.data);
+    }
+    if (c.failing)
+      registry.FailWrite(c.failing, kSigninValue, fake::kErrAccessDenied);
+    for (const char* key : c.unreadable)
+      registry.FailRead(kUser, key, fake::kErrAccessDenied);
+    const auto run = registry.GetRaw(kUser, kRunKey, kSigninValue);
+    const auto approval =
+        registry.GetRaw(kUser, kStartupApprovedKey, kSigninValue);
+    const std::size_t boxes = system.boxes.size();
+    ASSERT_TRUE(Choose());
+    EXPECT_EQ(registry.GetRaw(kUser, kRunKey, kSigninValue), run);
+    EXPECT_EQ(registry.GetRaw(kUser, kStartupApprovedKey, kSigninValue),
+              approval);
+    ASSERT_EQ(system.boxes.size(), boxes + 1);
+    EXPECT_EQ(system.boxes.back().text, "Error: 5: Access is denied.");
+    EXPECT_EQ(system.boxes.back().title, "ERROR");
+    EXPECT_TRUE(Log().empty());
+  }
 }
 
 }  // namespace
