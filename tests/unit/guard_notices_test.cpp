@@ -14,6 +14,14 @@ ArrivalLook Worm(const char* drive, std::size_t shortcuts) {
   return look;
 }
 
+// "E:\autorun.inf" for each letter.
+std::vector<std::string> Paths(std::string_view letters) {
+  std::vector<std::string> paths;
+  for (char letter : letters)
+    paths.push_back(std::string{letter} + ":\\autorun.inf");
+  return paths;
+}
+
 TEST(GuardNoticesTest, OneNotificationPerWalkForWhatItLogged) {
   const struct {
     const char* what;
@@ -42,10 +50,20 @@ TEST(GuardNoticesTest, OneNotificationPerWalkForWhatItLogged) {
        {Worm("F:", 2)},
        "Shortcut Worm Found",
        "Removed autorun.inf from F:.\n"
-       "Shortcut Worm Found on: F:\\ (2 worm shortcuts; Repair Hidden Files "
-       "on F: gives the hidden files back)\n"
+       "Shortcut Worm Found on: F:\\ (2 worm shortcuts)\n"
        "Click here to see what Repair Hidden Files would do on F:.",
        "F:"},
+      {"many drives: three named, the rest counted",
+       {Paths("DEFGH"), {{"I:\\autorun.inf", "write-protected"}}},
+       {Worm("J:", 1), Worm("K:", 0), Worm("L:", 3), Worm("M:", 1),
+        Worm("N:", 1), Worm("O:", 1)},
+       "Shortcut Worm Found",
+       "Removed autorun.inf from D:, E:, F: and 2 more.\n"
+       "Could not remove autorun.inf from I:.\n"
+       "Shortcut Worm Found on: J:\\ (1 worm shortcut)\n"
+       "Also found on L:, M:, N: and 1 more.\n"
+       "Click here to see what Repair Hidden Files would do on J:.",
+       "J:"},
   };
   for (const auto& c : cases) {
     const auto notice = NoticeFor(c.round, c.looks, false);
@@ -58,6 +76,23 @@ TEST(GuardNoticesTest, OneNotificationPerWalkForWhatItLogged) {
     EXPECT_EQ(notice->balloon.text, c.text) << c.what;
     EXPECT_EQ(notice->worm_drive, c.worm_drive) << c.what;
   }
+}
+
+// NOTIFYICONDATA holds 255 characters of text: the most a walk can say,
+// every drive letter in each sentence and the most worm shortcuts looked
+// at, fits.
+TEST(GuardNoticesTest, TheLongestTextFitsABalloon) {
+  const std::string all = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  RemovalRound round{Paths(all.substr(0, 13)), {}};
+  for (const std::string& path : Paths(all.substr(13)))
+    round.failed.push_back({path, "write-protected"});
+  std::vector<ArrivalLook> looks;
+  for (char letter : all)
+    looks.push_back(Worm((std::string{letter} + ":").c_str(), kLookShortcuts));
+  const auto notice = NoticeFor(round, looks, true);
+  ASSERT_TRUE(notice);
+  EXPECT_LE(notice->balloon.text.size(), 255u) << notice->balloon.text;
+  EXPECT_NE(notice->balloon.text.find("and 22 more"), std::string::npos);
 }
 
 // Only what answers a stick just inserted may show in the quiet time.
