@@ -22,11 +22,10 @@ struct ArrivalLook {
   std::string drive;               // "F:"
   std::size_t worm_shortcuts = 0;  // shortcuts of the root that are the worm's
   bool cut_short = false;          // the root has more than kLookEntries
-  Error root_error;                // the root could not be listed
 };
 
 // Looks at the root of `drive` ("F:"). A shortcut that cannot be read is not
-// a worm's.
+// a worm's; a root that cannot be listed shows none.
 ArrivalLook LookAtArrival(FileTree& tree, const std::string& drive,
                           const AnsiDecoder& ansi);
 
