@@ -209,7 +209,7 @@ TEST_F(RepairMenu, SecondLetterOfTheWindowsDriveIsRefused) {
   ASSERT_TRUE(app.PickDrive(second[0]));
   ASSERT_TRUE(app.Settle());
   ASSERT_TRUE(OpenContextMenu(app));
-  ASSERT_TRUE(ChooseItem(app, VK_END));
+  ASSERT_TRUE(ChooseProgramItem(app, ProgramItem::Repair, false));
   std::optional<Box> box = app.WaitBox(kRepairMs);
   ASSERT_TRUE(box);
   EXPECT_EQ(box->title, "Repair Hidden Files");
