@@ -36,7 +36,8 @@ class Frmremover {
   // Runs the Load handler and guards from the notification area, the
   // window hidden (a start with /guard).
   void LoadGuarding();
-  bool Guarding() const { return icon_ != nullptr; }
+  // Guarding from the notification area: its icon is there.
+  bool Guarding() const;
 
   // What tests read of the state the controls keep beyond their widgets.
   struct State {

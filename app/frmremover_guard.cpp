@@ -26,30 +26,35 @@ void Frmremover::LoadGuarding() {
 }
 
 // Auto Remove is switched on exactly as a click on its box would. Where the
-// system has no notification area the window shows instead, so that the
-// program is never running out of the user's reach.
+// icon cannot be added (no notification area, or a shell still starting
+// at sign-in) the window shows instead, so that the program is never
+// running out of the user's reach; the icon stays asked for, and comes
+// once a notification area is made. The window, once shown, stays until
+// the user hides it.
 void Frmremover::Guard() {
   if (Check2.Value() != 1) {
     Check2.SetValue(1);
     Check2_Click();
   }
   if (!icons_) return;
-  if (!icon_) {
+  if (!icon_)
     icon_ = icons_->Create(*window,
                            {.onSelect = [this] { window->Show(); },
                             .onContextMenu = [this] { OpenIconMenu(); },
                             .onBalloonClick = [this] { OnBalloonClick(); }});
-    if (!icon_->Add(
-            std::string(Check2.Value() == 1 ? kRemovingTip : kOffTip))) {
-      icon_.reset();
-      window->Show();
-      return;
-    }
+  if (!icon_->Added() &&
+      !icon_->Add(std::string(Check2.Value() == 1 ? kRemovingTip : kOffTip))) {
+    window->Show();
+    return;
   }
   window->Hide();
 }
 
-// While guarding, closing the window hides it; the timers go on.
+bool Frmremover::Guarding() const { return icon_ && icon_->Added(); }
+
+// While the icon is there, closing the window hides it; the timers go on.
+// Without it, closing ends the program as outside guard mode: nothing
+// would bring a hidden window back.
 bool Frmremover::Form_QueryClose() {
   if (!Guarding()) return true;
   window->Hide();
@@ -94,12 +99,18 @@ void Frmremover::Notify(const RemovalRound& round,
 }
 
 // A notification of a worm opens the window on that drive with the
-// repair's question; nothing is repaired without its Yes.
+// repair's question; nothing is repaired without its Yes. While a repair
+// runs, it goes on undisturbed, and the log says that the repair of this
+// drive is to be chosen once it has ended.
 void Frmremover::OnBalloonClick() {
   window->Show();
   if (notice_worm_drive_.empty()) return;
   Drive1.Refresh();
   if (!Drive1.SelectDrive(notice_worm_drive_)) return;
+  if (drive_repair_.Running()) {
+    List1.AddItem(RepairWaitsLine(notice_worm_drive_));
+    return;
+  }
   MakeRepairMenuItem(drive_repair_, notice_worm_drive_, [this] {
     window->RunSteps([this] { return drive_repair_.Tick(); });
   }).choose();

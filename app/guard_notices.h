@@ -3,7 +3,9 @@
 // tick or an arrival), and only for what that walk wrote to the log: an
 // autorun.inf deleted, a failed deletion logged (once per drive until its
 // medium goes or the deletion succeeds, as the log does), a shortcut worm
-// found. A walk that found everything clean says nothing.
+// found. A walk that found everything clean says nothing. The text stays
+// within the 255 characters a balloon holds, however many drives are
+// touched: each sentence names three drives at most and counts the rest.
 #pragma once
 
 #include <optional>
@@ -28,5 +30,9 @@ struct GuardNotice {
 std::optional<GuardNotice> NoticeFor(const RemovalRound& round,
                                      const std::vector<ArrivalLook>& looks,
                                      bool arrival);
+
+// The log's answer to a click on a worm's notification while a repair
+// runs: the repair of `drive` ("F:") is to be chosen once that one ends.
+std::string RepairWaitsLine(const std::string& drive);
 
 }  // namespace velmora

@@ -1,5 +1,7 @@
 #include "app/signin_switch.h"
 
+#include <algorithm>
+
 #include "app/error_report.h"
 
 namespace velmora {
@@ -80,53 +82,64 @@ void SigninSwitch::Toggle() {
 }
 
 void SigninSwitch::TurnOn(const Reading& now) {
-  const bool write = now.run != *command_;
-  if (write) {
-    if (Error error = registry_.WriteString(kRunKey, kSigninValue, *command_);
-        error.failed()) {
-      ShowErrorReport(system_, error);
-      return;
-    }
-  }
-  const bool remove = !StartupAllowed(now.approval, now.approval_failed);
-  if (remove) {
-    if (Error error = registry_.DeleteValue(kStartupApprovedKey, kSigninValue);
-        error.failed()) {
-      if (write) RestoreRun(now);
-      ShowErrorReport(system_, error);
-      return;
-    }
-  }
-  if (write) log_.AddItem(SigninWrittenLine(*command_));
-  if (remove) log_.AddItem(SigninRemovedLine(kStartupApprovedKey));
+  std::vector<Change> changes;
+  if (now.run != *command_) changes.push_back({kRunKey, *command_});
+  if (!StartupAllowed(now.approval, now.approval_failed))
+    changes.push_back({kStartupApprovedKey, std::nullopt});
+  if (!Apply(changes)) return;
+  for (const Change& change : changes)
+    log_.AddItem(change.command ? SigninWrittenLine(*change.command)
+                                : SigninRemovedLine(change.key));
 }
 
 // An enabling StartupApproved value (02) goes too, so that nothing of the
 // sign-in entry is left behind.
 void SigninSwitch::TurnOff(const Reading& now) {
-  if (Error error = registry_.DeleteValue(kRunKey, kSigninValue);
-      error.failed()) {
-    ShowErrorReport(system_, error);
-    return;
-  }
-  const bool remove = now.approval.has_value();
-  if (remove) {
-    if (Error error = registry_.DeleteValue(kStartupApprovedKey, kSigninValue);
-        error.failed()) {
-      RestoreRun(now);
-      ShowErrorReport(system_, error);
-      return;
-    }
-  }
-  log_.AddItem(SigninRemovedLine(kRunKey));
-  if (remove) log_.AddItem(SigninRemovedLine(kStartupApprovedKey));
+  std::vector<Change> changes = {{kRunKey, std::nullopt}};
+  if (now.approval) changes.push_back({kStartupApprovedKey, std::nullopt});
+  if (!Apply(changes)) return;
+  for (const Change& change : changes)
+    log_.AddItem(SigninRemovedLine(change.key));
 }
 
-void SigninSwitch::RestoreRun(const Reading& now) {
-  if (now.run)
-    registry_.WriteString(kRunKey, kSigninValue, *now.run);
-  else if (!now.run_failed)
-    registry_.DeleteValue(kRunKey, kSigninValue);
+bool SigninSwitch::Apply(const std::vector<Change>& changes) {
+  struct Step {
+    const Change* change;
+    std::optional<RawValue> before;
+    Error unreadable;
+  };
+  std::vector<Step> steps;
+  for (const Change& change : changes) {
+    Step& step = steps.emplace_back(Step{&change, {}, {}});
+    step.before = registry_.ReadRaw(change.key, kSigninValue, kMaxKeptBytes,
+                                    step.unreadable);
+  }
+  // What cannot be put back goes last; two such, and nothing is changed.
+  std::stable_partition(steps.begin(), steps.end(), [](const Step& step) {
+    return !step.unreadable.failed();
+  });
+  if (steps.size() > 1 && steps[steps.size() - 2].unreadable.failed()) {
+    ShowErrorReport(system_, steps.back().unreadable);
+    return false;
+  }
+  for (std::size_t done = 0; done < steps.size(); ++done) {
+    const Change& change = *steps[done].change;
+    const Error error =
+        change.command
+            ? registry_.WriteString(change.key, kSigninValue, *change.command)
+            : registry_.DeleteValue(change.key, kSigninValue);
+    if (!error.failed()) continue;
+    while (done-- > 0) {
+      const Step& undo = steps[done];
+      if (undo.before)
+        registry_.WriteRaw(undo.change->key, kSigninValue, *undo.before);
+      else
+        registry_.DeleteValue(undo.change->key, kSigninValue);
+    }
+    ShowErrorReport(system_, error);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace velmora

@@ -17,13 +17,17 @@
 // CD drive: a sign-in entry pointing at a stick is what worms make, and the
 // stick may be gone at the next sign-in.
 //
-// A change is all or nothing: when a write fails, what was already written
-// is put back, the error report box shows the system's error, and nothing
-// is logged. Each change that was made gets one log line.
+// A change is all or nothing: both values are read as stored (any type)
+// before either is changed, and when a write fails, what was already
+// written is put back as it was, the error report box shows the system's
+// error, and nothing is logged. A value that cannot be read so is changed
+// last, where nothing is left to put back; where neither can be, nothing
+// is changed and the box shows why. Each change made gets one log line.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/controls.h"
 #include "platform/platform.h"
@@ -41,6 +45,8 @@ inline constexpr const char* kSigninValue = "Velmora";
 // " /guard"; and the most of a StartupApproved value read.
 inline constexpr std::size_t kMaxRunChars = 32767 + 9;
 inline constexpr std::size_t kMaxApprovalBytes = 1024;
+// The most of either value read to be put back after a failed change.
+inline constexpr std::size_t kMaxKeptBytes = 1 << 20;
 
 inline constexpr const char* kSigninText = "Start Guarding at Sign-in";
 inline constexpr const char* kSigninFromRemovableText =
@@ -89,9 +95,15 @@ class SigninSwitch {
   Reading Read();
   void TurnOn(const Reading& now);
   void TurnOff(const Reading& now);
-  // Puts back the Run value as `now` read it; nothing can be done for one
-  // that could not be read.
-  void RestoreRun(const Reading& now);
+  // One value's change: `key`'s "Velmora" written as `command`, or deleted
+  // without one.
+  struct Change {
+    const char* key;
+    std::optional<std::string> command;
+  };
+  // Makes `changes` all or none; false (with the error report box shown)
+  // for none.
+  bool Apply(const std::vector<Change>& changes);
 
   System& system_;
   Registry& registry_;

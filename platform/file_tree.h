@@ -63,15 +63,19 @@ enum class WindowsTie {
   kHoldsWindows,  // a Windows installation: \Windows\System32 in its root
 };
 
+// A listing with no bound on its entries.
+inline constexpr std::size_t kAllEntries = static_cast<std::size_t>(-1);
+
 class FileTree {
  public:
   virtual ~FileTree() = default;
 
   // The entries of `folder` ("E:\" for a root), "." and ".." left out, in
-  // the order the file system gives them. A reparse point is listed as
-  // itself.
-  virtual std::vector<TreeEntry> List(const std::string& folder,
-                                      Error& error) = 0;
+  // the order the file system gives them, the first `max_entries` only: the
+  // rest is not read. A reparse point is listed as itself.
+  virtual std::vector<TreeEntry> List(
+      const std::string& folder, Error& error,
+      std::size_t max_entries = kAllEntries) = 0;
   // The identity of the folder at `folder`, opened as itself; fails with
   // FolderChanged() where it is a reparse point, and as the system does
   // where it is not a folder.

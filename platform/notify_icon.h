@@ -40,14 +40,17 @@ class NotifyIcon {
   // Removes the icon.
   virtual ~NotifyIcon() = default;
 
-  // Adds the icon with `tooltip`; it is added again by itself whenever the
-  // notification area is made anew (Explorer restarted). False when the
-  // system has no notification area to add it to.
+  // Adds the icon with `tooltip`. False when the system has no
+  // notification area to add it to now (none at all, or a shell still
+  // starting at sign-in). Until Remove, the icon is added by itself
+  // whenever a notification area is made (Explorer started or restarted),
+  // also after an Add that failed.
   virtual bool Add(const std::string& tooltip) = 0;
   virtual void SetTooltip(const std::string& tooltip) = 0;
   // Shows `balloon` in place of the one shown before, if any.
   virtual void ShowBalloon(const Balloon& balloon) = 0;
   virtual void Remove() = 0;
+  // Whether the icon is in the notification area now.
   virtual bool Added() const = 0;
   // Opens the icon's menu at the pointer (or the icon, for the keyboard)
   // and runs the item chosen. An item with an empty text is a separator;

@@ -2,11 +2,12 @@
 // settings store, and no more.
 //
 // The program reads and writes whole 32-bit numbers (DWORD values) and
-// strings (REG_SZ), and reads bytes (REG_BINARY). It reads from the user's own
-// hive (HKCU) and from the machine's (HKLM, the 64-bit view on 64-bit Windows,
-// which is where policies live); it writes and deletes under the user's own
-// hive only, which needs no administrator rights. A key is named by its path
-// below the hive, with backslashes
+// strings (REG_SZ), and reads bytes (REG_BINARY); a value it is about to
+// change it can read and write back as stored, whatever its type. It reads from
+// the user's own hive (HKCU) and from the machine's (HKLM, the 64-bit view on
+// 64-bit Windows, which is where policies live); it writes and deletes under
+// the user's own hive only, which needs no administrator rights. A key is named
+// by its path below the hive, with backslashes
 // ("Software\Velmora"), and a value by its name inside that key.
 //
 // Which keys and values are touched is decided by the callers; a backend
@@ -23,6 +24,14 @@
 #include "platform/platform.h"
 
 namespace velmora {
+
+// A value as the registry stores it, of whatever type, so that it can be
+// put back exactly as it was.
+struct RawValue {
+  std::uint32_t type = 0;  // as Windows numbers them: 1 REG_SZ, 3 REG_BINARY...
+  std::string bytes;
+  bool operator==(const RawValue&) const = default;
+};
 
 // The two hives the program reads from.
 enum class Hive {
@@ -66,6 +75,17 @@ class Registry {
                                                 const std::string& name,
                                                 std::size_t max_bytes,
                                                 Error& error) = 0;
+  // The value `name` of the key `key` under HKCU as it is stored, of any
+  // type. Absent as for ReadDword; more than `max_bytes` bytes, or a key
+  // that cannot be read, gives nullopt and sets `error`.
+  virtual std::optional<RawValue> ReadRaw(const std::string& key,
+                                          const std::string& name,
+                                          std::size_t max_bytes,
+                                          Error& error) = 0;
+  // Sets the value `name` of the key `key` under HKCU to exactly `value`,
+  // creating the key where it is missing.
+  virtual Error WriteRaw(const std::string& key, const std::string& name,
+                         const RawValue& value) = 0;
   // Deletes the value `name` of the key `key` under HKCU. A value or key
   // that is already absent is not an error.
   virtual Error DeleteValue(const std::string& key,

@@ -61,8 +61,10 @@ ArrivalLook LookAtArrival(FileTree& tree, const std::string& drive,
   ArrivalLook look;
   look.drive = drive;
   const std::string root = drive + "\\";
-  const std::vector<TreeEntry> entries = tree.List(root, look.root_error);
-  if (look.root_error.failed()) return look;
+  Error unlisted;
+  const std::vector<TreeEntry> entries =
+      tree.List(root, unlisted, kLookEntries + 1);
+  if (unlisted.failed()) return look;
   const std::size_t count = std::min(entries.size(), kLookEntries);
   look.cut_short = entries.size() > kLookEntries;
   const RootView view(drive, entries, count);

@@ -1,7 +1,7 @@
 // The look at a drive's root when its medium arrives: whether a shortcut
-// worm is there, by the repair's own rules, changing nothing. It reads one
-// listing of the root and at most kLookShortcuts of the root's shortcuts,
-// and looks at no more than kLookEntries of the root's entries, so that it
+// worm is there, by the repair's own rules, changing nothing. It reads no
+// more than kLookEntries of the root's entries (and one to tell that there
+// are more) and at most kLookShortcuts of the root's shortcuts, so that it
 // costs an arrival little even on a stick with a huge root.
 #pragma once
 
@@ -22,11 +22,10 @@ struct ArrivalLook {
   std::string drive;               // "F:"
   std::size_t worm_shortcuts = 0;  // shortcuts of the root that are the worm's
   bool cut_short = false;          // the root has more than kLookEntries
-  Error root_error;                // the root could not be listed
 };
 
 // Looks at the root of `drive` ("F:"). A shortcut that cannot be read is not
-// a worm's.
+// a worm's; a root that cannot be listed shows none.
 ArrivalLook LookAtArrival(FileTree& tree, const std::string& drive,
                           const AnsiDecoder& ansi);
 

@@ -207,7 +207,8 @@ Error FakeFileTree::Begin(TreeOp op, const std::string& path) {
 }
 
 std::vector<TreeEntry> FakeFileTree::List(const std::string& folder,
-                                          Error& error) {
+                                          Error& error,
+                                          std::size_t max_entries) {
   error = Begin(TreeOp::List, folder);
   if (error.failed()) return {};
   const Node* node = Find(folder);
@@ -221,8 +222,11 @@ std::vector<TreeEntry> FakeFileTree::List(const std::string& folder,
     return {};
   }
   std::vector<TreeEntry> entries;
-  for (const auto& [key, child] : node->children)
+  for (const auto& [key, child] : node->children) {
+    if (entries.size() == max_entries) break;
     entries.push_back({child->name, child->attributes});
+  }
+  entries_listed += entries.size();
   return entries;
 }
 

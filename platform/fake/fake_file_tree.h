@@ -50,9 +50,12 @@ class FakeFileTree final : public FileTree {
   std::vector<std::string> Snapshot() const;
   // Every call made, as "List E:\a", "Delete E:\x.lnk", ...
   std::vector<std::string> calls;
+  // The entries all listings gave, together.
+  std::size_t entries_listed = 0;
 
   // --- FileTree ---
-  std::vector<TreeEntry> List(const std::string& folder, Error& error) override;
+  std::vector<TreeEntry> List(const std::string& folder, Error& error,
+                              std::size_t max_entries = kAllEntries) override;
   FolderId Identify(const std::string& folder, Error& error) override;
   Error Hold(const std::string& folder, const FolderId& expected) override;
   void LetGo() override { held_.clear(); }

@@ -11,9 +11,14 @@ FakeNotifyIcon::~FakeNotifyIcon() {
 }
 
 bool FakeNotifyIcon::Add(const std::string& tooltip) {
+  wanted_ = true;
   tooltip_ = tooltip;
   added_ = factory_.has_area;
   return added_;
+}
+
+void FakeNotifyIcon::AreaMadeAnew() {
+  if (wanted_) added_ = factory_.has_area;
 }
 
 // A balloon shows only on an icon that is there.

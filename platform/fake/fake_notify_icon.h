@@ -21,7 +21,7 @@ class FakeNotifyIcon : public NotifyIcon {
   bool Add(const std::string& tooltip) override;
   void SetTooltip(const std::string& tooltip) override { tooltip_ = tooltip; }
   void ShowBalloon(const Balloon& balloon) override;
-  void Remove() override { added_ = false; }
+  void Remove() override { wanted_ = added_ = false; }
   bool Added() const override { return added_; }
   void OpenMenu(const std::vector<MenuCommand>& items,
                 std::size_t default_item) override;
@@ -34,6 +34,10 @@ class FakeNotifyIcon : public NotifyIcon {
   // run) where there is no such item or it is greyed.
   bool ChooseMenuItem(std::string_view text);
   void ClickBalloon();
+  // The notification area is made (Explorer started or restarted, with
+  // the factory's has_area): an icon added and not removed comes back, or
+  // comes for the first time after an Add that failed.
+  void AreaMadeAnew();
 
   // --- what it shows ---
   const std::string& tooltip() const { return tooltip_; }
@@ -43,6 +47,7 @@ class FakeNotifyIcon : public NotifyIcon {
  private:
   FakeNotifyIconFactory& factory_;
   NotifyIconEvents events_;
+  bool wanted_ = false;
   bool added_ = false;
   std::string tooltip_;
   std::vector<MenuCommand> menu_;

@@ -6,6 +6,13 @@
 #include "platform/fake/upper.h"
 
 namespace velmora::fake {
+namespace {
+
+// The types as Windows numbers them; REG_EXPAND_SZ stands for every other.
+constexpr std::uint32_t kRegSz = 1, kRegExpandSz = 2, kRegBinary = 3,
+                        kRegDword = 4;
+
+}  // namespace
 
 FakeRegistry::KeyId FakeRegistry::Id(Hive hive, const std::string& key) {
   return {hive, Upper(key)};
@@ -29,8 +36,9 @@ void FakeRegistry::SetBinary(Hive hive, const std::string& key,
 }
 
 void FakeRegistry::SetOtherType(Hive hive, const std::string& key,
-                                const std::string& name) {
-  keys_[Id(hive, key)][Upper(name)] = {Type::Other, 0, {}};
+                                const std::string& name,
+                                const std::string& bytes) {
+  keys_[Id(hive, key)][Upper(name)] = {Type::Other, 0, bytes};
 }
 
 void FakeRegistry::FailWrite(const std::string& key, const std::string& name,
@@ -158,6 +166,62 @@ Error FakeRegistry::WriteDword(const std::string& key, const std::string& name,
                                std::uint32_t value) {
   if (Error error = Failure(key, name); error.failed()) return error;
   Set(Hive::CurrentUser, key, name, value);
+  ++changes;
+  return {};
+}
+
+std::optional<RawValue> FakeRegistry::GetRaw(Hive hive, const std::string& key,
+                                             const std::string& name) const {
+  const Value* value = Find(hive, key, name);
+  if (!value) return std::nullopt;
+  switch (value->type) {
+    case Type::Dword: {
+      std::string bytes(4, '\0');
+      for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<char>((value->dword >> (8 * i)) & 0xFF);
+      return RawValue{kRegDword, bytes};
+    }
+    case Type::String:
+      return RawValue{kRegSz, value->bytes};
+    case Type::Binary:
+      return RawValue{kRegBinary, value->bytes};
+    case Type::Other:
+      break;
+  }
+  return RawValue{kRegExpandSz, value->bytes};
+}
+
+std::optional<RawValue> FakeRegistry::ReadRaw(const std::string& key,
+                                              const std::string& name,
+                                              std::size_t max_bytes,
+                                              Error& error) {
+  error = {};
+  if (auto failed = failed_reads_.find(Id(Hive::CurrentUser, key));
+      failed != failed_reads_.end()) {
+    error = MakeError(failed->second);
+    return std::nullopt;
+  }
+  std::optional<RawValue> value = GetRaw(Hive::CurrentUser, key, name);
+  if (value && value->bytes.size() > max_bytes) {
+    error = MakeError(kErrMoreData);
+    return std::nullopt;
+  }
+  return value;
+}
+
+Error FakeRegistry::WriteRaw(const std::string& key, const std::string& name,
+                             const RawValue& value) {
+  if (Error error = Failure(key, name); error.failed()) return error;
+  Value stored{Type::Other, 0, value.bytes};
+  if (value.type == kRegSz) stored.type = Type::String;
+  if (value.type == kRegBinary) stored.type = Type::Binary;
+  if (value.type == kRegDword && value.bytes.size() == 4) {
+    stored = {Type::Dword, 0, {}};
+    for (int i = 3; i >= 0; --i)
+      stored.dword =
+          (stored.dword << 8) | static_cast<unsigned char>(value.bytes[i]);
+  }
+  keys_[Id(Hive::CurrentUser, key)][Upper(name)] = stored;
   ++changes;
   return {};
 }

@@ -23,8 +23,10 @@ class FakeRegistry : public Registry {
                  const std::string& value);
   void SetBinary(Hive hive, const std::string& key, const std::string& name,
                  const std::string& bytes);
-  // A value of a type that the program never reads (REG_EXPAND_SZ, say).
-  void SetOtherType(Hive hive, const std::string& key, const std::string& name);
+  // A value of a type that the program never reads (REG_EXPAND_SZ, say),
+  // holding `bytes`.
+  void SetOtherType(Hive hive, const std::string& key, const std::string& name,
+                    const std::string& bytes = "");
   // Makes every later write or delete of the value `name` of HKCU's `key`
   // fail with `error` (with an empty `name`: the deletion of the key itself),
   // until cleared.
@@ -46,6 +48,9 @@ class FakeRegistry : public Registry {
                                        const std::string& name) const;
   std::optional<std::string> GetBinary(Hive hive, const std::string& key,
                                        const std::string& name) const;
+  // The value as stored, of any type, nullopt where absent.
+  std::optional<RawValue> GetRaw(Hive hive, const std::string& key,
+                                 const std::string& name) const;
   // Whether the value exists, of any type.
   bool HasValue(Hive hive, const std::string& key,
                 const std::string& name) const {
@@ -72,6 +77,11 @@ class FakeRegistry : public Registry {
                                         const std::string& name,
                                         std::size_t max_bytes,
                                         Error& error) override;
+  std::optional<RawValue> ReadRaw(const std::string& key,
+                                  const std::string& name,
+                                  std::size_t max_bytes, Error& error) override;
+  Error WriteRaw(const std::string& key, const std::string& name,
+                 const RawValue& value) override;
   Error DeleteValue(const std::string& key, const std::string& name) override;
   Error DeleteKeyIfEmpty(const std::string& key) override;
 

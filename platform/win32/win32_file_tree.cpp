@@ -143,7 +143,8 @@ Win32FileTree::~Win32FileTree() = default;
 // entries in big batches: the walk of a stick of 100,000 files is mostly
 // this call.
 std::vector<TreeEntry> Win32FileTree::List(const std::string& folder,
-                                           Error& error) {
+                                           Error& error,
+                                           std::size_t max_entries) {
   error = {};
   std::wstring query = LongPath(folder);
   if (query.back() != L'\\') query += L'\\';
@@ -162,6 +163,7 @@ std::vector<TreeEntry> Win32FileTree::List(const std::string& folder,
   do {
     const std::wstring_view name = data.cFileName;
     if (name == L"." || name == L"..") continue;
+    if (entries.size() == max_entries) return entries;  // the rest unread
     entries.push_back({Narrow(name), data.dwFileAttributes});
   } while (FindNextFileW(first, &data));
   if (GetLastError() != ERROR_NO_MORE_FILES) error = LastError();

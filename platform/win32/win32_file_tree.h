@@ -13,7 +13,8 @@ class Win32FileTree final : public FileTree {
  public:
   Win32FileTree();
   ~Win32FileTree() override;
-  std::vector<TreeEntry> List(const std::string& folder, Error& error) override;
+  std::vector<TreeEntry> List(const std::string& folder, Error& error,
+                              std::size_t max_entries = kAllEntries) override;
   FolderId Identify(const std::string& folder, Error& error) override;
   Error Hold(const std::string& folder, const FolderId& expected) override;
   void LetGo() override;

@@ -118,10 +118,10 @@ bool TakeContextMenuKey(const MSG& msg) {
   return true;
 }
 
-void TrackCommands(HWND window, const std::vector<MenuCommand>& items,
+bool TrackCommands(HWND window, const std::vector<MenuCommand>& items,
                    POINT place, std::size_t default_item) {
   HMENU menu = CreatePopupMenu();
-  if (!menu) return;
+  if (!menu) return false;
   for (std::size_t i = 0; i < items.size(); ++i) {
     const MenuCommand& item = items[i];
     if (item.text.empty()) {
@@ -139,11 +139,13 @@ void TrackCommands(HWND window, const std::vector<MenuCommand>& items,
       menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_BOTTOMALIGN,
       place.x, place.y, 0, window, nullptr));
   DestroyMenu(menu);
-  if (chosen < kFirstItemId || (chosen - kFirstItemId) % kIdStep != 0) return;
+  if (chosen < kFirstItemId || (chosen - kFirstItemId) % kIdStep != 0)
+    return false;
   const std::size_t index = (chosen - kFirstItemId) / kIdStep;
-  if (index >= items.size()) return;
+  if (index >= items.size()) return false;
   const MenuCommand item = items[index];
   if (!item.greyed && item.onChoose) item.onChoose();
+  return true;
 }
 
 bool Win32Menus::Choose(UINT id) {

@@ -55,7 +55,8 @@ bool TakeContextMenuKey(const MSG& msg);
 // Opens `items` as a pop-up menu of `window` at `place` (screen
 // coordinates) and runs the item chosen, if any. An item with an empty text
 // is a separator; the item at `default_item` shows as the default (bold).
-void TrackCommands(HWND window, const std::vector<MenuCommand>& items,
+// False where the menu closed with no item chosen (Esc, a click elsewhere).
+bool TrackCommands(HWND window, const std::vector<MenuCommand>& items,
                    POINT place, std::size_t default_item);
 
 }  // namespace velmora::win32

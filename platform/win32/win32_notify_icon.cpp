@@ -19,7 +19,6 @@ namespace {
 
 // The icon's callback message, past the window's own WM_APP messages.
 constexpr UINT kIconMessage = WM_APP + 0x40;
-constexpr UINT kIconId = 1;
 constexpr UINT_PTR kSubclassId = 0x4E49;  // "NI"
 
 // Copies `text` into a fixed field, cut to fit with its terminating zero.
@@ -49,23 +48,10 @@ class Win32NotifyIcon final : public NotifyIcon {
   }
 
   bool Add(const std::string& tooltip) override {
+    wanted_ = true;
     tooltip_ = tooltip;
-    NOTIFYICONDATAW data = Data(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP);
-    data.uCallbackMessage = kIconMessage;
-    data.hIcon = SmallIcon();
-    CopyInto(data.szTip, tooltip_);
-    added_ = Shell_NotifyIconW(NIM_ADD, &data);
-    if (!added_) return false;
-    // Newest first: version 4 (Vista on), 3 (2000 on), else the oldest.
-    version_ = 0;
-    for (UINT version : {NOTIFYICON_VERSION_4, NOTIFYICON_VERSION}) {
-      data.uVersion = version;
-      if (Shell_NotifyIconW(NIM_SETVERSION, &data)) {
-        version_ = version;
-        break;
-      }
-    }
-    return true;
+    added_ = Place(false);
+    return added_;
   }
 
   void SetTooltip(const std::string& tooltip) override {
@@ -89,6 +75,7 @@ class Win32NotifyIcon final : public NotifyIcon {
   }
 
   void Remove() override {
+    wanted_ = false;
     if (!added_) return;
     NOTIFYICONDATAW data = Data(0);
     Shell_NotifyIconW(NIM_DELETE, &data);
@@ -99,24 +86,50 @@ class Win32NotifyIcon final : public NotifyIcon {
 
   // As the notification area asks: the owner comes to the foreground so
   // that the menu closes when the user clicks elsewhere, and a message
-  // after it lets the menu go.
+  // after it lets the menu go. Only a menu left without a choice (Esc)
+  // gives the keyboard focus back to the notification area; a chosen item
+  // may have brought a window forward, which keeps it.
   void OpenMenu(const std::vector<MenuCommand>& items,
                 std::size_t default_item) override {
     SetForegroundWindow(owner_);
-    TrackCommands(owner_, items, menu_place_, default_item);
+    const bool chosen = TrackCommands(owner_, items, menu_place_, default_item);
     PostMessageW(owner_, WM_NULL, 0, 0);
-    if (added_) {
+    if (!chosen && added_) {
       NOTIFYICONDATAW data = Data(0);
       Shell_NotifyIconW(NIM_SETFOCUS, &data);
     }
   }
 
  private:
+  // Puts the icon with its tooltip in the notification area and asks for
+  // the newest messages. Where the area may hold it already (it was made
+  // anew while the icon was still there), NIM_ADD fails and the icon is
+  // set afresh instead.
+  bool Place(bool may_be_there) {
+    NOTIFYICONDATAW data = Data(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP);
+    data.uCallbackMessage = kIconMessage;
+    data.hIcon = SmallIcon();
+    CopyInto(data.szTip, tooltip_);
+    if (!Shell_NotifyIconW(NIM_ADD, &data) &&
+        !(may_be_there && Shell_NotifyIconW(NIM_MODIFY, &data)))
+      return false;
+    // Newest first: version 4 (Vista on), 3 (2000 on), else the oldest.
+    version_ = 0;
+    for (UINT version : {NOTIFYICON_VERSION_4, NOTIFYICON_VERSION}) {
+      data.uVersion = version;
+      if (Shell_NotifyIconW(NIM_SETVERSION, &data)) {
+        version_ = version;
+        break;
+      }
+    }
+    return true;
+  }
+
   NOTIFYICONDATAW Data(UINT flags) const {
     NOTIFYICONDATAW data = {};
     data.cbSize = sizeof data;
     data.hWnd = owner_;
-    data.uID = kIconId;
+    data.uID = kNotifyIconId;
     data.uFlags = flags;
     return data;
   }
@@ -135,11 +148,11 @@ class Win32NotifyIcon final : public NotifyIcon {
       self->OnIconMessage(wparam, lparam);
       return 0;
     }
-    if (message == self->taskbar_created_ && self->added_) {
-      // A new notification area knows nothing of the icon.
-      self->added_ = false;
-      self->Add(self->tooltip_);
-    }
+    // The notification area was made anew (Explorer restarted, or started
+    // after the program at sign-in): the icon goes there again, or for
+    // the first time where the area was not up when it was added.
+    if (message == self->taskbar_created_ && self->wanted_)
+      self->added_ = self->Place(true);
     return DefSubclassProc(hwnd, message, wparam, lparam);
   }
 
@@ -187,7 +200,8 @@ class Win32NotifyIcon final : public NotifyIcon {
   NotifyIconEvents events_;
   const UINT taskbar_created_;
   std::string tooltip_;
-  bool added_ = false;
+  bool wanted_ = false;  // added and not removed since, shown or not
+  bool added_ = false;   // in the notification area as far as it told
   UINT version_ = 0;
   POINT menu_place_ = {};
 };

@@ -8,6 +8,9 @@
 
 namespace velmora::win32 {
 
+// The number that, with its owner window, names the program's icon.
+inline constexpr unsigned kNotifyIconId = 1;
+
 class Win32NotifyIconFactory final : public NotifyIconFactory {
  public:
   std::unique_ptr<NotifyIcon> Create(Window& owner,

@@ -45,13 +45,13 @@ REGSAM ReadAccess(Hive hive) {
   return KEY_QUERY_VALUE | (hive == Hive::LocalMachine ? KEY_WOW64_64KEY : 0);
 }
 
-// The data of the value `name` where it is of `type` and at most
-// `max_bytes` long. The size is asked first, so that a value of any length
-// costs no more than the bound to read; a value that grows in between
-// reads as too long.
-std::optional<std::string> ReadTyped(Hive hive, const std::string& key,
-                                     const std::string& name, DWORD type,
-                                     std::size_t max_bytes, Error& error) {
+// The value `name` where it is of `type` (of any type for REG_NONE) and at
+// most `max_bytes` long. The size is asked first, so that a value of any
+// length costs no more than the bound to read; a value that grows in
+// between reads as too long.
+std::optional<RawValue> ReadValue(Hive hive, const std::string& key,
+                                  const std::string& name, DWORD type,
+                                  std::size_t max_bytes, Error& error) {
   error = {};
   OpenKey opened(RootOf(hive), key, ReadAccess(hive));
   LSTATUS status = opened.status;
@@ -60,7 +60,8 @@ std::optional<std::string> ReadTyped(Hive hive, const std::string& key,
     DWORD found = REG_NONE, size = 0;
     status = RegQueryValueExW(opened.handle, wide_name.c_str(), nullptr, &found,
                               nullptr, &size);
-    if (status == ERROR_SUCCESS && found != type)
+    const auto wrong_type = [&] { return type != REG_NONE && found != type; };
+    if (status == ERROR_SUCCESS && wrong_type())
       status = ERROR_UNSUPPORTED_TYPE;
     if (status == ERROR_SUCCESS && size > max_bytes) status = ERROR_MORE_DATA;
     if (status == ERROR_SUCCESS) {
@@ -68,16 +69,25 @@ std::optional<std::string> ReadTyped(Hive hive, const std::string& key,
       status =
           RegQueryValueExW(opened.handle, wide_name.c_str(), nullptr, &found,
                            reinterpret_cast<BYTE*>(data.data()), &size);
-      if (status == ERROR_SUCCESS && found != type)
+      if (status == ERROR_SUCCESS && wrong_type())
         status = ERROR_UNSUPPORTED_TYPE;
       if (status == ERROR_SUCCESS) {
         data.resize(size);
-        return data;
+        return RawValue{found, std::move(data)};
       }
     }
   }
   if (!IsAbsent(status)) error = ErrorFromStatus(status);
   return std::nullopt;
+}
+
+std::optional<std::string> ReadTyped(Hive hive, const std::string& key,
+                                     const std::string& name, DWORD type,
+                                     std::size_t max_bytes, Error& error) {
+  std::optional<RawValue> value =
+      ReadValue(hive, key, name, type, max_bytes, error);
+  if (!value) return std::nullopt;
+  return std::move(value->bytes);
 }
 
 Error WriteTyped(const std::string& key, const std::string& name, DWORD type,
@@ -157,6 +167,19 @@ std::optional<std::string> Win32Registry::ReadBinary(Hive hive,
                                                      std::size_t max_bytes,
                                                      Error& error) {
   return ReadTyped(hive, key, name, REG_BINARY, max_bytes, error);
+}
+
+std::optional<RawValue> Win32Registry::ReadRaw(const std::string& key,
+                                               const std::string& name,
+                                               std::size_t max_bytes,
+                                               Error& error) {
+  return ReadValue(Hive::CurrentUser, key, name, REG_NONE, max_bytes, error);
+}
+
+Error Win32Registry::WriteRaw(const std::string& key, const std::string& name,
+                              const RawValue& value) {
+  return WriteTyped(key, name, value.type, value.bytes.data(),
+                    value.bytes.size());
 }
 
 Error Win32Registry::DeleteValue(const std::string& key,

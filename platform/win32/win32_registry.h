@@ -24,6 +24,11 @@ class Win32Registry final : public Registry {
                                         const std::string& name,
                                         std::size_t max_bytes,
                                         Error& error) override;
+  std::optional<RawValue> ReadRaw(const std::string& key,
+                                  const std::string& name,
+                                  std::size_t max_bytes, Error& error) override;
+  Error WriteRaw(const std::string& key, const std::string& name,
+                 const RawValue& value) override;
   Error DeleteValue(const std::string& key, const std::string& name) override;
   Error DeleteKeyIfEmpty(const std::string& key) override;
 };

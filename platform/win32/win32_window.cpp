@@ -6,6 +6,7 @@
 
 #include "platform/widget_kinds.h"
 #include "platform/win32/win32_internal.h"
+#include "platform/win32/win32_single_instance.h"
 #include "platform/window_order.h"
 
 namespace velmora::win32 {
@@ -147,6 +148,12 @@ void Win32Window::CreateNative() {
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(hwnd_, GWLP_WNDPROC,
                     reinterpret_cast<LONG_PTR>(&Win32Window::WndProc));
+  // The show request of a later start comes from a program of the user's
+  // own, which the system keeps from posting to an elevated copy unless
+  // the window lets this message through.
+  if (events_.onShowRequest && ShowRequestMessage())
+    ChangeWindowMessageFilterEx(hwnd_, ShowRequestMessage(), MSGFLT_ALLOW,
+                                nullptr);
   TopLevelWindows().push_back(hwnd_);
   ++factory_.live_;
   dpi_ = DpiOf(hwnd_);

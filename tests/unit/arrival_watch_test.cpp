@@ -23,11 +23,11 @@ class StalledTree final : public FileTree {
     stalled_ = false;
     changed_.notify_all();
   }
-  std::vector<TreeEntry> List(const std::string& folder,
-                              Error& error) override {
+  std::vector<TreeEntry> List(const std::string& folder, Error& error,
+                              std::size_t max_entries) override {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return !stalled_; });
-    return inner_.List(folder, error);
+    return inner_.List(folder, error, max_entries);
   }
   FolderId Identify(const std::string& f, Error& e) override {
     return inner_.Identify(f, e);

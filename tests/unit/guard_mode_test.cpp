@@ -3,6 +3,7 @@
 // what the automatic removal and the arrival look logged.
 #include <gtest/gtest.h>
 
+#include "app/guard_notices.h"
 #include "platform/fake/fake_notify_icon.h"
 #include "repair/repair_texts.h"
 #include "tests/unit/form_test.h"
@@ -34,33 +35,39 @@ class GuardModeTest : public FormTest {
       texts.push_back(item.text + (item.checked ? " [x]" : ""));
     return texts;
   }
-  // A stick with a worm shortcut arrives as F:.
-  void WormStickArrives() {
-    system.AddDrive('F');
-    files.AddDrive('F');
-    files.AddFolder("F:\\_", kHiddenSystemFolder);
-    files.AddFile("F:\\_\\x.dll", "MZ worm", kHiddenSystem);
+  // A stick with a worm shortcut arrives as `letter`.
+  void WormStickArrives(char letter = 'F') {
+    const std::string root = std::string{letter, ':', '\\'};
+    system.AddDrive(letter);
+    files.AddDrive(letter);
+    files.AddFolder(root + "_", kHiddenSystemFolder);
+    files.AddFile(root + "_\\x.dll", "MZ worm", kHiddenSystem);
     files.AddFile(
-        "F:\\Photos.lnk",
+        root + "Photos.lnk",
         LinkTo("C:\\Windows\\System32\\rundll32.exe", "_\\x.dll,Run"));
-    W().SendDeviceArrival(Letters("F"));
+    W().SendDeviceArrival(Letters(std::string{letter}));
   }
 
   fake::FakeNotifyIconFactory icons;
 };
 
-TEST_F(GuardModeTest, AGuardStartShowsNoWindowAndGuardsFromTheIcon) {
+// What the end-to-end test of a /guard start cannot see: the window never
+// shows on its way to hiding, the tooltip, no notification at start, and
+// the timer going on behind a window closed again.
+TEST_F(GuardModeTest, AGuardStartNeverShowsTheWindowAndItsCloseKeepsGuarding) {
   Start(true);
   EXPECT_TRUE(W().Loaded());
-  EXPECT_FALSE(W().Visible());
   EXPECT_EQ(W().shows, 0);
-  ASSERT_NE(icons.icon, nullptr);
-  EXPECT_TRUE(Icon().Added());
   EXPECT_EQ(Icon().tooltip(), kRemovingTip);
-  EXPECT_EQ(W().Get("Check2").Value(), 1);
   EXPECT_EQ(W().TimerInterval("Timer1"), 900u);
   EXPECT_TRUE(Icon().balloons.empty());
   EXPECT_TRUE(system.boxes.empty());
+  Icon().Select();
+  EXPECT_TRUE(W().Visible());
+  W().Close();
+  EXPECT_TRUE(W().Loaded());
+  EXPECT_FALSE(system.ended);
+  EXPECT_TRUE(W().TimerEnabled("Timer1"));
 }
 
 TEST_F(GuardModeTest, AStartWithoutGuardingHasNoIconAndNoNotifications) {
@@ -75,24 +82,30 @@ TEST_F(GuardModeTest, AStartWithoutGuardingHasNoIconAndNoNotifications) {
   EXPECT_TRUE(system.ended);
 }
 
-TEST_F(GuardModeTest, WithoutANotificationAreaTheWindowShowsInstead) {
+// No notification area yet (a shell slower than the program at sign-in) or
+// none at all: the window shows, and closing it ends the program, as
+// nothing could bring it back. Once an area is made the icon comes, and the
+// shown window then hides when closed.
+TEST_F(GuardModeTest, WithoutANotificationAreaTheWindowShowsUntilTheIconComes) {
   icons.has_area = false;
   Start(true);
   EXPECT_TRUE(W().Visible());
   EXPECT_FALSE(form->Guarding());
   EXPECT_EQ(W().Get("Check2").Value(), 1);
-}
-
-TEST_F(GuardModeTest, TheIconsClickShowsTheWindowAndClosingHidesItAgain) {
-  Start(true);
-  Icon().Select();
+  icons.has_area = true;
+  Icon().AreaMadeAnew();
+  EXPECT_TRUE(Icon().Added());
+  EXPECT_TRUE(form->Guarding());
   EXPECT_TRUE(W().Visible());
   W().Close();
   EXPECT_FALSE(W().Visible());
-  EXPECT_TRUE(W().Loaded());
   EXPECT_FALSE(system.ended);
-  EXPECT_TRUE(Icon().Added());
-  EXPECT_TRUE(W().TimerEnabled("Timer1"));
+
+  form.reset();
+  icons.has_area = false;
+  Start(true);
+  W().Close();
+  EXPECT_TRUE(system.ended);
 }
 
 TEST_F(GuardModeTest, TheIconsMenuSwitchesAutoRemoveAsItsBoxDoes) {
@@ -109,14 +122,6 @@ TEST_F(GuardModeTest, TheIconsMenuSwitchesAutoRemoveAsItsBoxDoes) {
   EXPECT_EQ(Icon().tooltip(), kRemovingTip);
   ASSERT_TRUE(Icon().ChooseMenuItem("Open Velmora"));
   EXPECT_TRUE(W().Visible());
-}
-
-TEST_F(GuardModeTest, ExitEndsTheProgramAndTakesTheIconAway) {
-  Start(true);
-  ASSERT_TRUE(Icon().ChooseMenuItem("Exit"));
-  EXPECT_TRUE(system.ended);
-  EXPECT_FALSE(Icon().Added());
-  EXPECT_FALSE(W().TimerEnabled("Timer1"));
 }
 
 TEST_F(GuardModeTest, SigningOutEndsWithoutAsking) {
@@ -139,69 +144,97 @@ TEST_F(GuardModeTest, TheWindowsMenusStartGuarding) {
   EXPECT_TRUE(checked);
 }
 
-TEST_F(GuardModeTest, ATickThatDeletesNotifiesOnceAndRespectsQuietTime) {
+// Each walk notifies what it logged, once: a tick's deletion and failure
+// (not device feedback), then nothing while the drives stay clean or keep
+// failing; an arrival's deletion is device feedback.
+TEST_F(GuardModeTest, EachWalkNotifiesWhatItLoggedOnce) {
+  system.AddDrive('G');
   Start(true);
   system.AddFile("E:\\autorun.inf");
+  system.AddFile("G:\\autorun.inf");
+  system.Drive('G').write_protected = true;
   W().Tick("Timer1");
   ASSERT_EQ(Icon().balloons.size(), 1u);
-  EXPECT_EQ(Icon().balloons[0].text, "Removed autorun.inf from E:.");
+  EXPECT_EQ(Icon().balloons[0].text,
+            "Removed autorun.inf from E:.\n"
+            "Could not remove autorun.inf from G:.");
   EXPECT_FALSE(Icon().balloons[0].device_feedback);
-  W().Tick("Timer1");  // clean now
-  EXPECT_EQ(Icon().balloons.size(), 1u);
-}
-
-TEST_F(GuardModeTest, AFailedDeletionNotifiesOnceWhileItKeepsFailing) {
-  Start(true);
-  system.AddFile("E:\\autorun.inf");
-  system.Drive('E').write_protected = true;
   for (int i = 0; i < 3; ++i) W().Tick("Timer1");
-  ASSERT_EQ(Icon().balloons.size(), 1u);
-  EXPECT_EQ(Icon().balloons[0].title, "Autorun Removal Failed");
-}
-
-TEST_F(GuardModeTest, AnArrivalsDeletionIsDeviceFeedback) {
-  Start(true);
+  EXPECT_EQ(Icon().balloons.size(), 1u);
   system.AddDrive('F');
   files.AddDrive('F');
   system.AddFile("F:\\autorun.inf");
   W().SendDeviceArrival(Letters("F"));
-  ASSERT_EQ(Icon().balloons.size(), 1u);
-  EXPECT_TRUE(Icon().balloons[0].device_feedback);
+  ASSERT_EQ(Icon().balloons.size(), 2u);
+  EXPECT_EQ(Icon().balloons[1].text, "Removed autorun.inf from F:.");
+  EXPECT_TRUE(Icon().balloons[1].device_feedback);
 }
 
-TEST_F(GuardModeTest, AWormStickIsLoggedAndItsNotificationOpensTheRepair) {
+// Wherever Auto Remove acts on an arrival, in the window or guarding, the
+// arrived root is looked at and a worm logged; only guarding notifies.
+// Without Auto Remove nothing is looked at.
+TEST_F(GuardModeTest, AWormStickIsLookedAtWhereAutoRemoveActs) {
+  const struct {
+    bool guarding, auto_remove;
+    char letter;
+  } cases[] = {
+      {true, true, 'F'},
+      {true, false, 'G'},
+      {false, true, 'H'},
+      {false, false, 'I'},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.guarding ? "guarding" : "in the window") +
+                 (c.auto_remove ? ", Auto Remove on" : ", Auto Remove off"));
+    form.reset();
+    Start(c.guarding);
+    if ((W().Get("Check2").Value() == 1) != c.auto_remove) W().Click("Check2");
+    WormStickArrives(c.letter);
+    const std::string root = std::string{c.letter, ':', '\\'};
+    if (!c.auto_remove) {
+      EXPECT_TRUE(Log().empty());
+    } else {
+      ASSERT_EQ(Log().size(), 1u);
+      EXPECT_TRUE(
+          Log()[0].starts_with("Shortcut Worm Found on: " + root + " (1 "))
+          << Log()[0];
+    }
+    if (!c.guarding) {
+      EXPECT_EQ(icons.icon, nullptr);
+      continue;
+    }
+    ASSERT_EQ(Icon().balloons.size(), c.auto_remove ? 1u : 0u);
+    if (c.auto_remove)
+      EXPECT_EQ(Icon().balloons[0].title, "Shortcut Worm Found");
+  }
+}
+
+// A click on a worm's notification opens the window on that drive with
+// the repair's Yes/No question, and nothing changes without its Yes. While
+// that repair runs, another worm's click leaves it alone: the window shows
+// on that drive, and the log says what to do.
+TEST_F(GuardModeTest, AWormsNotificationOpensTheRepairsQuestion) {
   Start(true);
-  WormStickArrives();
-  ASSERT_FALSE(Log().empty());
-  EXPECT_TRUE(Log().back().starts_with("Shortcut Worm Found on: F:\\ (1 "))
-      << Log().back();
-  ASSERT_EQ(Icon().balloons.size(), 1u);
-  EXPECT_EQ(Icon().balloons[0].title, "Shortcut Worm Found");
-  const auto before = files.Snapshot();
-  Icon().ClickBalloon();
+  WormStickArrives('F');
+  Icon().ClickBalloon();  // the repair of F: starts; its question comes next
   EXPECT_TRUE(W().Visible());
   EXPECT_EQ(Drive1().Drive(), "F:");
+  WormStickArrives('G');
+  const auto before = files.Snapshot();
+  Icon().ClickBalloon();
+  EXPECT_EQ(Drive1().Drive(), "G:");
+  EXPECT_EQ(Log().back(), RepairWaitsLine("G:"));
+  EXPECT_EQ(RepairWaitsLine("G:"),
+            "A repair is running: choose Repair Hidden Files on G: once it "
+            "has ended");
   W().Step();
-  ASSERT_FALSE(system.boxes.empty());
-  EXPECT_EQ(system.boxes.back().title, kRepairTitle);
-  EXPECT_EQ(system.boxes.back().flags, kRepairQuestionFlags);
+  ASSERT_EQ(system.boxes.size(), 1u);
+  EXPECT_EQ(system.boxes[0].title, kRepairTitle);
+  EXPECT_EQ(system.boxes[0].flags, kRepairQuestionFlags);
+  EXPECT_NE(system.boxes[0].text.find("F:"), std::string::npos)
+      << system.boxes[0].text;
   // Answered No (the fake's answer without a script): nothing changes.
   EXPECT_EQ(files.Snapshot(), before);
-}
-
-TEST_F(GuardModeTest, InTheWindowAWormStickIsLoggedToo) {
-  Start(false);
-  W().Click("Check2");
-  WormStickArrives();
-  ASSERT_FALSE(Log().empty());
-  EXPECT_TRUE(Log().back().starts_with("Shortcut Worm Found on: F:\\"));
-  EXPECT_EQ(icons.icon, nullptr);
-}
-
-TEST_F(GuardModeTest, WithoutAutoRemoveAnArrivalIsNotLookedAt) {
-  Start(false);
-  WormStickArrives();
-  EXPECT_TRUE(Log().empty());
 }
 
 }  // namespace

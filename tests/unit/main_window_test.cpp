@@ -73,18 +73,5 @@ TEST_F(MainWindowTest, ClosingTheWindowEndsTheProgram) {
   EXPECT_TRUE(system.ended);
 }
 
-// A later start of the program asks the running copy for its window: the
-// window shows (and comes forward), nothing else happens.
-TEST_F(MainWindowTest, AShowRequestShowsTheWindow) {
-  Frmremover form(system, windows, registry, files);
-  form.Load();
-  const int shows = Window().shows;
-  Window().SendShowRequest();
-  EXPECT_EQ(Window().shows, shows + 1);
-  EXPECT_TRUE(Window().Loaded());
-  EXPECT_TRUE(Window().Get("List1").Rows().empty());
-  EXPECT_TRUE(system.boxes.empty());
-}
-
 }  // namespace
 }  // namespace velmora

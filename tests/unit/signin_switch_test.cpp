@@ -84,65 +84,74 @@ TEST_F(SigninSwitchTest, ReadsTheValuesAsWindowsWouldStartThem) {
   EXPECT_TRUE(Log().empty());
 }
 
-TEST_F(SigninSwitchTest, OnWritesTheRunValueAndOffRemovesIt) {
-  registry.SetString(kUser, kRunKey, "Other", "other.exe");
-  registry.SetBinary(kUser, kStartupApprovedKey, "Other", kDisabled);
+// Choosing the item, from each state the two values can be in: what they
+// hold after, the log lines, and that nothing else in either key changes.
+TEST_F(SigninSwitchTest, ChoosingTheItemWritesOrRemovesOnlyItsValues) {
+  using Maybe = std::optional<std::string>;
+  const std::string written =
+      "Start at sign-in written: HKCU\\Software\\Microsoft\\Windows\\"
+      "CurrentVersion\\Run\\Velmora = " +
+      kCommand;
+  const std::string run_removed =
+      "Start at sign-in removed: HKCU\\Software\\Microsoft\\Windows\\"
+      "CurrentVersion\\Run\\Velmora";
+  const std::string approval_removed =
+      "Start at sign-in removed: HKCU\\Software\\Microsoft\\Windows\\"
+      "CurrentVersion\\Explorer\\StartupApproved\\Run\\Velmora";
+  const std::string moved = "\"E:\\velmora.exe\" /guard";
+  const struct {
+    const char* what;
+    Maybe run, approval;              // before
+    Maybe run_after, approval_after;  // after
+    Lines log;
+  } cases[] = {
+      {"on: nothing there", {}, {}, kCommand, {}, {written}},
+      {"off: the Run value only", kCommand, {}, {}, {}, {run_removed}},
+      {"on: a moved program, disabled",
+       moved,
+       kDisabled,
+       kCommand,
+       {},
+       {written, approval_removed}},
+      {"on: the Run value right, an empty approval",
+       kCommand,
+       "",
+       kCommand,
+       {},
+       {approval_removed}},
+      {"off: an enabling value goes too",
+       kCommand,
+       kEnabled,
+       {},
+       {},
+       {run_removed, approval_removed}},
+  };
   StartForm();
-  EXPECT_FALSE(Item().checked);
-
-  ASSERT_TRUE(Choose());
-  EXPECT_EQ(Run(), kCommand);
-  EXPECT_EQ(Log(), Lines{"Start at sign-in written: HKCU\\Software\\Microsoft"
-                         "\\Windows\\CurrentVersion\\Run\\Velmora = " +
-                         kCommand});
-  EXPECT_TRUE(Item().checked);
-
-  ASSERT_TRUE(Choose());
-  EXPECT_EQ(Run(), std::nullopt);
-  EXPECT_EQ(Log().back(),
-            "Start at sign-in removed: HKCU\\Software\\Microsoft"
-            "\\Windows\\CurrentVersion\\Run\\Velmora");
-  EXPECT_EQ(Log().size(), 2u);
-  EXPECT_FALSE(Item().checked);
-  // Nothing but the two Velmora values is touched.
-  EXPECT_EQ(registry.GetString(kUser, kRunKey, "Other"), "other.exe");
-  EXPECT_EQ(registry.GetBinary(kUser, kStartupApprovedKey, "Other"), kDisabled);
-  EXPECT_EQ(registry.changes, 2);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    registry = fake::FakeRegistry();
+    registry.SetString(kUser, kRunKey, "Other", "other.exe");
+    registry.SetBinary(kUser, kStartupApprovedKey, "Other", kDisabled);
+    if (c.run) registry.SetString(kUser, kRunKey, kSigninValue, *c.run);
+    if (c.approval)
+      registry.SetBinary(kUser, kStartupApprovedKey, kSigninValue, *c.approval);
+    W().Click("cmdclear");
+    const bool was_checked = Item().checked;
+    ASSERT_TRUE(Choose());
+    EXPECT_EQ(Run(), c.run_after);
+    EXPECT_EQ(registry.HasValue(kUser, kRunKey, kSigninValue),
+              c.run_after.has_value());
+    EXPECT_EQ(Approval(), c.approval_after);
+    EXPECT_EQ(registry.HasValue(kUser, kStartupApprovedKey, kSigninValue),
+              c.approval_after.has_value());
+    EXPECT_EQ(Log(), c.log);
+    EXPECT_EQ(registry.changes, static_cast<int>(c.log.size()));
+    EXPECT_NE(Item().checked, was_checked);
+    EXPECT_EQ(registry.GetString(kUser, kRunKey, "Other"), "other.exe");
+    EXPECT_EQ(registry.GetBinary(kUser, kStartupApprovedKey, "Other"),
+              kDisabled);
+  }
   EXPECT_TRUE(system.boxes.empty());
-}
-
-TEST_F(SigninSwitchTest, OnReplacesAMovedProgramAndDeletesTheDisablingValue) {
-  registry.SetString(kUser, kRunKey, kSigninValue,
-                     "\"E:\\velmora.exe\" /guard");
-  registry.SetBinary(kUser, kStartupApprovedKey, kSigninValue, kDisabled);
-  StartForm();
-  ASSERT_TRUE(Choose());
-  EXPECT_EQ(Run(), kCommand);
-  EXPECT_FALSE(registry.HasValue(kUser, kStartupApprovedKey, kSigninValue));
-  EXPECT_EQ(Log(), (Lines{SigninWrittenLine(kCommand),
-                          SigninRemovedLine(kStartupApprovedKey)}));
-  EXPECT_TRUE(Item().checked);
-}
-
-TEST_F(SigninSwitchTest, OnOnlyDeletesTheDisablingValueWhereRunIsRight) {
-  registry.SetString(kUser, kRunKey, kSigninValue, kCommand);
-  registry.SetBinary(kUser, kStartupApprovedKey, kSigninValue, "");
-  StartForm();
-  ASSERT_TRUE(Choose());
-  EXPECT_EQ(Log(), Lines{SigninRemovedLine(kStartupApprovedKey)});
-  EXPECT_EQ(registry.changes, 1);
-  EXPECT_TRUE(Item().checked);
-}
-
-TEST_F(SigninSwitchTest, OffAlsoDeletesAnEnablingValue) {
-  registry.SetString(kUser, kRunKey, kSigninValue, kCommand);
-  registry.SetBinary(kUser, kStartupApprovedKey, kSigninValue, kEnabled);
-  StartForm();
-  ASSERT_TRUE(Choose());
-  EXPECT_FALSE(registry.HasValue(kUser, kRunKey, kSigninValue));
-  EXPECT_FALSE(registry.HasValue(kUser, kStartupApprovedKey, kSigninValue));
-  EXPECT_EQ(Log(), (Lines{SigninRemovedLine(kRunKey),
-                          SigninRemovedLine(kStartupApprovedKey)}));
 }
 
 TEST_F(SigninSwitchTest, GreyedWithTheReasonWhereTheProgramRunsFromAStick) {
@@ -154,8 +163,6 @@ TEST_F(SigninSwitchTest, GreyedWithTheReasonWhereTheProgramRunsFromAStick) {
   const Case cases[] = {
       {"E:\\velmora.exe", DriveKind::Removable, kSigninFromRemovableText},
       {"N:\\Tools\\velmora.exe", DriveKind::Network, kSigninFromNetworkText},
-      {"\\\\server\\share\\velmora.exe", DriveKind::Unknown,
-       kSigninFromNetworkText},
       {"R:\\velmora.exe", DriveKind::CdRom, kSigninFromCdText},
       {"", DriveKind::Unknown, kSigninPlaceUnknownText},
   };
@@ -174,39 +181,90 @@ TEST_F(SigninSwitchTest, GreyedWithTheReasonWhereTheProgramRunsFromAStick) {
   }
 }
 
-TEST_F(SigninSwitchTest, AFailedWriteShowsTheErrorAndChangesNothing) {
-  registry.FailWrite(kRunKey, kSigninValue, fake::kErrAccessDenied);
-  StartForm();
-  ASSERT_TRUE(Choose());
-  EXPECT_EQ(Run(), std::nullopt);
-  ASSERT_EQ(system.boxes.size(), 1u);
-  EXPECT_EQ(system.boxes[0].text, "Error: 5: Access is denied.");
-  EXPECT_EQ(system.boxes[0].title, "ERROR");
-  EXPECT_TRUE(Log().empty());
-}
-
-// The Run value was already written when the StartupApproved value could
-// not be deleted: it is put back as it was.
-TEST_F(SigninSwitchTest, AFailedDeletePutsBackTheRunValue) {
+// A change whose write or delete fails leaves both values as they were,
+// whatever they held, shows the system's error and logs nothing.
+TEST_F(SigninSwitchTest, AFailedChangeLeavesTheRegistryAsItWas) {
+  enum Kind { kAbsent, kText, kBytes, kOtherType };
+  struct Value {
+    Kind kind = kAbsent;
+    std::string data;
+  };
+  struct Case {
+    const char* what;
+    Value run, approval;
+    const char* failing;                  // the key whose change fails, if any
+    std::vector<const char*> unreadable;  // keys that cannot be read
+  };
   const std::string moved = "\"E:\\velmora.exe\" /guard";
-  registry.SetString(kUser, kRunKey, kSigninValue, moved);
-  registry.SetBinary(kUser, kStartupApprovedKey, kSigninValue, kDisabled);
-  registry.FailWrite(kStartupApprovedKey, kSigninValue, fake::kErrAccessDenied);
+  const Case cases[] = {
+      {"on: the Run value cannot be written", {}, {}, kRunKey, {}},
+      {"on: a moved program's value comes back",
+       {kText, moved},
+       {kBytes, kDisabled},
+       kStartupApprovedKey,
+       {}},
+      {"on: a value of another type comes back",
+       {kOtherType, "%TEMP%\\x.exe"},
+       {kBytes, kDisabled},
+       kStartupApprovedKey,
+       {}},
+      {"on: an over-long value comes back",
+       {kText, kCommand + std::string(kMaxRunChars, ' ')},
+       {kBytes, kDisabled},
+       kStartupApprovedKey,
+       {}},
+      {"on: an unreadable Run key is changed last",
+       {kText, moved},
+       {kBytes, kDisabled},
+       kStartupApprovedKey,
+       {kRunKey}},
+      {"on: an unreadable Run key's failed write puts back the other",
+       {kText, moved},
+       {kOtherType, "\x03"},
+       kRunKey,
+       {kRunKey}},
+      {"on: neither key readable, nothing is tried",
+       {kText, moved},
+       {kBytes, kDisabled},
+       nullptr,
+       {kRunKey, kStartupApprovedKey}},
+      {"off: the Run value comes back",
+       {kText, kCommand},
+       {kBytes, kEnabled},
+       kStartupApprovedKey,
+       {}},
+  };
   StartForm();
-  ASSERT_TRUE(Choose());
-  EXPECT_EQ(Run(), moved);
-  EXPECT_EQ(Approval(), kDisabled);
-  EXPECT_EQ(system.boxes.size(), 1u);
-  EXPECT_TRUE(Log().empty());
-
-  // Off fails the same way: the Run value comes back.
-  registry.SetString(kUser, kRunKey, kSigninValue, kCommand);
-  registry.SetBinary(kUser, kStartupApprovedKey, kSigninValue, kEnabled);
-  ASSERT_TRUE(Choose());
-  EXPECT_EQ(Run(), kCommand);
-  EXPECT_EQ(Approval(), kEnabled);
-  EXPECT_EQ(system.boxes.size(), 2u);
-  EXPECT_TRUE(Log().empty());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    registry = fake::FakeRegistry();
+    for (const auto& [key, value] :
+         {std::pair{kRunKey, c.run},
+          std::pair{kStartupApprovedKey, c.approval}}) {
+      if (value.kind == kText)
+        registry.SetString(kUser, key, kSigninValue, value.data);
+      if (value.kind == kBytes)
+        registry.SetBinary(kUser, key, kSigninValue, value.data);
+      if (value.kind == kOtherType)
+        registry.SetOtherType(kUser, key, kSigninValue, value.data);
+    }
+    if (c.failing)
+      registry.FailWrite(c.failing, kSigninValue, fake::kErrAccessDenied);
+    for (const char* key : c.unreadable)
+      registry.FailRead(kUser, key, fake::kErrAccessDenied);
+    const auto run = registry.GetRaw(kUser, kRunKey, kSigninValue);
+    const auto approval =
+        registry.GetRaw(kUser, kStartupApprovedKey, kSigninValue);
+    const std::size_t boxes = system.boxes.size();
+    ASSERT_TRUE(Choose());
+    EXPECT_EQ(registry.GetRaw(kUser, kRunKey, kSigninValue), run);
+    EXPECT_EQ(registry.GetRaw(kUser, kStartupApprovedKey, kSigninValue),
+              approval);
+    ASSERT_EQ(system.boxes.size(), boxes + 1);
+    EXPECT_EQ(system.boxes.back().text, "Error: 5: Access is denied.");
+    EXPECT_EQ(system.boxes.back().title, "ERROR");
+    EXPECT_TRUE(Log().empty());
+  }
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // The main window's menus on the real backend, opened for real: the drive
 // list's context menu and the system menu hold the AutoRun item with its
 // text, check mark and grey, then the repair's item and the sign-in item,
-// and choosing the AutoRun item from the keyboard runs it. The main window
+// and choosing the AutoRun item from the keyboard runs it; the pop-up menu
+// of the notification icon tells whether an item was chosen. The main window
 // runs over the fake's drives and the in-memory registry, so nothing of the
 // machine is touched.
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@
 #include "platform/fake/fake_file_tree.h"
 #include "platform/fake/fake_platform.h"
 #include "platform/fake/fake_registry.h"
+#include "platform/win32/win32_menu.h"
 #include "platform/win32/win32_platform.h"
 
 namespace velmora::win32 {
@@ -198,6 +200,33 @@ TEST_F(MenuTest, OtherControlsAndPartsOfTheDriveList) {
   ASSERT_EQ(items.size(), kProgramItems);
   EXPECT_EQ(items[0].text, kItem);
   EXPECT_TRUE(IsRepairItem(items[1]));
+}
+
+// The icon's menu: TrackCommands tells whether an item was chosen, so that
+// only a menu left with Esc gives the focus back to the notification area.
+TEST_F(MenuTest, ThePopUpMenuTellsWhetherAnItemWasChosen) {
+  int runs = 0;
+  const std::vector<MenuCommand> items = {
+      {"Open Velmora", false, false, [&] { ++runs; }},
+      {"", false, false, nullptr},
+      {"Exit", false, false, [&] { ++runs; }}};
+  bool chosen = true;
+  const auto open = [&](bool choose) {
+    return WithMenu(
+        [&] {
+          chosen = TrackCommands(main, items, {20, 20}, 0);
+        },
+        [&](const std::vector<ShownItem>&) {
+          if (choose) PostKey(main, VK_HOME);
+          PostKey(main, choose ? VK_RETURN : VK_ESCAPE);
+        });
+  };
+  ASSERT_EQ(open(false).size(), items.size());
+  EXPECT_FALSE(chosen);
+  EXPECT_EQ(runs, 0);
+  ASSERT_EQ(open(true).size(), items.size());
+  EXPECT_TRUE(chosen);
+  EXPECT_EQ(runs, 1);
 }
 
 // The keys go through the program's own message loop to the drive list that

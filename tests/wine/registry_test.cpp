@@ -197,6 +197,33 @@ TEST_F(RegistryTest, WritesAndReadsStringsAndReadsBinaryValues) {
   EXPECT_FALSE(error.failed());
 }
 
+// What the sign-in item keeps to put back after a failed change: a value
+// of any type, read as stored and written back as it was.
+TEST_F(RegistryTest, ReadsAndWritesBackAValueOfAnyTypeAsStored) {
+  const wchar_t expand[] = L"%TEMP%\\x.exe";
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, Widen(kTestKey).c_str(),
+                            L"Expand", REG_EXPAND_SZ, expand, sizeof expand),
+            ERROR_SUCCESS);
+  Error error;
+  const std::optional<RawValue> kept =
+      registry.ReadRaw(kTestKey, "Expand", sizeof expand, error);
+  ASSERT_TRUE(kept) << error.description;
+  EXPECT_EQ(kept->type, static_cast<std::uint32_t>(REG_EXPAND_SZ));
+  EXPECT_EQ(kept->bytes,
+            std::string(reinterpret_cast<const char*>(expand), sizeof expand));
+  EXPECT_EQ(registry.ReadRaw(kTestKey, "Expand", sizeof expand - 1, error),
+            std::nullopt);
+  EXPECT_EQ(error.number, static_cast<std::uint32_t>(ERROR_MORE_DATA));
+  EXPECT_EQ(registry.ReadRaw(kTestKey, "Absent", 64, error), std::nullopt);
+  EXPECT_FALSE(error.failed());
+
+  ASSERT_FALSE(registry.WriteString(kTestKey, "Expand", "other").failed());
+  ASSERT_FALSE(registry.WriteRaw(kTestKey, "Expand", *kept).failed());
+  EXPECT_EQ(RegQuery(std::string("HKCU\\") + kTestKey, "Expand"),
+            "%TEMP%\\x.exe");
+  EXPECT_EQ(registry.ReadRaw(kTestKey, "Expand", 64, error), kept);
+}
+
 TEST_F(RegistryTest, ReadsTheMachinesPolicies) {
   HKEY machine = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kPolicies, 0, nullptr, 0,

@@ -196,6 +196,10 @@ TEST_F(RepairWineTest, FileTreeTakesNamesAsTheyAre) {
   Error error;
   const std::vector<TreeEntry> entries = tree.List(drive, error);
   ASSERT_FALSE(error.failed()) << error.description;
+  // A bounded listing stops at its bound, without an error.
+  ASSERT_GE(entries.size(), 2u);
+  EXPECT_EQ(tree.List(drive, error, 1).size(), 1u);
+  EXPECT_FALSE(error.failed()) << error.description;
   const auto found = std::find_if(
       entries.begin(), entries.end(),
       [](const TreeEntry& entry) { return entry.name == kNbspName; });
