@@ -33,14 +33,14 @@ struct TreeEntry {
   }
 };
 
-// What a folder is, as the file system knows it: the serial number of its
+// What an entry is, as the file system knows it: the serial number of its
 // volume and its file id (0 where the file system has none). The repair
 // changes a folder, and anything in it, only while it is still the folder
 // its look found.
-struct FolderId {
+struct EntryId {
   std::uint32_t volume_serial = 0;
   std::uint64_t file_id = 0;
-  bool operator==(const FolderId&) const = default;
+  bool operator==(const EntryId&) const = default;
 };
 
 // The failure of a folder that is no longer a plain folder of the drive, or
@@ -75,7 +75,7 @@ class FileTree {
   // The identity of the folder at `folder`, opened as itself; fails with
   // FolderChanged() where it is a reparse point, and as the system does
   // where it is not a folder.
-  virtual FolderId Identify(const std::string& folder, Error& error) = 0;
+  virtual EntryId Identify(const std::string& folder, Error& error) = 0;
   // Holds `folder` and every folder above it up to its drive's root, each
   // opened as itself and kept from being renamed, moved or deleted while it
   // is held, so that a path through them reaches what was checked. Each must
@@ -84,7 +84,7 @@ class FileTree {
   // the same file id where there is one); FolderChanged() otherwise, with
   // nothing held. One chain is held at a time: a later Hold lets go of what
   // the new chain does not share.
-  virtual Error Hold(const std::string& folder, const FolderId& expected) = 0;
+  virtual Error Hold(const std::string& folder, const EntryId& expected) = 0;
   virtual void LetGo() = 0;
 
   // The changes below open the entry at `path` itself and change it through
@@ -95,11 +95,11 @@ class FileTree {
   // Gives the entry exactly `attributes`, of which read-only, hidden, system
   // and archive count.
   virtual Error SetAttributes(const std::string& path, std::uint32_t attributes,
-                              const FolderId* expected = nullptr) = 0;
+                              const EntryId* expected = nullptr) = 0;
   // Gives the entry the name `new_name` in the same folder; fails when that
   // name is taken. Nothing is copied.
   virtual Error Rename(const std::string& path, const std::string& new_name,
-                       const FolderId* expected = nullptr) = 0;
+                       const EntryId* expected = nullptr) = 0;
   // Deletes the one file at `path`; a link is deleted as itself, a folder
   // or a read-only file is refused.
   virtual Error Delete(const std::string& path) = 0;

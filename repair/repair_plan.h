@@ -57,7 +57,7 @@ struct RepairPlan {
   std::vector<std::string> programs;
   std::vector<RepairStep> steps;
   // The folders as the look found them (ScanFindings::folder_ids).
-  std::map<std::string, FolderId> folder_ids;
+  std::map<std::string, EntryId> folder_ids;
 
   // Whether any step changes the drive.
   bool HasWork() const;

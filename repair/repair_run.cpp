@@ -32,7 +32,7 @@ bool RepairRun::CheckDrive(std::vector<std::string>& lines) {
   return Check(error, "checking", root, lines);
 }
 
-Error RepairRun::Guard(const RepairStep& step, const FolderId*& expected) {
+Error RepairRun::Guard(const RepairStep& step, const EntryId*& expected) {
   expected = nullptr;
   if (step.action == RepairAction::kShowFolder ||
       step.action == RepairAction::kRename ||
@@ -74,7 +74,7 @@ bool RepairRun::Check(const Error& error, const char* doing,
 // delete still fails, it gets its attributes back.
 void RepairRun::Run(const RepairStep& step, std::vector<std::string>& lines) {
   const std::string& path = step.path;
-  const FolderId* expected = nullptr;
+  const EntryId* expected = nullptr;
   if (IsChange(step.action)) {
     const char* doing =
         step.action == RepairAction::kDeleteShortcut ? "deleting"

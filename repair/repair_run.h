@@ -36,7 +36,7 @@ class RepairRun {
   void Run(const RepairStep& step, std::vector<std::string>& lines);
   // Holds the folder of the step's entry, checked against the look; gives
   // in `expected` the entry's own identity where it is a folder.
-  Error Guard(const RepairStep& step, const FolderId*& expected);
+  Error Guard(const RepairStep& step, const EntryId*& expected);
   // False, with a failure line, where the drive is not the one looked at.
   bool CheckDrive(std::vector<std::string>& lines);
   bool Check(const Error& error, const char* doing, const std::string& path,

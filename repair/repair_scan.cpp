@@ -73,7 +73,7 @@ void RepairScan::Record(const std::string& folder,
 // them the same way on every system.
 void RepairScan::ListRoot() {
   const std::string root = findings_.drive + "\\";
-  const FolderId root_id = tree_.Identify(root, findings_.root_error);
+  const EntryId root_id = tree_.Identify(root, findings_.root_error);
   if (findings_.root_error.failed()) return;
   std::vector<TreeEntry> entries = tree_.List(root, findings_.root_error);
   if (findings_.root_error.failed()) return;
@@ -111,7 +111,7 @@ void RepairScan::ListRoot() {
 // volume: one swapped for a junction since its parent was listed is not.
 void RepairScan::ListBelow(std::size_t folder_index, const std::string& path) {
   Error error;
-  const FolderId id = tree_.Identify(path, error);
+  const EntryId id = tree_.Identify(path, error);
   if (!error.failed() &&
       id.volume_serial !=
           findings_.folder_ids[findings_.drive + "\\"].volume_serial)

@@ -50,7 +50,7 @@ struct ScanFindings {
   Error root_error;  // the root itself could not be listed
   // Each folder listed (the root too), as it was then: the repair changes
   // it and what it holds only while it is still that folder.
-  std::map<std::string, FolderId> folder_ids;
+  std::map<std::string, EntryId> folder_ids;
 };
 
 class RepairScan {

@@ -226,7 +226,7 @@ std::vector<TreeEntry> FakeFileTree::List(const std::string& folder,
   return entries;
 }
 
-bool FakeFileTree::IsFolder(const Node* node, const FolderId* expected) {
+bool FakeFileTree::IsFolder(const Node* node, const EntryId* expected) {
   if (!node || !(node->attributes & kAttributeDirectory) ||
       (node->attributes & kAttributeReparsePoint) || !node->target.empty())
     return false;
@@ -234,7 +234,7 @@ bool FakeFileTree::IsFolder(const Node* node, const FolderId* expected) {
                        node->id == expected->file_id);
 }
 
-FolderId FakeFileTree::Identify(const std::string& folder, Error& error) {
+EntryId FakeFileTree::Identify(const std::string& folder, Error& error) {
   error = {};
   const Node* node = Find(folder);
   if (!node) {
@@ -252,7 +252,7 @@ FolderId FakeFileTree::Identify(const std::string& folder, Error& error) {
 
 // Each folder of the chain is looked up from the root, the way a path is
 // opened part by part: a junction above `folder` is met and refused.
-Error FakeFileTree::Hold(const std::string& folder, const FolderId& expected) {
+Error FakeFileTree::Hold(const std::string& folder, const EntryId& expected) {
   held_.clear();
   const Node* root = Find(folder.substr(0, 2) + "\\");
   if (!IsFolder(root, nullptr)) return FolderChanged();
@@ -289,7 +289,7 @@ WindowsTie FakeFileTree::TieToWindows(const std::string& drive) {
 
 Error FakeFileTree::SetAttributes(const std::string& path,
                                   std::uint32_t attributes,
-                                  const FolderId* expected) {
+                                  const EntryId* expected) {
   if (Error error = Begin(TreeOp::SetAttributes, path); error.failed())
     return error;
   Node* node = Find(path);
@@ -300,7 +300,7 @@ Error FakeFileTree::SetAttributes(const std::string& path,
 }
 
 Error FakeFileTree::Rename(const std::string& path, const std::string& new_name,
-                           const FolderId* expected) {
+                           const EntryId* expected) {
   if (Error error = Begin(TreeOp::Rename, path); error.failed()) return error;
   Children::iterator from;
   Node* parent = Entry(path, from);

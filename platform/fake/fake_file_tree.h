@@ -53,13 +53,13 @@ class FakeFileTree final : public FileTree {
 
   // --- FileTree ---
   std::vector<TreeEntry> List(const std::string& folder, Error& error) override;
-  FolderId Identify(const std::string& folder, Error& error) override;
-  Error Hold(const std::string& folder, const FolderId& expected) override;
+  EntryId Identify(const std::string& folder, Error& error) override;
+  Error Hold(const std::string& folder, const EntryId& expected) override;
   void LetGo() override { held_.clear(); }
   Error SetAttributes(const std::string& path, std::uint32_t attributes,
-                      const FolderId* expected = nullptr) override;
+                      const EntryId* expected = nullptr) override;
   Error Rename(const std::string& path, const std::string& new_name,
-               const FolderId* expected = nullptr) override;
+               const EntryId* expected = nullptr) override;
   Error Delete(const std::string& path) override;
   FileBytes Read(const std::string& path, std::size_t max_bytes,
                  Error& error) override;
@@ -97,7 +97,7 @@ class FakeFileTree final : public FileTree {
             std::vector<std::string>& lines) const;
 
   // Whether `node` at `path` is a plain folder that is `expected`.
-  static bool IsFolder(const Node* node, const FolderId* expected);
+  static bool IsFolder(const Node* node, const EntryId* expected);
 
   std::map<char, std::unique_ptr<Node>> drives_;
   std::map<char, OtherLetter> other_letters_;

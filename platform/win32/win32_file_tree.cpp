@@ -55,7 +55,7 @@ bool InfoOf(HANDLE handle, BY_HANDLE_FILE_INFORMATION& info) {
   return GetFileInformationByHandle(handle, &info) != 0;
 }
 
-FolderId IdOf(const BY_HANDLE_FILE_INFORMATION& info) {
+EntryId IdOf(const BY_HANDLE_FILE_INFORMATION& info) {
   return {info.dwVolumeSerialNumber,
           (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) |
               info.nFileIndexLow};
@@ -68,13 +68,13 @@ bool IsPlainFolder(const BY_HANDLE_FILE_INFORMATION& info) {
 
 // The same folder: the file id is compared only where the file system
 // gives one.
-bool Matches(const FolderId& found, const FolderId& expected) {
+bool Matches(const EntryId& found, const EntryId& expected) {
   return found.volume_serial == expected.volume_serial &&
          (expected.file_id == 0 || found.file_id == expected.file_id);
 }
 
 // Where `expected` is given, the opened entry must be that plain folder.
-Error CheckExpected(HANDLE handle, const FolderId* expected) {
+Error CheckExpected(HANDLE handle, const EntryId* expected) {
   if (!expected) return {};
   BY_HANDLE_FILE_INFORMATION info;
   if (!InfoOf(handle, info)) return LastError();
@@ -99,14 +99,14 @@ std::vector<std::string> ChainOf(const std::string& folder) {
 // gives it (Wine gives a second letter of a drive a serial of its own in
 // GetVolumeInformationW, but not in the handle); zeros where it cannot be
 // opened.
-FolderId FolderIdAt(const std::wstring& root) {
+EntryId FolderIdAt(const std::wstring& root) {
   const HANDLE handle = CreateFileW(
       root.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return {};
   const OwnedHandle owned(handle);
   BY_HANDLE_FILE_INFORMATION info;
-  return InfoOf(handle, info) ? IdOf(info) : FolderId{};
+  return InfoOf(handle, info) ? IdOf(info) : EntryId{};
 }
 
 std::wstring VolumeName(const std::wstring& root) {
@@ -133,7 +133,7 @@ std::wstring SubstTarget(wchar_t letter) {
 struct Win32FileTree::Held {
   std::string path;
   OwnedHandle handle;
-  FolderId id;
+  EntryId id;
 };
 
 Win32FileTree::Win32FileTree() = default;
@@ -168,7 +168,7 @@ std::vector<TreeEntry> Win32FileTree::List(const std::string& folder,
   return entries;
 }
 
-FolderId Win32FileTree::Identify(const std::string& folder, Error& error) {
+EntryId Win32FileTree::Identify(const std::string& folder, Error& error) {
   error = {};
   const OwnedHandle entry =
       OpenEntry(folder, FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS);
@@ -193,7 +193,7 @@ FolderId Win32FileTree::Identify(const std::string& folder, Error& error) {
 // its place. The handle asks to list the folder, as a handle that asks for
 // attributes alone records no sharing and so keeps nobody out. The part of
 // the chain already held stays as it is.
-Error Win32FileTree::Hold(const std::string& folder, const FolderId& expected) {
+Error Win32FileTree::Hold(const std::string& folder, const EntryId& expected) {
   const std::vector<std::string> chain = ChainOf(folder);
   std::size_t kept = 0;
   while (kept < held_.size() && kept < chain.size() &&
@@ -237,7 +237,7 @@ void Win32FileTree::LetGo() { held_.clear(); }
 
 Error Win32FileTree::SetAttributes(const std::string& path,
                                    std::uint32_t attributes,
-                                   const FolderId* expected) {
+                                   const EntryId* expected) {
   const OwnedHandle entry =
       OpenEntry(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                 FILE_FLAG_BACKUP_SEMANTICS);
@@ -257,7 +257,7 @@ Error Win32FileTree::SetAttributes(const std::string& path,
 // folder that holds the entry, which the repair holds.
 Error Win32FileTree::Rename(const std::string& path,
                             const std::string& new_name,
-                            const FolderId* expected) {
+                            const EntryId* expected) {
   const std::size_t slash = path.rfind('\\');
   if (slash == std::string::npos || new_name.empty() ||
       new_name.find_first_of("\\/") != std::string::npos)
@@ -347,9 +347,9 @@ WindowsTie Win32FileTree::TieToWindows(const std::string& drive) {
     if (CompareStringOrdinal(root.c_str(), 2, windows_root.c_str(), 2, TRUE) ==
         CSTR_EQUAL)
       return WindowsTie::kWindowsDrive;
-    const FolderId windows_id = FolderIdAt(windows);
+    const EntryId windows_id = FolderIdAt(windows);
     const auto same_volume = [&](const std::wstring& other) {
-      const FolderId id = FolderIdAt(other);
+      const EntryId id = FolderIdAt(other);
       if (id.volume_serial != 0 && id.volume_serial == windows_id.volume_serial)
         return true;
       const std::wstring name = VolumeName(other.substr(0, 3));

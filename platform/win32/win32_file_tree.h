@@ -14,13 +14,13 @@ class Win32FileTree final : public FileTree {
   Win32FileTree();
   ~Win32FileTree() override;
   std::vector<TreeEntry> List(const std::string& folder, Error& error) override;
-  FolderId Identify(const std::string& folder, Error& error) override;
-  Error Hold(const std::string& folder, const FolderId& expected) override;
+  EntryId Identify(const std::string& folder, Error& error) override;
+  Error Hold(const std::string& folder, const EntryId& expected) override;
   void LetGo() override;
   Error SetAttributes(const std::string& path, std::uint32_t attributes,
-                      const FolderId* expected = nullptr) override;
+                      const EntryId* expected = nullptr) override;
   Error Rename(const std::string& path, const std::string& new_name,
-               const FolderId* expected = nullptr) override;
+               const EntryId* expected = nullptr) override;
   Error Delete(const std::string& path) override;
   FileBytes Read(const std::string& path, std::size_t max_bytes,
                  Error& error) override;

@@ -29,19 +29,19 @@ class StalledTree final : public FileTree {
     changed_.wait(lock, [this] { return !stalled_; });
     return inner_.List(folder, error);
   }
-  FolderId Identify(const std::string& f, Error& e) override {
+  EntryId Identify(const std::string& f, Error& e) override {
     return inner_.Identify(f, e);
   }
-  Error Hold(const std::string& f, const FolderId& id) override {
+  Error Hold(const std::string& f, const EntryId& id) override {
     return inner_.Hold(f, id);
   }
   void LetGo() override { inner_.LetGo(); }
   Error SetAttributes(const std::string& p, std::uint32_t a,
-                      const FolderId* id) override {
+                      const EntryId* id) override {
     return inner_.SetAttributes(p, a, id);
   }
   Error Rename(const std::string& p, const std::string& n,
-               const FolderId* id) override {
+               const EntryId* id) override {
     return inner_.Rename(p, n, id);
   }
   Error Delete(const std::string& p) override { return inner_.Delete(p); }

@@ -254,7 +254,7 @@ TEST_F(RepairWineTest, HeldFoldersStayAndAnotherFolderInTheirPlaceIsRefused) {
   MakeFile(b + "\\f.txt", "f", FILE_ATTRIBUTE_HIDDEN);
   Win32FileTree tree;
   Error error;
-  const FolderId id = tree.Identify(b, error);
+  const EntryId id = tree.Identify(b, error);
   ASSERT_FALSE(error.failed()) << error.description;
   EXPECT_NE(id.volume_serial, 0u);
   ASSERT_FALSE(tree.Hold(b, id).failed());
@@ -271,7 +271,7 @@ TEST_F(RepairWineTest, HeldFoldersStayAndAnotherFolderInTheirPlaceIsRefused) {
             kFolderChangedNumber);
   EXPECT_EQ(tree.Rename(b, "c", &id).number, kFolderChangedNumber);
   EXPECT_EQ(Attributes(b), DWORD{FILE_ATTRIBUTE_DIRECTORY});
-  const FolderId old_id = tree.Identify(a + "\\old", error);
+  const EntryId old_id = tree.Identify(a + "\\old", error);
   EXPECT_EQ(old_id, id);
   EXPECT_FALSE(tree.Rename(a + "\\old", "back", &old_id).failed());
   EXPECT_NE(Attributes(a + "\\back"), INVALID_FILE_ATTRIBUTES);
