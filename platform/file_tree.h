@@ -18,7 +18,8 @@ inline constexpr std::uint32_t kAttributeReadOnly = 0x1, kAttributeHidden = 0x2,
                                kAttributeSystem = 0x4,
                                kAttributeDirectory = 0x10,
                                kAttributeArchive = 0x20,
-                               kAttributeReparsePoint = 0x400;
+                               kAttributeReparsePoint = 0x400,
+                               kAttributeNotContentIndexed = 0x2000;
 
 // One entry of a folder as the listing saw it.
 struct TreeEntry {
@@ -92,16 +93,18 @@ class FileTree {
   // entry's folder first. Where `expected` is given, the entry must be a
   // plain folder with that identity, else FolderChanged().
   //
-  // Gives the entry exactly `attributes`, of which read-only, hidden, system
-  // and archive count.
-  virtual Error SetAttributes(const std::string& path, std::uint32_t attributes,
-                              const EntryId* expected = nullptr) = 0;
+  // Takes hidden and system off the entry; every other attribute stays as
+  // the entry has it at that moment, read through the same handle (not as
+  // a look saw it earlier).
+  virtual Error MakeVisible(const std::string& path,
+                            const EntryId* expected = nullptr) = 0;
   // Gives the entry the name `new_name` in the same folder; fails when that
   // name is taken. Nothing is copied.
   virtual Error Rename(const std::string& path, const std::string& new_name,
                        const EntryId* expected = nullptr) = 0;
   // Deletes the one file at `path`; a link is deleted as itself, a folder
-  // or a read-only file is refused.
+  // is refused. A read-only file loses read-only first, through the same
+  // handle, and gets it back where the deletion still fails.
   virtual Error Delete(const std::string& path) = 0;
   // Reads at most `max_bytes` of the file at `path`, which is opened as
   // itself: a reparse point is not read through.

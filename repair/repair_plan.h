@@ -68,9 +68,4 @@ RepairPlan BuildPlan(const ScanFindings& findings);
 // The Yes/No question: the drive, each count and the first few names.
 std::string PreviewText(const RepairPlan& plan);
 
-// Attributes without hidden and system, read-only and archive kept.
-inline std::uint32_t Shown(std::uint32_t attributes) {
-  return attributes & ~(kAttributeHidden | kAttributeSystem);
-}
-
 }  // namespace velmora

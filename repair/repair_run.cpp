@@ -70,8 +70,6 @@ bool RepairRun::Check(const Error& error, const char* doing,
   return false;
 }
 
-// A read-only shortcut loses read-only first, as deleting it needs; if the
-// delete still fails, it gets its attributes back.
 void RepairRun::Run(const RepairStep& step, std::vector<std::string>& lines) {
   const std::string& path = step.path;
   const EntryId* expected = nullptr;
@@ -90,23 +88,14 @@ void RepairRun::Run(const RepairStep& step, std::vector<std::string>& lines) {
     }
   }
   switch (step.action) {
-    case RepairAction::kDeleteShortcut: {
-      const bool read_only = step.attributes & kAttributeReadOnly;
-      if (read_only && !Check(tree_.SetAttributes(
-                                  path, step.attributes & ~kAttributeReadOnly),
-                              "deleting", path, lines))
-        return;
-      if (!Check(tree_.Delete(path), "deleting", path, lines)) {
-        if (read_only) tree_.SetAttributes(path, step.attributes);
-        return;
-      }
+    case RepairAction::kDeleteShortcut:
+      if (!Check(tree_.Delete(path), "deleting", path, lines)) return;
       ++deleted_;
       lines.push_back(ShortcutDeletedLine(path, step.text));
       return;
-    }
     case RepairAction::kShowInside:
-      if (!Check(tree_.SetAttributes(path, Shown(step.attributes), expected),
-                 "making visible", path, lines))
+      if (!Check(tree_.MakeVisible(path, expected), "making visible", path,
+                 lines))
         ++(step.attributes & kAttributeDirectory ? folders_failed_
                                                  : files_failed_);
       return;
@@ -115,8 +104,8 @@ void RepairRun::Run(const RepairStep& step, std::vector<std::string>& lines) {
       const std::size_t files = step.files - files_failed_;
       const std::size_t folders = step.folders - folders_failed_;
       files_failed_ = folders_failed_ = 0;
-      if (!Check(tree_.SetAttributes(path, Shown(step.attributes), expected),
-                 "making visible", path, lines))
+      if (!Check(tree_.MakeVisible(path, expected), "making visible", path,
+                 lines))
         return;
       folders_ += 1 + folders;
       files_ += files;
@@ -124,8 +113,7 @@ void RepairRun::Run(const RepairStep& step, std::vector<std::string>& lines) {
       return;
     }
     case RepairAction::kShowFile:
-      if (!Check(tree_.SetAttributes(path, Shown(step.attributes)),
-                 "making visible", path, lines))
+      if (!Check(tree_.MakeVisible(path), "making visible", path, lines))
         return;
       ++files_;
       lines.push_back(kFileShownLine + ShownPath(path));

@@ -34,15 +34,12 @@ std::vector<std::string> PartsOf(const std::string& path) {
   return parts;
 }
 
-constexpr std::uint32_t kSettable = kAttributeReadOnly | kAttributeHidden |
-                                    kAttributeSystem | kAttributeArchive;
-
 const char* OpName(TreeOp op) {
   switch (op) {
     case TreeOp::List:
       return "List ";
-    case TreeOp::SetAttributes:
-      return "SetAttributes ";
+    case TreeOp::MakeVisible:
+      return "MakeVisible ";
     case TreeOp::Rename:
       return "Rename ";
     case TreeOp::Delete:
@@ -287,15 +284,14 @@ WindowsTie FakeFileTree::TieToWindows(const std::string& drive) {
   return WindowsTie::kNone;
 }
 
-Error FakeFileTree::SetAttributes(const std::string& path,
-                                  std::uint32_t attributes,
-                                  const EntryId* expected) {
-  if (Error error = Begin(TreeOp::SetAttributes, path); error.failed())
+Error FakeFileTree::MakeVisible(const std::string& path,
+                                const EntryId* expected) {
+  if (Error error = Begin(TreeOp::MakeVisible, path); error.failed())
     return error;
   Node* node = Find(path);
   if (!node) return MakeError(kErrFileNotFound);
   if (expected && !IsFolder(node, expected)) return FolderChanged();
-  node->attributes = (node->attributes & ~kSettable) | (attributes & kSettable);
+  node->attributes &= ~(kAttributeHidden | kAttributeSystem);
   return {};
 }
 
@@ -317,14 +313,21 @@ Error FakeFileTree::Rename(const std::string& path, const std::string& new_name,
   return {};
 }
 
-// As DeleteFileW: a folder or a read-only file is refused.
+// As DeleteFileW: a folder is refused. A read-only file loses read-only
+// first; where the deletion then fails, it gets it back.
 Error FakeFileTree::Delete(const std::string& path) {
-  if (Error error = Begin(TreeOp::Delete, path); error.failed()) return error;
+  const Error failure = Begin(TreeOp::Delete, path);
   Children::iterator it;
   Node* parent = Entry(path, it);
-  if (!parent) return MakeError(kErrFileNotFound);
-  if (it->second->attributes & (kAttributeDirectory | kAttributeReadOnly))
-    return MakeError(kErrAccessDenied);
+  if (!parent) return failure.failed() ? failure : MakeError(kErrFileNotFound);
+  Node& file = *it->second;
+  if (file.attributes & kAttributeDirectory) return MakeError(kErrAccessDenied);
+  const std::uint32_t attributes = file.attributes;
+  file.attributes &= ~kAttributeReadOnly;
+  if (failure.failed()) {
+    file.attributes = attributes;
+    return failure;
+  }
   parent->children.erase(it);
   return {};
 }

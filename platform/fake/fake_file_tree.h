@@ -17,7 +17,7 @@
 
 namespace velmora::fake {
 
-enum class TreeOp { List, SetAttributes, Rename, Delete, Read };
+enum class TreeOp { List, MakeVisible, Rename, Delete, Read };
 
 class FakeFileTree final : public FileTree {
  public:
@@ -30,7 +30,8 @@ class FakeFileTree final : public FileTree {
   // A junction at `path` leading to the folder `target`.
   void AddJunction(const std::string& path, const std::string& target,
                    std::uint32_t attributes = kAttributeDirectory);
-  // Makes every later `op` on `path` fail with `error`.
+  // Makes every later `op` on `path` fail with `error`; a deletion fails
+  // as Windows' does, after read-only has come off (and gone back on).
   void Fail(TreeOp op, const std::string& path, Error error);
   // `letter` shows the volume of drive `of` as well.
   void AddSecondLetter(char letter, char of);
@@ -56,8 +57,8 @@ class FakeFileTree final : public FileTree {
   EntryId Identify(const std::string& folder, Error& error) override;
   Error Hold(const std::string& folder, const EntryId& expected) override;
   void LetGo() override { held_.clear(); }
-  Error SetAttributes(const std::string& path, std::uint32_t attributes,
-                      const EntryId* expected = nullptr) override;
+  Error MakeVisible(const std::string& path,
+                    const EntryId* expected = nullptr) override;
   Error Rename(const std::string& path, const std::string& new_name,
                const EntryId* expected = nullptr) override;
   Error Delete(const std::string& path) override;

@@ -18,8 +18,7 @@
 namespace velmora::win32 {
 namespace {
 
-constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                            FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+constexpr DWORD kHiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 constexpr DWORD kShareAll =
     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
@@ -74,13 +73,21 @@ bool Matches(const EntryId& found, const EntryId& expected) {
 }
 
 // Where `expected` is given, the opened entry must be that plain folder.
-Error CheckExpected(HANDLE handle, const EntryId* expected) {
-  if (!expected) return {};
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!InfoOf(handle, info)) return LastError();
-  if (!IsPlainFolder(info) || !Matches(IdOf(info), *expected))
+Error CheckExpected(const BY_HANDLE_FILE_INFORMATION& info,
+                    const EntryId* expected) {
+  if (expected && (!IsPlainFolder(info) || !Matches(IdOf(info), *expected)))
     return FolderChanged();
   return {};
+}
+
+// Gives the handle's entry exactly `attributes`; its times stay as they
+// are. Zero attributes would leave them all as they are, so "none" is
+// written as FILE_ATTRIBUTE_NORMAL.
+bool WriteAttributes(HANDLE handle, DWORD attributes) {
+  FILE_BASIC_INFO info = {};  // zero times leave the times as they are
+  info.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+  return SetFileInformationByHandle(handle, FileBasicInfo, &info,
+                                    sizeof info) != 0;
 }
 
 // "E:" gives "E:", "E:", "E:".
@@ -235,20 +242,18 @@ Error Win32FileTree::Hold(const std::string& folder, const EntryId& expected) {
 
 void Win32FileTree::LetGo() { held_.clear(); }
 
-Error Win32FileTree::SetAttributes(const std::string& path,
-                                   std::uint32_t attributes,
-                                   const EntryId* expected) {
+// Hidden and system come off the attributes the entry has now, read through
+// the same handle: whatever else it has, or was given since the look, stays.
+Error Win32FileTree::MakeVisible(const std::string& path,
+                                 const EntryId* expected) {
   const OwnedHandle entry =
       OpenEntry(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                 FILE_FLAG_BACKUP_SEMANTICS);
-  if (!entry) return LastError();
-  if (Error error = CheckExpected(entry.get(), expected); error.failed())
-    return error;
-  FILE_BASIC_INFO info = {};  // zero times leave the times as they are
-  info.FileAttributes = attributes & kSettable;
-  if (info.FileAttributes == 0) info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-  if (!SetFileInformationByHandle(entry.get(), FileBasicInfo, &info,
-                                  sizeof info))
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!entry || !InfoOf(entry.get(), info)) return LastError();
+  if (Error error = CheckExpected(info, expected); error.failed()) return error;
+  if (!(info.dwFileAttributes & kHiddenSystem)) return {};
+  if (!WriteAttributes(entry.get(), info.dwFileAttributes & ~kHiddenSystem))
     return LastError();
   return {};
 }
@@ -265,8 +270,9 @@ Error Win32FileTree::Rename(const std::string& path,
   const OwnedHandle entry =
       OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
                 FILE_FLAG_BACKUP_SEMANTICS);
-  if (!entry) return LastError();
-  if (Error error = CheckExpected(entry.get(), expected); error.failed())
+  BY_HANDLE_FILE_INFORMATION entry_info;
+  if (!entry || !InfoOf(entry.get(), entry_info)) return LastError();
+  if (Error error = CheckExpected(entry_info, expected); error.failed())
     return error;
   const std::wstring to =
       L"\\??\\" + Widen(path.substr(0, slash + 1) + new_name);
@@ -283,19 +289,28 @@ Error Win32FileTree::Rename(const std::string& path,
   return {};
 }
 
-// As DeleteFileW: a folder (a link to one too) is refused; so is a
-// read-only file, by the system.
+// As DeleteFileW: a folder (a link to one too) is refused. Read-only comes
+// off and, where the deletion fails, goes back on through the one handle,
+// with the attributes the file has now.
 Error Win32FileTree::Delete(const std::string& path) {
-  const OwnedHandle entry = OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES, 0);
-  if (!entry) return LastError();
+  const OwnedHandle entry =
+      OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, 0);
   BY_HANDLE_FILE_INFORMATION info;
-  if (!InfoOf(entry.get(), info)) return LastError();
+  if (!entry || !InfoOf(entry.get(), info)) return LastError();
   if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
     return ErrorFromCode(ERROR_ACCESS_DENIED);
+  const DWORD attributes = info.dwFileAttributes;
+  const bool read_only = attributes & FILE_ATTRIBUTE_READONLY;
+  if (read_only &&
+      !WriteAttributes(entry.get(), attributes & ~FILE_ATTRIBUTE_READONLY))
+    return LastError();
   FILE_DISPOSITION_INFO disposition = {TRUE};
   if (!SetFileInformationByHandle(entry.get(), FileDispositionInfo,
-                                  &disposition, sizeof disposition))
-    return LastError();
+                                  &disposition, sizeof disposition)) {
+    const Error error = LastError();
+    if (read_only) WriteAttributes(entry.get(), attributes);
+    return error;
+  }
   return {};
 }
 

@@ -17,8 +17,8 @@ class Win32FileTree final : public FileTree {
   EntryId Identify(const std::string& folder, Error& error) override;
   Error Hold(const std::string& folder, const EntryId& expected) override;
   void LetGo() override;
-  Error SetAttributes(const std::string& path, std::uint32_t attributes,
-                      const EntryId* expected = nullptr) override;
+  Error MakeVisible(const std::string& path,
+                    const EntryId* expected = nullptr) override;
   Error Rename(const std::string& path, const std::string& new_name,
                const EntryId* expected = nullptr) override;
   Error Delete(const std::string& path) override;

@@ -36,9 +36,8 @@ class StalledTree final : public FileTree {
     return inner_.Hold(f, id);
   }
   void LetGo() override { inner_.LetGo(); }
-  Error SetAttributes(const std::string& p, std::uint32_t a,
-                      const EntryId* id) override {
-    return inner_.SetAttributes(p, a, id);
+  Error MakeVisible(const std::string& p, const EntryId* id) override {
+    return inner_.MakeVisible(p, id);
   }
   Error Rename(const std::string& p, const std::string& n,
                const EntryId* id) override {

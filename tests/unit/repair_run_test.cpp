@@ -81,7 +81,7 @@ TEST_F(RepairTest, FailuresMidwayAreLoggedAndTheRunGoesOn) {
                kAttributeReadOnly);
   const Error denied = fake::MakeError(fake::kErrAccessDenied);
   tree.Fail(fake::TreeOp::Delete, "E:\\Photos.lnk", denied);
-  tree.Fail(fake::TreeOp::SetAttributes, kUser + "\\Photos\\a.jpg", denied);
+  tree.Fail(fake::TreeOp::MakeVisible, kUser + "\\Photos\\a.jpg", denied);
   tree.Fail(fake::TreeOp::Rename, kUser,
             fake::MakeError(fake::kErrSharingViolation));
   tree.Fail(fake::TreeOp::List, kUser + "\\Docs", denied);
