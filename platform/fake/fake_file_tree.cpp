@@ -74,6 +74,40 @@ FakeFileTree::Node* FakeFileTree::Find(const std::string& path) const {
   return node;
 }
 
+FakeFileTree::Node* FakeFileTree::Reach(const std::string& path,
+                                        Error& error) const {
+  error = {};
+  const auto other = other_letters_.find(LetterOf(path));
+  if (other != other_letters_.end()) {
+    const std::string rest = path.size() > 3 ? path.substr(3) : "";
+    return Reach(
+        rest.empty() ? other->second.path : ChildPath(other->second.path, rest),
+        error);
+  }
+  const auto drive = drives_.find(LetterOf(path));
+  if (drive == drives_.end()) {
+    error = MakeError(kErrPathNotFound);
+    return nullptr;
+  }
+  Node* node = drive->second.get();
+  const std::vector<std::string> parts = PartsOf(path);
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (!node->target.empty() || (node->attributes & kAttributeReparsePoint)) {
+      error = FolderChanged();
+      return nullptr;
+    }
+    const auto child = node->children.find(Lower(parts[i]));
+    if (!(node->attributes & kAttributeDirectory) ||
+        child == node->children.end()) {
+      error = MakeError(i + 1 == parts.size() ? kErrFileNotFound
+                                              : kErrPathNotFound);
+      return nullptr;
+    }
+    node = child->second.get();
+  }
+  return node;
+}
+
 FakeFileTree::Node* FakeFileTree::Parent(const std::string& path,
                                          std::string& name) const {
   const std::size_t slash = path.rfind('\\');
@@ -279,7 +313,10 @@ WindowsTie FakeFileTree::TieToWindows(const std::string& drive) {
     return WindowsTie::kSubst;
   if (same_volume(std::string{letter, ':', '\\'}))
     return WindowsTie::kSameVolume;
-  if (IsFolder(Find(std::string{letter, ':'} + "\\Windows\\System32"), nullptr))
+  // A junction on the way is no Windows of this drive.
+  Error unused;
+  if (IsFolder(Reach(std::string{letter, ':'} + "\\Windows\\System32", unused),
+               nullptr))
     return WindowsTie::kHoldsWindows;
   return WindowsTie::kNone;
 }

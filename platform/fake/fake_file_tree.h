@@ -88,6 +88,12 @@ class FakeFileTree final : public FileTree {
   };
 
   Node* Find(const std::string& path) const;
+  // The entry at `path` as Windows reaches it when each folder on the way is
+  // opened as itself inside the one above: nullptr, with FolderChanged() in
+  // `error`, where a folder on the way is a junction, and with the
+  // system's error where something is missing. The entry itself is given as
+  // it is, a junction too.
+  Node* Reach(const std::string& path, Error& error) const;
   Node* Parent(const std::string& path, std::string& name) const;
   // The parent folder of `path`, with `entry` set to the path's place among
   // its children; nullptr where the folder or the entry is missing.

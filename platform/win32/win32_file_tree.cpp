@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "platform/win32/win32_child_open.h"
 #include "platform/win32/win32_platform.h"
 
 namespace velmora::win32 {
@@ -31,14 +32,9 @@ std::wstring LongPath(const std::string& path) {
   return L"\\\\?\\" + wide;
 }
 
-struct HandleCloser {
-  void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
 struct FindCloser {
   void operator()(HANDLE handle) const { FindClose(handle); }
 };
-using OwnedHandle =
-    std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
 using OwnedFind = std::unique_ptr<std::remove_pointer_t<HANDLE>, FindCloser>;
 
 // Opens the entry itself, a reparse point included, or gives nullptr.
@@ -46,7 +42,7 @@ OwnedHandle OpenEntry(const std::string& path, DWORD access, DWORD flags) {
   const HANDLE handle =
       CreateFileW(LongPath(path).c_str(), access, kShareAll, nullptr,
                   OPEN_EXISTING, flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  return OwnedHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
+  return Owned(handle);
 }
 
 // What the handle's entry is, or false.
@@ -133,6 +129,28 @@ std::wstring SubstTarget(wchar_t letter) {
   if (!text.starts_with(L"\\??\\") || text.size() < 6 || text[5] != L':')
     return {};
   return std::wstring(text.substr(4));
+}
+
+// Whether the drive's root (`root`, "\\?\E:\") holds \Windows\System32:
+// Windows opened as itself in the root, then System32 as itself in it. A
+// link or junction on the way is no Windows of this drive, and it is never
+// followed (one that leads to a server would make Windows sign in there).
+bool HoldsWindows(const std::wstring& root) {
+  OwnedHandle folder = Owned(CreateFileW(
+      root.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+      kShareAll, nullptr, OPEN_EXISTING,
+      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!folder) return false;
+  for (const wchar_t* name : {L"Windows", L"System32"}) {
+    Error error;
+    folder = OpenChild(folder.get(), name,
+                       FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, kShareAll,
+                       ChildKind::kFolder, error);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!folder || !InfoOf(folder.get(), info) || !IsPlainFolder(info))
+      return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -378,12 +396,8 @@ WindowsTie Win32FileTree::TieToWindows(const std::string& drive) {
       return WindowsTie::kSubst;
     if (same_volume(root)) return WindowsTie::kSameVolume;
   }
-  const DWORD system32 =
-      GetFileAttributesW((L"\\\\?\\" + root + L"Windows\\System32").c_str());
-  if (system32 != INVALID_FILE_ATTRIBUTES &&
-      (system32 & FILE_ATTRIBUTE_DIRECTORY))
-    return WindowsTie::kHoldsWindows;
-  return WindowsTie::kNone;
+  return HoldsWindows(L"\\\\?\\" + root) ? WindowsTie::kHoldsWindows
+                                         : WindowsTie::kNone;
 }
 
 }  // namespace velmora::win32
