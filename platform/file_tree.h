@@ -1,8 +1,14 @@
 // The platform contract of the drive repair: walking one drive's folders
 // and changing single entries, never following a link or a junction. Paths
 // are UTF-8, absolute and start with a drive entry ("E:\", "E:\a\b"); a
-// backend uses them as they are, without wildcards. Implemented by
-// win32/win32_file_tree.cpp and, in memory, by fake/fake_file_tree.h.
+// backend uses them as they are, without wildcards. No path is looked up
+// from the drive down in one go: each folder on it is opened as itself
+// inside the one above (from the deepest folder held, else from the
+// drive's root), so a path through a link, a junction or another volume
+// fails with FolderChanged() and nothing behind it is read or changed.
+// List and Read may run on several threads at once; Hold, LetGo and the
+// changes on one. Implemented by win32/win32_file_tree.cpp and, in memory,
+// by fake/fake_file_tree.h.
 #pragma once
 
 #include <cstdint>
@@ -69,29 +75,27 @@ class FileTree {
   virtual ~FileTree() = default;
 
   // The entries of `folder` ("E:\" for a root), "." and ".." left out, in
-  // the order the file system gives them. A reparse point is listed as
-  // itself.
-  virtual std::vector<TreeEntry> List(const std::string& folder,
-                                      Error& error) = 0;
-  // The identity of the folder at `folder`, opened as itself; fails with
-  // FolderChanged() where it is a reparse point, and as the system does
-  // where it is not a folder.
-  virtual EntryId Identify(const std::string& folder, Error& error) = 0;
+  // the order the file system gives them, listed through the folder opened
+  // as itself: a folder that is a link or junction is not listed
+  // (FolderChanged()), and one in it is listed as itself. Where `id` is
+  // given, it gets the identity of the folder listed.
+  virtual std::vector<TreeEntry> List(const std::string& folder, Error& error,
+                                      EntryId* id = nullptr) = 0;
   // Holds `folder` and every folder above it up to its drive's root, each
-  // opened as itself and kept from being renamed, moved or deleted while it
-  // is held, so that a path through them reaches what was checked. Each must
-  // be a plain folder (no link, junction or other reparse point) of the
-  // root's volume, and `folder` must be `expected` (the same volume serial,
-  // the same file id where there is one); FolderChanged() otherwise, with
-  // nothing held. One chain is held at a time: a later Hold lets go of what
-  // the new chain does not share.
+  // opened as itself inside the one above and kept from being renamed,
+  // moved or deleted while it is held; the changes below open their entry
+  // inside the held folder. Each must be a plain folder (no link, junction
+  // or other reparse point) of the root's volume, and `folder` must be
+  // `expected` (the same volume serial, the same file id where there is
+  // one); FolderChanged() otherwise, with nothing held. One chain is held
+  // at a time: a later Hold lets go of what the new chain does not share.
   virtual Error Hold(const std::string& folder, const EntryId& expected) = 0;
   virtual void LetGo() = 0;
 
-  // The changes below open the entry at `path` itself and change it through
-  // that handle, never what a reparse point leads to. The repair holds the
-  // entry's folder first. Where `expected` is given, the entry must be a
-  // plain folder with that identity, else FolderChanged().
+  // The changes below open the entry at `path` itself inside its folder and
+  // change it through that handle, never what a reparse point leads to. The
+  // repair holds the entry's folder first. Where `expected` is given, the entry
+  // must be a plain folder with that identity, else FolderChanged().
   //
   // Takes hidden and system off the entry; every other attribute stays as
   // the entry has it at that moment, read through the same handle (not as

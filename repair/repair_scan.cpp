@@ -73,9 +73,9 @@ void RepairScan::Record(const std::string& folder,
 // them the same way on every system.
 void RepairScan::ListRoot() {
   const std::string root = findings_.drive + "\\";
-  const EntryId root_id = tree_.Identify(root, findings_.root_error);
-  if (findings_.root_error.failed()) return;
-  std::vector<TreeEntry> entries = tree_.List(root, findings_.root_error);
+  EntryId root_id;
+  std::vector<TreeEntry> entries =
+      tree_.List(root, findings_.root_error, &root_id);
   if (findings_.root_error.failed()) return;
   findings_.folder_ids[root] = root_id;
   std::sort(
@@ -111,13 +111,9 @@ void RepairScan::ListRoot() {
 // volume: one swapped for a junction since its parent was listed is not.
 void RepairScan::ListBelow(std::size_t folder_index, const std::string& path) {
   Error error;
-  const EntryId id = tree_.Identify(path, error);
-  if (!error.failed() &&
-      id.volume_serial !=
-          findings_.folder_ids[findings_.drive + "\\"].volume_serial)
-    error = FolderChanged();
-  std::vector<TreeEntry> entries;
-  if (!error.failed()) entries = tree_.List(path, error);
+  EntryId id;
+  std::vector<TreeEntry> entries = tree_.List(path, error, &id);
+  if (!error.failed() && !OnTheDrive(id)) error = FolderChanged();
   if (error.failed()) {
     findings_.failures.emplace_back(path, error);
     return;
@@ -204,11 +200,20 @@ std::optional<std::uint32_t> RepairScan::AttributesAt(const std::string& path) {
       (*folder & kAttributeReparsePoint))
     return {};
   Error error;
-  const std::vector<TreeEntry> entries = tree_.List(parent, error);
+  EntryId id;
+  std::vector<TreeEntry> entries = tree_.List(parent, error, &id);
+  // Nothing of a folder that is no longer one of the drive is looked at.
+  if (!OnTheDrive(id)) entries.clear();
   Record(parent, entries);
   const auto found = seen_.find(LowerAscii(path));
   if (found == seen_.end()) return {};
   return found->second;
+}
+
+bool RepairScan::OnTheDrive(const EntryId& id) const {
+  const auto root = findings_.folder_ids.find(findings_.drive + "\\");
+  return root != findings_.folder_ids.end() &&
+         id.volume_serial == root->second.volume_serial;
 }
 
 bool RepairScan::IsHiddenOnDrive(const std::string& path) {

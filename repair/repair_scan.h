@@ -75,6 +75,8 @@ class RepairScan {
   // entry.
   std::optional<std::uint32_t> AttributesAt(const std::string& path);
   void Record(const std::string& folder, const std::vector<TreeEntry>& entries);
+  // Whether a folder listed is on the root's volume.
+  bool OnTheDrive(const EntryId& id) const;
   // Whether `path` is a file of the drive that is hidden or system, or lies
   // in a hidden or blank-named folder of it.
   bool IsHiddenOnDrive(const std::string& path);

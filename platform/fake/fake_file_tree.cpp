@@ -118,13 +118,33 @@ FakeFileTree::Node* FakeFileTree::Parent(const std::string& path,
                                                               : nullptr;
 }
 
+FakeFileTree::Node* FakeFileTree::ReachFolder(const std::string& folder,
+                                              Error& error) const {
+  Node* node = Reach(folder, error);
+  if (!node) return nullptr;
+  if (!node->target.empty() || (node->attributes & kAttributeReparsePoint)) {
+    error = FolderChanged();
+    return nullptr;
+  }
+  if (!(node->attributes & kAttributeDirectory)) {
+    error = MakeError(kErrDirectory);
+    return nullptr;
+  }
+  return node;
+}
+
 FakeFileTree::Node* FakeFileTree::Entry(const std::string& path,
-                                        Children::iterator& entry) const {
-  std::string name;
-  Node* parent = Parent(path, name);
+                                        Children::iterator& entry,
+                                        Error& error) const {
+  const std::size_t slash = path.rfind('\\');
+  error = MakeError(kErrFileNotFound);
+  if (slash == std::string::npos || slash + 1 >= path.size()) return nullptr;
+  Node* parent = ReachFolder(path.substr(0, slash + 1), error);
   if (!parent) return nullptr;
-  entry = parent->children.find(Lower(name));
-  return entry == parent->children.end() ? nullptr : parent;
+  entry = parent->children.find(Lower(path.substr(slash + 1)));
+  if (entry == parent->children.end()) return nullptr;
+  error = {};
+  return parent;
 }
 
 FakeFileTree::Node& FakeFileTree::Add(const std::string& path,
@@ -168,7 +188,8 @@ bool FakeFileTree::SwapForJunction(const std::string& path,
     if (Lower(held) == lower || Lower(held).starts_with(lower + "\\"))
       return false;
   Children::iterator it;
-  Node* parent = Entry(path, it);
+  Error unused;
+  Node* parent = Entry(path, it, unused);
   if (!parent) return false;
   std::unique_ptr<Node> moved = std::move(it->second);
   parent->children.erase(it);
@@ -238,19 +259,12 @@ Error FakeFileTree::Begin(TreeOp op, const std::string& path) {
 }
 
 std::vector<TreeEntry> FakeFileTree::List(const std::string& folder,
-                                          Error& error) {
+                                          Error& error, EntryId* id) {
   error = Begin(TreeOp::List, folder);
   if (error.failed()) return {};
-  const Node* node = Find(folder);
-  if (node && !node->target.empty()) node = Find(node->target);
-  if (!node) {
-    error = MakeError(kErrPathNotFound);
-    return {};
-  }
-  if (!(node->attributes & kAttributeDirectory)) {
-    error = MakeError(kErrDirectory);
-    return {};
-  }
+  const Node* node = ReachFolder(folder, error);
+  if (!node) return {};
+  if (id) *id = {node->volume, node->id};
   std::vector<TreeEntry> entries;
   for (const auto& [key, child] : node->children)
     entries.push_back({child->name, child->attributes});
@@ -265,37 +279,17 @@ bool FakeFileTree::IsFolder(const Node* node, const EntryId* expected) {
                        node->id == expected->file_id);
 }
 
-EntryId FakeFileTree::Identify(const std::string& folder, Error& error) {
-  error = {};
-  const Node* node = Find(folder);
-  if (!node) {
-    error = MakeError(kErrPathNotFound);
-    return {};
-  }
-  if (!IsFolder(node, nullptr)) {
-    error = node->attributes & kAttributeReparsePoint
-                ? FolderChanged()
-                : MakeError(kErrDirectory);
-    return {};
-  }
-  return {node->volume, node->id};
-}
-
-// Each folder of the chain is looked up from the root, the way a path is
-// opened part by part: a junction above `folder` is met and refused.
+// The folder is reached as Windows reaches it part by part: a junction on
+// the way is met and refused.
 Error FakeFileTree::Hold(const std::string& folder, const EntryId& expected) {
   held_.clear();
-  const Node* root = Find(folder.substr(0, 2) + "\\");
-  if (!IsFolder(root, nullptr)) return FolderChanged();
-  std::vector<std::string> chain{folder.substr(0, 2) + "\\"};
-  for (const std::string& part : PartsOf(folder)) {
-    chain.push_back(ChildPath(chain.back(), part));
-    const Node* node = Find(chain.back());
-    if (!IsFolder(node, nullptr) || node->volume != root->volume)
-      return FolderChanged();
-  }
-  if (!IsFolder(Find(folder), &expected)) return FolderChanged();
-  held_ = std::move(chain);
+  Error error;
+  const Node* node = ReachFolder(folder, error);
+  if (!node) return error.nothing_there() ? error : FolderChanged();
+  if (!IsFolder(node, &expected)) return FolderChanged();
+  held_.push_back(folder.substr(0, 2) + "\\");
+  for (const std::string& part : PartsOf(folder))
+    held_.push_back(ChildPath(held_.back(), part));
   return {};
 }
 
@@ -325,8 +319,9 @@ Error FakeFileTree::MakeVisible(const std::string& path,
                                 const EntryId* expected) {
   if (Error error = Begin(TreeOp::MakeVisible, path); error.failed())
     return error;
-  Node* node = Find(path);
-  if (!node) return MakeError(kErrFileNotFound);
+  Error error;
+  Node* node = Reach(path, error);
+  if (!node) return error;
   if (expected && !IsFolder(node, expected)) return FolderChanged();
   node->attributes &= ~(kAttributeHidden | kAttributeSystem);
   return {};
@@ -336,8 +331,9 @@ Error FakeFileTree::Rename(const std::string& path, const std::string& new_name,
                            const EntryId* expected) {
   if (Error error = Begin(TreeOp::Rename, path); error.failed()) return error;
   Children::iterator from;
-  Node* parent = Entry(path, from);
-  if (!parent) return MakeError(kErrFileNotFound);
+  Error error;
+  Node* parent = Entry(path, from, error);
+  if (!parent) return error;
   if (expected && !IsFolder(from->second.get(), expected))
     return FolderChanged();
   const std::string key = Lower(new_name);
@@ -355,8 +351,9 @@ Error FakeFileTree::Rename(const std::string& path, const std::string& new_name,
 Error FakeFileTree::Delete(const std::string& path) {
   const Error failure = Begin(TreeOp::Delete, path);
   Children::iterator it;
-  Node* parent = Entry(path, it);
-  if (!parent) return failure.failed() ? failure : MakeError(kErrFileNotFound);
+  Error error;
+  Node* parent = Entry(path, it, error);
+  if (!parent) return failure.failed() ? failure : error;
   Node& file = *it->second;
   if (file.attributes & kAttributeDirectory) return MakeError(kErrAccessDenied);
   const std::uint32_t attributes = file.attributes;
@@ -373,9 +370,10 @@ FileBytes FakeFileTree::Read(const std::string& path, std::size_t max_bytes,
                              Error& error) {
   error = Begin(TreeOp::Read, path);
   if (error.failed()) return {};
-  const Node* node = Find(path);
-  if (!node || (node->attributes & kAttributeDirectory)) {
-    error = MakeError(node ? kErrAccessDenied : kErrFileNotFound);
+  const Node* node = Reach(path, error);
+  if (!node) return {};
+  if (node->attributes & kAttributeDirectory) {
+    error = MakeError(kErrAccessDenied);
     return {};
   }
   FileBytes bytes{node->contents.substr(0, max_bytes), false};

@@ -1,11 +1,13 @@
 // An in-memory file tree for the repair's tests: drives of folders and
-// files with attributes, junctions that lead elsewhere (listing one lists
-// its target, and a path through one goes on in its target, as on Windows,
-// so a walk or a change that goes through one is seen), injected failures,
-// and a snapshot of everything to compare before and after. Every drive is
-// a volume of its own with a serial, every entry has a file id; a drive
-// can have a second letter or a SUBST letter, and a folder can be swapped
-// for a junction at any moment unless it is held, as on Windows.
+// files with attributes, junctions that lead elsewhere, injected failures,
+// and a snapshot of everything to compare before and after. The FileTree
+// calls reach each folder as itself, part by part, as the Win32 backend
+// does: a path through a junction fails with FolderChanged(). The scene's
+// own lookups (Exists, AttributesOf, ContentsOf) go through junctions as a
+// path given to Windows would. Every drive is a volume of its own with a
+// serial, every entry has a file id; a drive can have a second letter or a
+// SUBST letter, and a folder can be swapped for a junction at any moment
+// unless it is held, as on Windows.
 #pragma once
 
 #include <map>
@@ -53,8 +55,8 @@ class FakeFileTree final : public FileTree {
   std::vector<std::string> calls;
 
   // --- FileTree ---
-  std::vector<TreeEntry> List(const std::string& folder, Error& error) override;
-  EntryId Identify(const std::string& folder, Error& error) override;
+  std::vector<TreeEntry> List(const std::string& folder, Error& error,
+                              EntryId* id = nullptr) override;
   Error Hold(const std::string& folder, const EntryId& expected) override;
   void LetGo() override { held_.clear(); }
   Error MakeVisible(const std::string& path,
@@ -95,9 +97,14 @@ class FakeFileTree final : public FileTree {
   // it is, a junction too.
   Node* Reach(const std::string& path, Error& error) const;
   Node* Parent(const std::string& path, std::string& name) const;
-  // The parent folder of `path`, with `entry` set to the path's place among
-  // its children; nullptr where the folder or the entry is missing.
-  Node* Entry(const std::string& path, Children::iterator& entry) const;
+  // Reach, for a plain folder: FolderChanged() for a junction, the
+  // system's "the directory name is invalid" for a file.
+  Node* ReachFolder(const std::string& folder, Error& error) const;
+  // The parent folder of `path`, reached by ReachFolder, with `entry` set
+  // to the path's place among its children; nullptr, with the error, where
+  // the folder or the entry is missing.
+  Node* Entry(const std::string& path, Children::iterator& entry,
+              Error& error) const;
   Node& Add(const std::string& path, std::uint32_t attributes);
   Error Begin(TreeOp op, const std::string& path);
   void Walk(const Node& node, const std::string& path,

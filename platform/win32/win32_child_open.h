@@ -12,6 +12,7 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/file_tree.h"
 #include "platform/platform.h"
 
 namespace velmora::win32 {
@@ -25,6 +26,25 @@ using OwnedHandle =
 // Owns `handle`: nothing for INVALID_HANDLE_VALUE, CreateFileW's failure.
 inline OwnedHandle Owned(HANDLE handle) {
   return OwnedHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
+}
+
+inline constexpr DWORD kShareAll =
+    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// What the handle's entry is, or false.
+inline bool InfoOf(HANDLE handle, BY_HANDLE_FILE_INFORMATION& info) {
+  return GetFileInformationByHandle(handle, &info) != 0;
+}
+
+inline EntryId IdOf(const BY_HANDLE_FILE_INFORMATION& info) {
+  return {info.dwVolumeSerialNumber,
+          (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) |
+              info.nFileIndexLow};
+}
+
+inline bool IsPlainFolder(const BY_HANDLE_FILE_INFORMATION& info) {
+  return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 // What the children of a folder are opened for besides `access`.

@@ -13,8 +13,8 @@ class Win32FileTree final : public FileTree {
  public:
   Win32FileTree();
   ~Win32FileTree() override;
-  std::vector<TreeEntry> List(const std::string& folder, Error& error) override;
-  EntryId Identify(const std::string& folder, Error& error) override;
+  std::vector<TreeEntry> List(const std::string& folder, Error& error,
+                              EntryId* id = nullptr) override;
   Error Hold(const std::string& folder, const EntryId& expected) override;
   void LetGo() override;
   Error MakeVisible(const std::string& path,
@@ -29,7 +29,23 @@ class Win32FileTree final : public FileTree {
 
  private:
   struct Held;
-  // The held chain, the root first.
+  struct Folder;
+  struct Entry;
+
+  // `folder` reached part by part, each part opened as itself inside the
+  // one above: from the deepest folder held on its path where `from_held`,
+  // else from its drive's root. FolderChanged() where a part is a link, a
+  // junction or on another volume than the first.
+  Folder Walk(const std::string& folder, bool from_held, Error& error) const;
+  // The entry at `path` opened as itself, for `access` (a Win32 access
+  // mask), inside its folder reached by Walk; a folder is refused where
+  // `file_only`.
+  Entry OpenEntry(const std::string& path, std::uint32_t access, bool file_only,
+                  bool from_held, Error& error) const;
+
+  // The held chain, the root first. Only Hold, LetGo and the changes use
+  // it, so that List and Read may run on other threads meanwhile (the
+  // arrival look does).
   std::vector<std::unique_ptr<Held>> held_;
 };
 

@@ -23,14 +23,11 @@ class StalledTree final : public FileTree {
     stalled_ = false;
     changed_.notify_all();
   }
-  std::vector<TreeEntry> List(const std::string& folder,
-                              Error& error) override {
+  std::vector<TreeEntry> List(const std::string& folder, Error& error,
+                              EntryId* id) override {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return !stalled_; });
-    return inner_.List(folder, error);
-  }
-  EntryId Identify(const std::string& f, Error& e) override {
-    return inner_.Identify(f, e);
+    return inner_.List(folder, error, id);
   }
   Error Hold(const std::string& f, const EntryId& id) override {
     return inner_.Hold(f, id);

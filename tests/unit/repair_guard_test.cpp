@@ -130,5 +130,26 @@ TEST_F(RepairGuardTest, LookDoesNotListAFolderSwappedUnderIt) {
   EXPECT_TRUE(findings.hidden_folders[0].inside.empty());
 }
 
+// A folder above one still to be listed swapped for a junction to another
+// folder of the same drive: the look reaches each folder as itself, so it
+// lists nothing behind the junction.
+TEST_F(RepairGuardTest, LookDoesNotListThroughAFolderSwappedAboveIt) {
+  tree.AddFolder("E:\\Private");
+  tree.AddFolder("E:\\Private\\Docs", kHiddenSystemFolder);
+  tree.AddFile("E:\\Private\\Docs\\secret.txt", "s", kHiddenSystem);
+  RepairScan scan(tree, "E:", Utf8);
+  scan.Step();  // the root
+  scan.Step();  // E:\[U+00A0], which finds Docs
+  ASSERT_TRUE(tree.SwapForJunction(kUser, "E:\\Private"));
+  while (scan.Step()) {
+  }
+  const ScanFindings& findings = scan.findings();
+  ASSERT_EQ(findings.failures.size(), 1u);
+  EXPECT_EQ(findings.failures[0].first, kUser + "\\Docs");
+  EXPECT_EQ(findings.failures[0].second.number, kFolderChangedNumber);
+  for (const FoundEntry& entry : findings.hidden_folders[0].inside)
+    EXPECT_EQ(entry.path.find("secret"), std::string::npos) << entry.path;
+}
+
 }  // namespace
 }  // namespace velmora

@@ -274,9 +274,8 @@ TEST_F(RepairWineTest, LinkInsideAHiddenFolderIsNotEntered) {
 }
 
 // The run's folders on real files: changes go through handles in a held
-// folder, and another folder put in the place of one looked at is refused.
-// (That a held folder cannot be renamed meanwhile, Wine 8 does not show: it
-// lets a folder be moved that is open without FILE_SHARE_DELETE.)
+// folder, which cannot be moved meanwhile, nor can the folders above it;
+// another folder put in the place of one looked at is refused.
 TEST_F(RepairWineTest, HeldFoldersStayAndAnotherFolderInTheirPlaceIsRefused) {
   const std::string a = root + "a", b = root + "a\\b";
   MakeFolder(a);
@@ -284,10 +283,13 @@ TEST_F(RepairWineTest, HeldFoldersStayAndAnotherFolderInTheirPlaceIsRefused) {
   MakeFile(b + "\\f.txt", "f", FILE_ATTRIBUTE_HIDDEN);
   Win32FileTree tree;
   Error error;
-  const EntryId id = tree.Identify(b, error);
+  EntryId id;
+  tree.List(b, error, &id);
   ASSERT_FALSE(error.failed()) << error.description;
   EXPECT_NE(id.volume_serial, 0u);
   ASSERT_FALSE(tree.Hold(b, id).failed());
+  EXPECT_FALSE(MoveFileW(Widen(b).c_str(), Widen(root + "moved").c_str()));
+  EXPECT_FALSE(MoveFileW(Widen(a).c_str(), Widen(root + "moved").c_str()));
   EXPECT_FALSE(tree.MakeVisible(b + "\\f.txt").failed());
   EXPECT_EQ(Attributes(b + "\\f.txt") & FILE_ATTRIBUTE_HIDDEN, 0u);
   EXPECT_FALSE(tree.Delete(b + "\\f.txt").failed());
@@ -300,7 +302,8 @@ TEST_F(RepairWineTest, HeldFoldersStayAndAnotherFolderInTheirPlaceIsRefused) {
   EXPECT_EQ(tree.MakeVisible(b, &id).number, kFolderChangedNumber);
   EXPECT_EQ(tree.Rename(b, "c", &id).number, kFolderChangedNumber);
   EXPECT_EQ(Attributes(b), DWORD{FILE_ATTRIBUTE_DIRECTORY});
-  const EntryId old_id = tree.Identify(a + "\\old", error);
+  EntryId old_id;
+  tree.List(a + "\\old", error, &old_id);
   EXPECT_EQ(old_id, id);
   EXPECT_FALSE(tree.Rename(a + "\\old", "back", &old_id).failed());
   EXPECT_NE(Attributes(a + "\\back"), INVALID_FILE_ATTRIBUTES);
