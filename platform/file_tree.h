@@ -51,13 +51,19 @@ struct EntryId {
 };
 
 // The failure of a folder that is no longer a plain folder of the drive, or
-// no longer the one looked at: the system's "the volume for a file has been
-// externally altered" (1006), with a description of the program's own.
+// no longer the one looked at, and of a file no longer the one looked at:
+// the system's "the volume for a file has been externally altered" (1006),
+// with a description of the program's own.
 inline constexpr std::uint32_t kFolderChangedNumber = 1006;
 inline Error FolderChanged() {
   return {kFolderChangedNumber,
           "it is no longer the folder looked at: a link, a junction or "
           "another folder is in its place"};
+}
+inline Error FileChanged() {
+  return {kFolderChangedNumber,
+          "it is no longer the file looked at: another file, a link or a "
+          "folder is in its place"};
 }
 
 // How a drive stands to the Windows the program runs on. Any tie but kNone
@@ -108,12 +114,17 @@ class FileTree {
                        const EntryId* expected = nullptr) = 0;
   // Deletes the one file at `path`; a link is deleted as itself, a folder
   // is refused. A read-only file loses read-only first, through the same
-  // handle, and gets it back where the deletion still fails.
-  virtual Error Delete(const std::string& path) = 0;
+  // handle, and gets it back where the deletion still fails. Where
+  // `expected` is given, the file must be that one (no link, the same
+  // volume serial and file id where there is one), else FileChanged() and
+  // nothing changes.
+  virtual Error Delete(const std::string& path,
+                       const EntryId* expected = nullptr) = 0;
   // Reads at most `max_bytes` of the file at `path`, which is opened as
-  // itself: a reparse point is not read through.
+  // itself: a link or junction is not read (LinkNotOpened()). Where `id` is
+  // given, it gets the file's identity.
   virtual FileBytes Read(const std::string& path, std::size_t max_bytes,
-                         Error& error) = 0;
+                         Error& error, EntryId* id = nullptr) = 0;
   // The drive entry Windows runs from ("C:"): the repair never touches it.
   virtual std::string WindowsDrive() = 0;
   // How the drive `drive` ("E:") stands to Windows, by what it is rather

@@ -56,8 +56,9 @@ struct RepairPlan {
   std::vector<std::pair<std::string, std::string>> renames;  // shown, new
   std::vector<std::string> programs;
   std::vector<RepairStep> steps;
-  // The folders as the look found them (ScanFindings::folder_ids).
-  std::map<std::string, EntryId> folder_ids;
+  // The folders and the worm shortcuts as the look found them
+  // (ScanFindings::folder_ids and shortcut_ids).
+  std::map<std::string, EntryId> folder_ids, shortcut_ids;
 
   // Whether any step changes the drive.
   bool HasWork() const;

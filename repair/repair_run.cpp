@@ -88,11 +88,18 @@ void RepairRun::Run(const RepairStep& step, std::vector<std::string>& lines) {
     }
   }
   switch (step.action) {
-    case RepairAction::kDeleteShortcut:
-      if (!Check(tree_.Delete(path), "deleting", path, lines)) return;
+    case RepairAction::kDeleteShortcut: {
+      // Deleted only while it is still the file that was read.
+      const auto id = plan_.shortcut_ids.find(path);
+      if (!Check(id == plan_.shortcut_ids.end()
+                     ? FileChanged()
+                     : tree_.Delete(path, &id->second),
+                 "deleting", path, lines))
+        return;
       ++deleted_;
       lines.push_back(ShortcutDeletedLine(path, step.text));
       return;
+    }
     case RepairAction::kShowInside:
       if (!Check(tree_.MakeVisible(path, expected), "making visible", path,
                  lines))

@@ -5,8 +5,9 @@
 // Every change is made only inside a folder that is still the plain folder
 // of the drive that the look found, held while the run works in it: one
 // swapped for a junction (or another folder) gets a failure line and
-// nothing in it changes. The drive itself is checked first: where it is no
-// longer the one looked at, nothing changes at all.
+// nothing in it changes; so does a worm shortcut that is no longer the file
+// read. The drive itself is checked first: where it is no longer the one
+// looked at, nothing changes at all.
 #pragma once
 
 #include <cstddef>

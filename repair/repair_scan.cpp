@@ -137,8 +137,10 @@ void RepairScan::ListBelow(std::size_t folder_index, const std::string& path) {
 void RepairScan::ReadShortcut(const FoundEntry& shortcut) {
   Error error;
   const bool url = IsUrlShortcutName(NameOf(shortcut.path));
-  const FileBytes bytes = tree_.Read(
-      shortcut.path, url ? kMaxUrlShortcutBytes : kMaxShellLinkBytes, error);
+  EntryId id;
+  const FileBytes bytes =
+      tree_.Read(shortcut.path, url ? kMaxUrlShortcutBytes : kMaxShellLinkBytes,
+                 error, &id);
   if (error.failed()) {
     findings_.failures.emplace_back(shortcut.path, error);
     return;
@@ -153,7 +155,7 @@ void RepairScan::ReadShortcut(const FoundEntry& shortcut) {
     findings_.unreadable_shortcuts.emplace_back(shortcut.path, result.status);
     return;
   }
-  shortcuts_.emplace_back(shortcut, std::move(result.link));
+  shortcuts_.push_back({shortcut, id, std::move(result.link)});
 }
 
 // Sorts the readable shortcuts into the worm's and the others, now that the
@@ -165,7 +167,7 @@ void RepairScan::Classify() {
     return IsHiddenOnDrive(path);
   };
   std::vector<std::string>& programs = findings_.worm_programs;
-  for (const auto& [shortcut, link] : shortcuts_) {
+  for (const auto& [shortcut, id, link] : shortcuts_) {
     const std::string started =
         HiddenFileStarted(link, findings_.drive, hidden_on_drive);
     if (started.empty()) {
@@ -174,6 +176,7 @@ void RepairScan::Classify() {
       continue;
     }
     findings_.worm_shortcuts.push_back(shortcut);
+    findings_.shortcut_ids[shortcut.path] = id;
     findings_.worm_starts.push_back(WhatItStarts(link, started));
     for (const std::string& path :
          ProgramsNamed(link, findings_.drive, hidden_on_drive)) {

@@ -51,6 +51,9 @@ struct ScanFindings {
   // Each folder listed (the root too), as it was then: the repair changes
   // it and what it holds only while it is still that folder.
   std::map<std::string, EntryId> folder_ids;
+  // Each worm shortcut as it was read: it is deleted only while it is still
+  // that file.
+  std::map<std::string, EntryId> shortcut_ids;
 };
 
 class RepairScan {
@@ -87,7 +90,13 @@ class RepairScan {
   bool started_ = false, done_ = false;
   std::deque<FoundEntry> shortcuts_to_read_;
   std::deque<std::pair<std::size_t, std::string>> folders_to_list_;
-  std::vector<std::pair<FoundEntry, ShellLink>> shortcuts_;
+  // The shortcuts read, each with what it is on the drive.
+  struct Shortcut {
+    FoundEntry entry;
+    EntryId id;
+    ShellLink link;
+  };
+  std::vector<Shortcut> shortcuts_;
   std::unordered_map<std::string, std::uint32_t> seen_;  // by lower path
   std::set<std::string> listed_;                         // lower paths
 };

@@ -200,6 +200,12 @@ bool FakeFileTree::SwapForJunction(const std::string& path,
   return true;
 }
 
+void FakeFileTree::ReplaceFile(const std::string& path) {
+  Node* file = Find(path);
+  if (!file) throw std::invalid_argument("no file: " + path);
+  file->id = next_id_++;
+}
+
 void FakeFileTree::AddFolder(const std::string& path,
                              std::uint32_t attributes) {
   Add(path, attributes | kAttributeDirectory);
@@ -348,13 +354,17 @@ Error FakeFileTree::Rename(const std::string& path, const std::string& new_name,
 
 // As DeleteFileW: a folder is refused. A read-only file loses read-only
 // first; where the deletion then fails, it gets it back.
-Error FakeFileTree::Delete(const std::string& path) {
+Error FakeFileTree::Delete(const std::string& path, const EntryId* expected) {
   const Error failure = Begin(TreeOp::Delete, path);
   Children::iterator it;
   Error error;
   Node* parent = Entry(path, it, error);
   if (!parent) return failure.failed() ? failure : error;
   Node& file = *it->second;
+  if (expected &&
+      ((file.attributes & (kAttributeDirectory | kAttributeReparsePoint)) ||
+       file.volume != expected->volume_serial || file.id != expected->file_id))
+    return FileChanged();
   if (file.attributes & kAttributeDirectory) return MakeError(kErrAccessDenied);
   const std::uint32_t attributes = file.attributes;
   file.attributes &= ~kAttributeReadOnly;
@@ -367,7 +377,7 @@ Error FakeFileTree::Delete(const std::string& path) {
 }
 
 FileBytes FakeFileTree::Read(const std::string& path, std::size_t max_bytes,
-                             Error& error) {
+                             Error& error, EntryId* id) {
   error = Begin(TreeOp::Read, path);
   if (error.failed()) return {};
   const Node* node = Reach(path, error);
@@ -376,6 +386,7 @@ FileBytes FakeFileTree::Read(const std::string& path, std::size_t max_bytes,
     error = MakeError(kErrAccessDenied);
     return {};
   }
+  if (id) *id = {node->volume, node->id};
   FileBytes bytes{node->contents.substr(0, max_bytes), false};
   bytes.truncated = node->contents.size() > max_bytes;
   return bytes;

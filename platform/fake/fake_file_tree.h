@@ -44,6 +44,9 @@ class FakeFileTree final : public FileTree {
   // takes its name. Refused, as Windows refuses the rename, while the folder
   // or anything below it is held; gives whether it was done.
   bool SwapForJunction(const std::string& path, const std::string& target);
+  // Replaces the file at `path` with another of the same name and contents,
+  // as a program that writes a file anew does: it has a file id of its own.
+  void ReplaceFile(const std::string& path);
 
   // --- looking ---
   bool Exists(const std::string& path) const;
@@ -63,9 +66,10 @@ class FakeFileTree final : public FileTree {
                     const EntryId* expected = nullptr) override;
   Error Rename(const std::string& path, const std::string& new_name,
                const EntryId* expected = nullptr) override;
-  Error Delete(const std::string& path) override;
-  FileBytes Read(const std::string& path, std::size_t max_bytes,
-                 Error& error) override;
+  Error Delete(const std::string& path,
+               const EntryId* expected = nullptr) override;
+  FileBytes Read(const std::string& path, std::size_t max_bytes, Error& error,
+                 EntryId* id = nullptr) override;
   std::string WindowsDrive() override { return windows_drive; }
   WindowsTie TieToWindows(const std::string& drive) override;
   std::string windows_drive = "C:";

@@ -300,7 +300,7 @@ Error Win32FileTree::Rename(const std::string& path,
 // As DeleteFileW: a folder (a link to one too) is refused. Read-only comes
 // off and, where the deletion fails, goes back on through the one handle,
 // with the attributes the file has now.
-Error Win32FileTree::Delete(const std::string& path) {
+Error Win32FileTree::Delete(const std::string& path, const EntryId* expected) {
   Error error;
   const Entry opened =
       OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
@@ -309,6 +309,10 @@ Error Win32FileTree::Delete(const std::string& path) {
   const HANDLE entry = opened.handle.get();
   BY_HANDLE_FILE_INFORMATION info;
   if (!InfoOf(entry, info)) return LastError();
+  if (expected && ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY |
+                                             FILE_ATTRIBUTE_REPARSE_POINT)) ||
+                   !Matches(IdOf(info), *expected)))
+    return FileChanged();
   if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
     return ErrorFromCode(ERROR_ACCESS_DENIED);
   const DWORD attributes = info.dwFileAttributes;
@@ -327,7 +331,7 @@ Error Win32FileTree::Delete(const std::string& path) {
 }
 
 FileBytes Win32FileTree::Read(const std::string& path, std::size_t max_bytes,
-                              Error& error) {
+                              Error& error, EntryId* id) {
   const Entry opened = OpenEntry(path, GENERIC_READ, true, false, error);
   if (error.failed()) return {};
   const HANDLE file = opened.handle.get();
@@ -341,6 +345,7 @@ FileBytes Win32FileTree::Read(const std::string& path, std::size_t max_bytes,
     error = LinkNotOpened();
     return {};
   }
+  if (id) *id = IdOf(info);
   const auto total = static_cast<unsigned long long>(size.QuadPart);
   const std::size_t want =
       static_cast<std::size_t>(std::min<unsigned long long>(

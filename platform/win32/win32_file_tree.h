@@ -21,9 +21,10 @@ class Win32FileTree final : public FileTree {
                     const EntryId* expected = nullptr) override;
   Error Rename(const std::string& path, const std::string& new_name,
                const EntryId* expected = nullptr) override;
-  Error Delete(const std::string& path) override;
-  FileBytes Read(const std::string& path, std::size_t max_bytes,
-                 Error& error) override;
+  Error Delete(const std::string& path,
+               const EntryId* expected = nullptr) override;
+  FileBytes Read(const std::string& path, std::size_t max_bytes, Error& error,
+                 EntryId* id = nullptr) override;
   std::string WindowsDrive() override;
   WindowsTie TieToWindows(const std::string& drive) override;
 

@@ -40,9 +40,12 @@ class StalledTree final : public FileTree {
                const EntryId* id) override {
     return inner_.Rename(p, n, id);
   }
-  Error Delete(const std::string& p) override { return inner_.Delete(p); }
-  FileBytes Read(const std::string& p, std::size_t n, Error& e) override {
-    return inner_.Read(p, n, e);
+  Error Delete(const std::string& p, const EntryId* id) override {
+    return inner_.Delete(p, id);
+  }
+  FileBytes Read(const std::string& p, std::size_t n, Error& e,
+                 EntryId* id) override {
+    return inner_.Read(p, n, e, id);
   }
   std::string WindowsDrive() override { return inner_.WindowsDrive(); }
   WindowsTie TieToWindows(const std::string& d) override {

@@ -130,6 +130,27 @@ TEST_F(RepairGuardTest, LookDoesNotListAFolderSwappedUnderIt) {
   EXPECT_TRUE(findings.hidden_folders[0].inside.empty());
 }
 
+// A worm shortcut written anew between the look and the Yes is not the
+// file that was read: it stays, with a failure line.
+TEST_F(RepairGuardTest, ShortcutReplacedAfterTheLookStays) {
+  tree.AddFile("E:\\run.vbs", "worm", kHiddenSystem);
+  tree.AddFile("E:\\Music.lnk",
+               LinkTo("C:\\Windows\\System32\\wscript.exe", "E:\\run.vbs"));
+  tree.AddFile("E:\\Video.lnk",
+               LinkTo("C:\\Windows\\System32\\wscript.exe", "E:\\run.vbs"));
+  const RepairPlan plan = Plan();
+  tree.ReplaceFile("E:\\Music.lnk");
+  const Lines lines = RunAll(plan);
+  EXPECT_TRUE(tree.Exists("E:\\Music.lnk"));
+  EXPECT_FALSE(tree.Exists("E:\\Video.lnk"));
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "Repair Failed: deleting E:\\Music.lnk (it is no longer "
+                      "the file looked at: another file, a link or a folder is "
+                      "in its place)"),
+            lines.end())
+      << testing::PrintToString(lines);
+}
+
 // A folder above one still to be listed swapped for a junction to another
 // folder of the same drive: the look reaches each folder as itself, so it
 // lists nothing behind the junction.

@@ -243,6 +243,23 @@ TEST_F(RepairWineTest, OnlyHiddenAndSystemComeOffWhatTheEntryHasNow) {
   EXPECT_EQ(Attributes(folder), DWORD{FILE_ATTRIBUTE_DIRECTORY});
 }
 
+// A file is deleted only while it is the one read: the identity Read gives
+// is the one Delete checks, and another file under the name is refused.
+TEST_F(RepairWineTest, DeleteTakesOnlyTheFileRead) {
+  MakeFile(root + "x.lnk", "read");
+  Win32FileTree tree;
+  Error error;
+  EntryId id;
+  EXPECT_EQ(tree.Read(root + "x.lnk", 10, error, &id).bytes, "read");
+  ASSERT_TRUE(
+      MoveFileW(Widen(root + "x.lnk").c_str(), Widen(root + "y.lnk").c_str()));
+  MakeFile(root + "x.lnk", "new");
+  EXPECT_EQ(tree.Delete(root + "x.lnk", &id).number, kFolderChangedNumber);
+  EXPECT_EQ(Contents(root + "x.lnk"), "new");
+  EXPECT_FALSE(tree.Delete(root + "y.lnk", &id).failed());
+  EXPECT_EQ(Attributes(root + "y.lnk"), INVALID_FILE_ATTRIBUTES);
+}
+
 // A directory link inside the hidden folder leads to a folder whose hidden
 // file must stay hidden: the link is left as it is and never entered.
 TEST_F(RepairWineTest, LinkInsideAHiddenFolderIsNotEntered) {
