@@ -55,8 +55,10 @@ bool RepairScan::Step() {
     const FoundEntry shortcut = shortcuts_to_read_.front();
     shortcuts_to_read_.pop_front();
     ReadShortcut(shortcut);
+  } else if (classified_ < shortcuts_.size()) {
+    Classify(shortcuts_[classified_++]);
   } else {
-    Classify();
+    Finish();
     done_ = true;
   }
   return !done_;
@@ -158,34 +160,36 @@ void RepairScan::ReadShortcut(const FoundEntry& shortcut) {
   shortcuts_.push_back({shortcut, id, std::move(result.link)});
 }
 
-// Sorts the readable shortcuts into the worm's and the others, now that the
+// Sorts a readable shortcut into the worm's or the others, now that the
 // hidden folders are known; a hidden + system shortcut that is not the
 // worm's is an ordinary hidden file. The worm programs are the hidden
-// programs that the worm's shortcuts name.
-void RepairScan::Classify() {
+// programs that the worm's shortcuts name. One shortcut a step: each looks
+// at no more than kPathsLookedAt paths, which may each list a folder.
+void RepairScan::Classify(const Shortcut& shortcut) {
   const HiddenOnDrive hidden_on_drive = [this](const std::string& path) {
     return IsHiddenOnDrive(path);
   };
-  std::vector<std::string>& programs = findings_.worm_programs;
-  for (const auto& [shortcut, id, link] : shortcuts_) {
-    const std::string started =
-        HiddenFileStarted(link, findings_.drive, hidden_on_drive);
-    if (started.empty()) {
-      if (IsHiddenAndSystem(shortcut.attributes))
-        findings_.hidden_files.push_back(shortcut);
-      continue;
-    }
-    findings_.worm_shortcuts.push_back(shortcut);
-    findings_.shortcut_ids[shortcut.path] = id;
-    findings_.worm_starts.push_back(WhatItStarts(link, started));
-    for (const std::string& path :
-         ProgramsNamed(link, findings_.drive, hidden_on_drive)) {
-      if (std::find(programs.begin(), programs.end(), path) == programs.end())
-        programs.push_back(path);
-    }
+  const std::string started =
+      HiddenFileStarted(shortcut.link, findings_.drive, hidden_on_drive);
+  if (started.empty()) {
+    if (IsHiddenAndSystem(shortcut.entry.attributes))
+      findings_.hidden_files.push_back(shortcut.entry);
+    return;
   }
-  // The lookups are done; a drive of 100,000 entries frees them here, in
-  // this step, rather than in the one that plans.
+  findings_.worm_shortcuts.push_back(shortcut.entry);
+  findings_.shortcut_ids[shortcut.entry.path] = shortcut.id;
+  findings_.worm_starts.push_back(WhatItStarts(shortcut.link, started));
+  std::vector<std::string>& programs = findings_.worm_programs;
+  for (const std::string& path :
+       ProgramsNamed(shortcut.link, findings_.drive, hidden_on_drive)) {
+    if (std::find(programs.begin(), programs.end(), path) == programs.end())
+      programs.push_back(path);
+  }
+}
+
+// The lookups are done; a drive of 100,000 entries frees them here, in a
+// step of their own, rather than in the one that plans.
+void RepairScan::Finish() {
   seen_ = {};
   listed_ = {};
   std::sort(

@@ -2,8 +2,9 @@
 // the root folders the worm hides (hidden and system, or blank-named; not
 // Windows' own, not links or junctions), everything below them, reads the
 // shortcuts (.lnk and .url) of the root, and sorts what it found. It
-// changes nothing. The walk goes in steps, one folder listed or one
-// shortcut read per step, so that a window can run it between its messages.
+// changes nothing. The walk goes in steps, one folder listed, one shortcut
+// read or one shortcut sorted per step, so that a window can run it between
+// its messages.
 #pragma once
 
 #include <cstdint>
@@ -72,7 +73,9 @@ class RepairScan {
   void ListRoot();
   void ListBelow(std::size_t folder_index, const std::string& path);
   void ReadShortcut(const FoundEntry& shortcut);
-  void Classify();
+  struct Shortcut;
+  void Classify(const Shortcut& shortcut);
+  void Finish();
   // The attributes of the entry at `path`, listing folders not seen yet
   // (never through a link or junction); nothing when there is no such
   // entry.
@@ -97,6 +100,7 @@ class RepairScan {
     ShellLink link;
   };
   std::vector<Shortcut> shortcuts_;
+  std::size_t classified_ = 0;
   std::unordered_map<std::string, std::uint32_t> seen_;  // by lower path
   std::set<std::string> listed_;                         // lower paths
 };

@@ -190,7 +190,7 @@ bool IsOption(std::string_view word) {
 }
 
 // The paths on `drive` that the target and the words of the arguments
-// name, made absolute, each once.
+// name, made absolute, each once, the first kPathsLookedAt of them.
 std::vector<NamedPath> NamedOnDrive(const ShellLink& link,
                                     std::string_view drive) {
   std::string base;
@@ -202,7 +202,8 @@ std::vector<NamedPath> NamedOnDrive(const ShellLink& link,
   // A shortcut's arguments may hold tens of thousands of words.
   std::unordered_map<std::string, std::size_t> index;
   bool code_next = false;
-  for (std::size_t i = 0; i < words.size(); ++i) {
+  for (std::size_t i = 0; i < words.size() && paths.size() < kPathsLookedAt;
+       ++i) {
     const std::string& word = words[i];
     const bool code = code_next && !IsOption(word);
     if (!IsOption(word)) code_next = RunsFileAsCode(word);

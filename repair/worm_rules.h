@@ -67,11 +67,17 @@ bool RunsFileAsCode(std::string_view path);
 // at blanks and at & | ; , ( ) < >.
 std::vector<std::string> CommandWords(std::string_view command_line);
 
+// A shortcut's paths of the drive looked at, its target first: one that
+// would be the worm's only through a later path is taken for the user's.
+// It bounds the folders a crafted shortcut can have the look list.
+inline constexpr std::size_t kPathsLookedAt = 16;
+
 // The paths on `drive` that a shortcut names in its target and its
-// arguments, made absolute ("E:\x\y.dll"): a path with the drive's letter,
-// one starting with a single backslash, or a relative one containing a
-// backslash or a dot, taken from the link's working folder when that is on
-// the drive and from the root (where the link is) otherwise. "." and ".."
+// arguments, the first kPathsLookedAt of them, each once, made absolute
+// ("E:\x\y.dll"): a path with the drive's letter, one starting with a
+// single backslash, or a relative one containing a backslash or a dot,
+// taken from the link's working folder when that is on the drive and from
+// the root (where the link is) otherwise. "." and ".."
 // are resolved, never above the root. Options, variables and bare names of
 // command interpreters ("wscript.exe", found on the system's path) are
 // skipped.

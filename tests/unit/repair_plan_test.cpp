@@ -2,7 +2,10 @@
 // question, and that nothing changes before the answer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "repair/repair_texts.h"
+#include "repair/worm_rules.h"
 #include "tests/unit/repair_fixture.h"
 
 namespace velmora {
@@ -129,6 +132,30 @@ TEST_F(RepairTest, ShortcutKinds) {
             ShellLinkStatus::kTruncated);
   EXPECT_EQ(findings.unreadable_shortcuts[1].second,
             ShellLinkStatus::kNotAShellLink);
+}
+
+// The look sorts one shortcut a step, and each looks at no more than
+// kPathsLookedAt paths: shortcuts naming many folders of the drive keep
+// every step to a few listings.
+TEST_F(RepairTest, EachStepOfTheLookListsFewFolders) {
+  tree.AddDrive('E');
+  std::string words = "/c";
+  for (int i = 0; i < 40; ++i) {
+    const std::string folder = "E:\\f" + std::to_string(i);
+    tree.AddFolder(folder);
+    words += " " + folder + "\\a.txt";
+  }
+  for (const char* name : {"a.lnk", "b.lnk", "c.lnk"})
+    tree.AddFile(std::string("E:\\") + name, LinkTo("C:\\cmd.exe", words));
+  RepairScan scan(tree, "E:", Utf8);
+  std::size_t most = 0;
+  do {
+    const std::size_t before = tree.calls.size();
+    scan.Step();
+    most = std::max(most, tree.calls.size() - before);
+  } while (!scan.Done());
+  EXPECT_GT(most, 1u);
+  EXPECT_LE(most, kPathsLookedAt);
 }
 
 TEST_F(RepairTest, OversizedShortcutIsLeftUnread) {

@@ -198,6 +198,29 @@ TEST(WormRulesTest, WormShortcutsStartSomethingHiddenOfTheDrive) {
                               "E:", kNothingHidden));
 }
 
+// A shortcut's first kPathsLookedAt paths of the drive are looked at, and
+// no more: one that names the hidden script only after them is the
+// user's.
+TEST(WormRulesTest, OnlyTheFirstPathsAreLookedAt) {
+  std::string words = "/c";
+  for (std::size_t i = 1; i < kPathsLookedAt; ++i)
+    words += " E:\\d" + std::to_string(i) + ".txt";
+  std::size_t asked = 0;
+  const auto counted = [&asked](const std::string& path) {
+    ++asked;
+    return path == "E:\\run.vbs";
+  };
+  const char* const kCmd = "cmd.exe";
+  EXPECT_EQ(
+      HiddenFileStarted(Link(kCmd, words + " E:\\run.vbs"), "E:", counted),
+      "E:\\run.vbs");
+  asked = 0;
+  EXPECT_EQ(HiddenFileStarted(Link(kCmd, words + " E:\\x.txt E:\\run.vbs"),
+                              "E:", counted),
+            "");
+  EXPECT_EQ(asked, kPathsLookedAt);
+}
+
 // The hidden files a worm shortcut names that are code: by extension, or
 // as the file a code host is given first. Documents are decoys.
 TEST(WormRulesTest, WormProgramsAreTheProgramsItNames) {
