@@ -41,7 +41,11 @@ bool IsWindowsOwnInAnyFolder(std::string_view name);
 bool IsInvisibleName(std::string_view name);
 
 // The name as the log and the question show it: itself, or for an
-// invisible name its code points, "[U+00A0]" or "[U+0020 U+200B]".
+// invisible name its code points, "[U+00A0]" or "[U+0020 U+200B]". In a
+// name that shows, each invisible character but a blank (a control, a
+// format or bidi control, a zero-width character) is written by its code
+// point, as it could hide or turn round what is around it:
+// "photo[U+202E]gpj.exe".
 std::string ShownName(std::string_view name);
 
 // "Recovered files", or "Recovered files (2)", (3), ... the first that is

@@ -61,6 +61,15 @@ TEST(WormRulesTest, ShownNameSpellsOutInvisibleNames) {
   EXPECT_EQ(ShownName("\xC2\xA0"), "[U+00A0]");
   EXPECT_EQ(ShownName(" \xE2\x80\x8B"), "[U+0020 U+200B]");
   EXPECT_EQ(ShownName("\xF3\xA0\x80\x81"), "[U+E0001]");
+  // In a name that shows, what could hide or turn round the rest is
+  // spelled out; blanks and broken UTF-8 stay as they are.
+  EXPECT_EQ(ShownName("photo\xE2\x80\xAEgpj.exe"), "photo[U+202E]gpj.exe");
+  EXPECT_EQ(ShownName("a\nb\xE2\x80\x8B\xEF\xBB\xBF"),
+            "a[U+000A]b[U+200B][U+FEFF]");
+  const std::string shows =
+      "USB\xC2\xA0"
+      "DISK \xE3\x80\x80x\xFF";
+  EXPECT_EQ(ShownName(shows), shows);
 }
 
 TEST(WormRulesTest, RecoveredNameIsNumberedWhenTaken) {
