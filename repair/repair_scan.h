@@ -101,8 +101,11 @@ class RepairScan {
   };
   std::vector<Shortcut> shortcuts_;
   std::size_t classified_ = 0;
-  std::unordered_map<std::string, std::uint32_t> seen_;  // by lower path
-  std::set<std::string> listed_;                         // lower paths
+  // By path with A-Z made a-z: a path a shortcut names with other letters
+  // in another case than the drive's is not found, so that shortcut is
+  // taken for the user's.
+  std::unordered_map<std::string, std::uint32_t> seen_;
+  std::set<std::string> listed_;  // lower paths
 };
 
 }  // namespace velmora
