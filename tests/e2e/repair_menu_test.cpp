@@ -59,6 +59,13 @@ Entries Repaired(const Entries& infected, const std::string& shortcut) {
   return expected;
 }
 
+// The lines without what the worm shortcuts start, which
+// TellsTheWormFromTheUsersOwnThings checks word for word.
+std::vector<std::string> WithoutStarts(std::vector<std::string> lines) {
+  for (std::string& line : lines) line = line.substr(0, line.find(" (starts "));
+  return lines;
+}
+
 class RepairMenu : public OnEmptyDrives {
  protected:
   void SetUp() override {
@@ -119,12 +126,12 @@ TEST_F(RepairMenu, PreviewThenNoChangesNothingAndYesGivesTheFilesBack) {
   EXPECT_EQ(box->buttons, (std::vector<int>{IDYES, IDNO})) << Describe(*box);
   const std::string asked = box->text;
   EXPECT_EQ(
-      SplitLines(asked),
+      WithoutStarts(SplitLines(asked)),
       (std::vector<std::string>{
           "Repair hidden files on " + drive_ + "?",
           "",
           "- Delete 1 worm shortcut:",
-          "   Photos.lnk (starts rundll32.exe with " + drive_ + "\\_\\x.dll)",
+          "   Photos.lnk",
           "- Make 3 folders and " + std::to_string(kArchiveFiles + 2) +
               " files visible again: [U+00A0]",
           "- Rename the folder [U+00A0] to \"Recovered files\"",
@@ -172,21 +179,19 @@ TEST_F(RepairMenu, PreviewThenNoChangesNothingAndYesGivesTheFilesBack) {
   ASSERT_TRUE(done) << testing::PrintToString(lines);
   EXPECT_EQ(unanswered, 0);
   EXPECT_TRUE(app.NoBox());
-  EXPECT_EQ(
-      app.LogLines(),
-      (std::vector<std::string>{
-          "Repairing hidden files on " + drive_,
-          "Worm shortcut deleted: " + root_ +
-              "Photos.lnk (starts rundll32.exe with " + root_ + "_\\x.dll)",
-          "Folder made visible: " + root_ + "[U+00A0] (" +
-              std::to_string(kArchiveFiles + 2) + " files)",
-          "Folder renamed: " + root_ + "[U+00A0] to Recovered files",
-          "Worm program left in place, hidden, for an antivirus: " + root_ +
-              "_\\x.dll",
-          done_line + "1 worm shortcut deleted, 3 folders and " +
-              std::to_string(kArchiveFiles + 2) +
-              " files made visible, 1 folder renamed, 0 failures",
-      }));
+  EXPECT_EQ(WithoutStarts(app.LogLines()),
+            (std::vector<std::string>{
+                "Repairing hidden files on " + drive_,
+                "Worm shortcut deleted: " + root_ + "Photos.lnk",
+                "Folder made visible: " + root_ + "[U+00A0] (" +
+                    std::to_string(kArchiveFiles + 2) + " files)",
+                "Folder renamed: " + root_ + "[U+00A0] to Recovered files",
+                "Worm program left in place, hidden, for an antivirus: " +
+                    root_ + "_\\x.dll",
+                done_line + "1 worm shortcut deleted, 3 folders and " +
+                    std::to_string(kArchiveFiles + 2) +
+                    " files made visible, 1 folder renamed, 0 failures",
+            }));
 
   // Every user file visible at its old place with its bytes; the shortcut
   // gone; the library where it was, hidden.

@@ -134,9 +134,7 @@ TEST_F(DriveRepairTest, YesRepairsAndLogs) {
   const Lines log = Log();
   ASSERT_GE(log.size(), 3u);
   EXPECT_EQ(log.front(), "Repairing hidden files on E:");
-  EXPECT_EQ(log[1],
-            "Worm shortcut deleted: E:\\Photos.lnk (starts rundll32.exe with "
-            "E:\\_\\x.dll)");
+  EXPECT_EQ(WithoutStarts(log[1]), "Worm shortcut deleted: E:\\Photos.lnk");
   EXPECT_TRUE(log.back().starts_with("Repair of E: done: 2 worm shortcuts"));
   EXPECT_TRUE(tree.Exists("E:\\Recovered files\\Docs\\report.docx"));
 }
