@@ -106,12 +106,16 @@ TEST_F(Guard, ExitInTheIconsMenuEndsTheProgramAndTheIconGoes) {
   EXPECT_TRUE(WaitFor([] { return TrayIcons().empty(); }));
 }
 
-// A stick whose root holds a shortcut that starts cmd.exe arrives while the
-// program guards: the log of the hidden window says so.
+// A stick whose root holds a shortcut that starts cmd.exe with a script in
+// a hidden + system folder arrives while the program guards: the log of
+// the hidden window says so.
 TEST_F(Guard, AWormStickArrivingIsLogged) {
   App app("C:\\", "/guard");
   HWND icon = StartGuarding(app);
   ASSERT_NE(icon, nullptr);
+  constexpr DWORD kHiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  PutFile("F:\\_\\x.vbs", "worm", kHiddenSystem);
+  ASSERT_TRUE(SetFileAttributesW(L"F:\\_", kHiddenSystem));
   ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
   shell_link_save::Save(L"F:\\Photos.lnk", L"C:\\windows\\system32\\cmd.exe",
                         L"/c start _\\x.vbs", L"");
