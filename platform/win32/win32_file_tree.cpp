@@ -1,8 +1,10 @@
 // The repair's file tree on Win32. No path is parsed from the drive down:
 // a folder is reached part by part, each part opened as itself inside the
 // one above (win32_child_open.h), from the deepest folder held on the way
-// or from the drive's root, and a part that is a link, a junction or on
-// another volume ends the walk with FolderChanged(). An entry is opened as
+// or from the drive's root, and a part that is a link or junction (the
+// only way onto another volume) ends the walk with FolderChanged(). The
+// folders the run holds are checked against the root's volume serial as
+// well. An entry is opened as
 // itself inside its folder and listed, read, changed, renamed or deleted
 // through that handle; renames never copy. Names go to the file system as
 // they are, so names ending in a blank or a dot (which worms use) are
@@ -73,23 +75,33 @@ bool Matches(const EntryId& found, const EntryId& expected) {
          (expected.file_id == 0 || found.file_id == expected.file_id);
 }
 
-// Where `expected` is given, the opened entry must be that plain folder.
-Error CheckExpected(const BY_HANDLE_FILE_INFORMATION& info,
-                    const EntryId* expected) {
-  if (expected && (!IsPlainFolder(info) || !Matches(IdOf(info), *expected)))
-    return FolderChanged();
+// The attributes the handle's entry has now, from its basic information
+// alone: GetFileInformationByHandle also asks for its name and its volume,
+// which Wine pays dearly for, and a run changes 100,000 files.
+bool AttributesOf(HANDLE handle, DWORD& attributes) {
+  FILE_BASIC_INFO info;
+  if (!GetFileInformationByHandleEx(handle, FileBasicInfo, &info, sizeof info))
+    return false;
+  attributes = info.FileAttributes;
+  return true;
+}
+
+// A part of a walk must be a plain folder: FolderChanged() for a link or
+// junction (the only way a part opened as itself leads onto another
+// volume), the system's "the directory name is invalid" for a file.
+Error CheckPart(DWORD attributes) {
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return FolderChanged();
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return ErrorFromCode(ERROR_DIRECTORY);
   return {};
 }
 
-// A folder that is not a plain folder of the walk's volume ends the walk:
-// FolderChanged() for a link, a junction or another volume, the system's
-// "the directory name is invalid" for a file.
-Error CheckPart(const BY_HANDLE_FILE_INFORMATION& info,
-                std::uint32_t volume_serial) {
-  if (!(info.dwFileAttributes &
-        (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
-    return ErrorFromCode(ERROR_DIRECTORY);
-  if (!IsPlainFolder(info) || info.dwVolumeSerialNumber != volume_serial)
+// Where `expected` is given, the handle's entry must be that plain folder.
+Error CheckExpected(HANDLE handle, const EntryId* expected) {
+  if (!expected) return {};
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!InfoOf(handle, info)) return LastError();
+  if (!IsPlainFolder(info) || !Matches(IdOf(info), *expected))
     return FolderChanged();
   return {};
 }
@@ -129,7 +141,6 @@ struct Win32FileTree::Held {
 struct Win32FileTree::Folder {
   OwnedHandle owned;
   HANDLE handle = nullptr;
-  EntryId id;
 };
 
 // An entry opened as itself inside its folder, which stays open with it.
@@ -150,21 +161,15 @@ Win32FileTree::Folder Win32FileTree::Walk(const std::string& folder,
          held_[next]->path == chain[next])
     ++next;
   Folder open;
-  std::uint32_t volume_serial = 0;
-  BY_HANDLE_FILE_INFORMATION info;
   if (next > 0) {
     open.handle = held_[next - 1]->handle.get();
-    open.id = held_[next - 1]->id;
-    volume_serial = held_[0]->id.volume_serial;
   } else {
     open.owned = OpenRoot(folder, kFolderAccess, kShareAll);
-    if (!open.owned || !InfoOf(open.owned.get(), info)) {
+    if (!open.owned) {
       error = LastError();
       return {};
     }
     open.handle = open.owned.get();
-    open.id = IdOf(info);
-    volume_serial = open.id.volume_serial;
     next = 1;
   }
   for (; next < chain.size(); ++next) {
@@ -172,15 +177,15 @@ Win32FileTree::Folder Win32FileTree::Walk(const std::string& folder,
         OpenChild(open.handle, LastName(chain[next]), kFolderAccess, kShareAll,
                   ChildKind::kAny, error);
     if (!part) return {};
-    if (!InfoOf(part.get(), info)) {
+    DWORD attributes = 0;
+    if (!AttributesOf(part.get(), attributes)) {
       error = LastError();
       return {};
     }
-    error = CheckPart(info, volume_serial);
+    error = CheckPart(attributes);
     if (error.failed()) return {};
     open.owned = std::move(part);
     open.handle = open.owned.get();
-    open.id = IdOf(info);
   }
   return open;
 }
@@ -204,7 +209,12 @@ std::vector<TreeEntry> Win32FileTree::List(const std::string& folder,
                                            Error& error, EntryId* id) {
   const Folder open = Walk(folder, false, error);
   if (error.failed()) return {};
-  if (id) *id = open.id;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (id && !InfoOf(open.handle, info)) {
+    error = LastError();
+    return {};
+  }
+  if (id) *id = IdOf(info);
   std::vector<TreeEntry> entries;
   std::vector<unsigned char> batch(64 * 1024);
   for (FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;;
@@ -243,8 +253,8 @@ Error Win32FileTree::Hold(const std::string& folder, const EntryId& expected) {
       return error;
     }
     const EntryId id = IdOf(info);
-    if (i > 0) error = CheckPart(info, held_[0]->id.volume_serial);
-    if (error.failed() || !IsPlainFolder(info)) {
+    if (!IsPlainFolder(info) ||
+        (i > 0 && id.volume_serial != held_[0]->id.volume_serial)) {
       LetGo();
       return FolderChanged();
     }
@@ -268,13 +278,12 @@ Error Win32FileTree::MakeVisible(const std::string& path,
   const Entry entry = OpenEntry(
       path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, false, true, error);
   if (error.failed()) return error;
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!InfoOf(entry.handle.get(), info)) return LastError();
-  if (Error changed = CheckExpected(info, expected); changed.failed())
-    return changed;
-  if (!(info.dwFileAttributes & kHiddenSystem)) return {};
-  if (!WriteAttributes(entry.handle.get(),
-                       info.dwFileAttributes & ~kHiddenSystem))
+  error = CheckExpected(entry.handle.get(), expected);
+  if (error.failed()) return error;
+  DWORD attributes = 0;
+  if (!AttributesOf(entry.handle.get(), attributes)) return LastError();
+  if (!(attributes & kHiddenSystem)) return {};
+  if (!WriteAttributes(entry.handle.get(), attributes & ~kHiddenSystem))
     return LastError();
   return {};
 }
@@ -289,10 +298,8 @@ Error Win32FileTree::Rename(const std::string& path,
   const Entry entry =
       OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES, false, true, error);
   if (error.failed()) return error;
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!InfoOf(entry.handle.get(), info)) return LastError();
-  if (Error changed = CheckExpected(info, expected); changed.failed())
-    return changed;
+  error = CheckExpected(entry.handle.get(), expected);
+  if (error.failed()) return error;
   return RenameInFolder(entry.handle.get(), entry.folder.handle,
                         Widen(new_name));
 }
@@ -308,14 +315,15 @@ Error Win32FileTree::Delete(const std::string& path, const EntryId* expected) {
   if (error.failed()) return error;
   const HANDLE entry = opened.handle.get();
   BY_HANDLE_FILE_INFORMATION info;
-  if (!InfoOf(entry, info)) return LastError();
+  if (expected && !InfoOf(entry, info)) return LastError();
   if (expected && ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY |
                                              FILE_ATTRIBUTE_REPARSE_POINT)) ||
                    !Matches(IdOf(info), *expected)))
     return FileChanged();
-  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+  DWORD attributes = 0;
+  if (!AttributesOf(entry, attributes)) return LastError();
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY)
     return ErrorFromCode(ERROR_ACCESS_DENIED);
-  const DWORD attributes = info.dwFileAttributes;
   const bool read_only = attributes & FILE_ATTRIBUTE_READONLY;
   if (read_only &&
       !WriteAttributes(entry, attributes & ~FILE_ATTRIBUTE_READONLY))
@@ -335,13 +343,15 @@ FileBytes Win32FileTree::Read(const std::string& path, std::size_t max_bytes,
   const Entry opened = OpenEntry(path, GENERIC_READ, true, false, error);
   if (error.failed()) return {};
   const HANDLE file = opened.handle.get();
+  DWORD attributes = 0;
   BY_HANDLE_FILE_INFORMATION info;
   LARGE_INTEGER size = {};
-  if (!InfoOf(file, info) || !GetFileSizeEx(file, &size)) {
+  if (!AttributesOf(file, attributes) || (id && !InfoOf(file, info)) ||
+      !GetFileSizeEx(file, &size)) {
     error = LastError();
     return {};
   }
-  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
     error = LinkNotOpened();
     return {};
   }

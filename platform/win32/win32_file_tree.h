@@ -35,8 +35,8 @@ class Win32FileTree final : public FileTree {
 
   // `folder` reached part by part, each part opened as itself inside the
   // one above: from the deepest folder held on its path where `from_held`,
-  // else from its drive's root. FolderChanged() where a part is a link, a
-  // junction or on another volume than the first.
+  // else from its drive's root. FolderChanged() where a part is a link or
+  // junction.
   Folder Walk(const std::string& folder, bool from_held, Error& error) const;
   // The entry at `path` opened as itself, for `access` (a Win32 access
   // mask), inside its folder reached by Walk; a folder is refused where
