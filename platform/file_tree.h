@@ -1,8 +1,14 @@
 // The platform contract of the drive repair: walking one drive's folders
 // and changing single entries, never following a link or a junction. Paths
 // are UTF-8, absolute and start with a drive entry ("E:\", "E:\a\b"); a
-// backend uses them as they are, without wildcards. Implemented by
-// win32/win32_file_tree.cpp and, in memory, by fake/fake_file_tree.h.
+// backend uses them as they are, without wildcards. No path is looked up
+// from the drive down in one go: each folder on it is opened as itself
+// inside the one above (from the deepest folder held, else from the
+// drive's root), so a path through a link, a junction or another volume
+// fails with FolderChanged() and nothing behind it is read or changed.
+// List and Read may run on several threads at once; Hold, LetGo and the
+// changes on one. Implemented by win32/win32_file_tree.cpp and, in memory,
+// by fake/fake_file_tree.h.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +24,8 @@ inline constexpr std::uint32_t kAttributeReadOnly = 0x1, kAttributeHidden = 0x2,
                                kAttributeSystem = 0x4,
                                kAttributeDirectory = 0x10,
                                kAttributeArchive = 0x20,
-                               kAttributeReparsePoint = 0x400;
+                               kAttributeReparsePoint = 0x400,
+                               kAttributeNotContentIndexed = 0x2000;
 
 // One entry of a folder as the listing saw it.
 struct TreeEntry {
@@ -33,24 +40,30 @@ struct TreeEntry {
   }
 };
 
-// What a folder is, as the file system knows it: the serial number of its
+// What an entry is, as the file system knows it: the serial number of its
 // volume and its file id (0 where the file system has none). The repair
 // changes a folder, and anything in it, only while it is still the folder
 // its look found.
-struct FolderId {
+struct EntryId {
   std::uint32_t volume_serial = 0;
   std::uint64_t file_id = 0;
-  bool operator==(const FolderId&) const = default;
+  bool operator==(const EntryId&) const = default;
 };
 
 // The failure of a folder that is no longer a plain folder of the drive, or
-// no longer the one looked at: the system's "the volume for a file has been
-// externally altered" (1006), with a description of the program's own.
+// no longer the one looked at, and of a file no longer the one looked at:
+// the system's "the volume for a file has been externally altered" (1006),
+// with a description of the program's own.
 inline constexpr std::uint32_t kFolderChangedNumber = 1006;
 inline Error FolderChanged() {
   return {kFolderChangedNumber,
           "it is no longer the folder looked at: a link, a junction or "
           "another folder is in its place"};
+}
+inline Error FileChanged() {
+  return {kFolderChangedNumber,
+          "it is no longer the file looked at: another file, a link or a "
+          "folder is in its place"};
 }
 
 // How a drive stands to the Windows the program runs on. Any tie but kNone
@@ -71,46 +84,52 @@ class FileTree {
   virtual ~FileTree() = default;
 
   // The entries of `folder` ("E:\" for a root), "." and ".." left out, in
-  // the order the file system gives them, the first `max_entries` only: the
-  // rest is not read. A reparse point is listed as itself.
+  // the order the file system gives them, listed through the folder opened
+  // as itself: a folder that is a link or junction is not listed
+  // (FolderChanged()), and one in it is listed as itself. Where `id` is
+  // given, it gets the identity of the folder listed. Only the first
+  // `max_entries` are read.
   virtual std::vector<TreeEntry> List(
-      const std::string& folder, Error& error,
+      const std::string& folder, Error& error, EntryId* id = nullptr,
       std::size_t max_entries = kAllEntries) = 0;
-  // The identity of the folder at `folder`, opened as itself; fails with
-  // FolderChanged() where it is a reparse point, and as the system does
-  // where it is not a folder.
-  virtual FolderId Identify(const std::string& folder, Error& error) = 0;
   // Holds `folder` and every folder above it up to its drive's root, each
-  // opened as itself and kept from being renamed, moved or deleted while it
-  // is held, so that a path through them reaches what was checked. Each must
-  // be a plain folder (no link, junction or other reparse point) of the
-  // root's volume, and `folder` must be `expected` (the same volume serial,
-  // the same file id where there is one); FolderChanged() otherwise, with
-  // nothing held. One chain is held at a time: a later Hold lets go of what
-  // the new chain does not share.
-  virtual Error Hold(const std::string& folder, const FolderId& expected) = 0;
+  // opened as itself inside the one above and kept from being renamed,
+  // moved or deleted while it is held; the changes below open their entry
+  // inside the held folder. Each must be a plain folder (no link, junction
+  // or other reparse point) of the root's volume, and `folder` must be
+  // `expected` (the same volume serial, the same file id where there is
+  // one); FolderChanged() otherwise, with nothing held. One chain is held
+  // at a time: a later Hold lets go of what the new chain does not share.
+  virtual Error Hold(const std::string& folder, const EntryId& expected) = 0;
   virtual void LetGo() = 0;
 
-  // The changes below open the entry at `path` itself and change it through
-  // that handle, never what a reparse point leads to. The repair holds the
-  // entry's folder first. Where `expected` is given, the entry must be a
-  // plain folder with that identity, else FolderChanged().
+  // The changes below open the entry at `path` itself inside its folder and
+  // change it through that handle, never what a reparse point leads to. The
+  // repair holds the entry's folder first. Where `expected` is given, the entry
+  // must be a plain folder with that identity, else FolderChanged().
   //
-  // Gives the entry exactly `attributes`, of which read-only, hidden, system
-  // and archive count.
-  virtual Error SetAttributes(const std::string& path, std::uint32_t attributes,
-                              const FolderId* expected = nullptr) = 0;
+  // Takes hidden and system off the entry; every other attribute stays as
+  // the entry has it at that moment, read through the same handle (not as
+  // a look saw it earlier).
+  virtual Error MakeVisible(const std::string& path,
+                            const EntryId* expected = nullptr) = 0;
   // Gives the entry the name `new_name` in the same folder; fails when that
   // name is taken. Nothing is copied.
   virtual Error Rename(const std::string& path, const std::string& new_name,
-                       const FolderId* expected = nullptr) = 0;
+                       const EntryId* expected = nullptr) = 0;
   // Deletes the one file at `path`; a link is deleted as itself, a folder
-  // or a read-only file is refused.
-  virtual Error Delete(const std::string& path) = 0;
+  // is refused. A read-only file loses read-only first, through the same
+  // handle, and gets it back where the deletion still fails. Where
+  // `expected` is given, the file must be that one (no link, the same
+  // volume serial and file id where there is one), else FileChanged() and
+  // nothing changes.
+  virtual Error Delete(const std::string& path,
+                       const EntryId* expected = nullptr) = 0;
   // Reads at most `max_bytes` of the file at `path`, which is opened as
-  // itself: a reparse point is not read through.
+  // itself: a link or junction is not read (LinkNotOpened()). Where `id` is
+  // given, it gets the file's identity.
   virtual FileBytes Read(const std::string& path, std::size_t max_bytes,
-                         Error& error) = 0;
+                         Error& error, EntryId* id = nullptr) = 0;
   // The drive entry Windows runs from ("C:"): the repair never touches it.
   virtual std::string WindowsDrive() = 0;
   // How the drive `drive` ("E:") stands to Windows, by what it is rather

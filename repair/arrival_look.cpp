@@ -63,7 +63,7 @@ ArrivalLook LookAtArrival(FileTree& tree, const std::string& drive,
   const std::string root = drive + "\\";
   Error unlisted;
   const std::vector<TreeEntry> entries =
-      tree.List(root, unlisted, kLookEntries + 1);
+      tree.List(root, unlisted, nullptr, kLookEntries + 1);
   if (unlisted.failed()) return look;
   const std::size_t count = std::min(entries.size(), kLookEntries);
   look.cut_short = entries.size() > kLookEntries;

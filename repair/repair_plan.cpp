@@ -126,6 +126,7 @@ RepairPlan BuildPlan(const ScanFindings& findings) {
   RepairPlan plan;
   plan.drive = findings.drive;
   plan.folder_ids = findings.folder_ids;
+  plan.shortcut_ids = findings.shortcut_ids;
   const WormPrograms programs(findings);
   for (std::size_t i = 0; i < findings.worm_shortcuts.size(); ++i) {
     const FoundEntry& shortcut = findings.worm_shortcuts[i];

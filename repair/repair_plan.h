@@ -56,8 +56,9 @@ struct RepairPlan {
   std::vector<std::pair<std::string, std::string>> renames;  // shown, new
   std::vector<std::string> programs;
   std::vector<RepairStep> steps;
-  // The folders as the look found them (ScanFindings::folder_ids).
-  std::map<std::string, FolderId> folder_ids;
+  // The folders and the worm shortcuts as the look found them
+  // (ScanFindings::folder_ids and shortcut_ids).
+  std::map<std::string, EntryId> folder_ids, shortcut_ids;
 
   // Whether any step changes the drive.
   bool HasWork() const;
@@ -67,10 +68,5 @@ RepairPlan BuildPlan(const ScanFindings& findings);
 
 // The Yes/No question: the drive, each count and the first few names.
 std::string PreviewText(const RepairPlan& plan);
-
-// Attributes without hidden and system, read-only and archive kept.
-inline std::uint32_t Shown(std::uint32_t attributes) {
-  return attributes & ~(kAttributeHidden | kAttributeSystem);
-}
 
 }  // namespace velmora

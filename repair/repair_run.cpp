@@ -32,7 +32,7 @@ bool RepairRun::CheckDrive(std::vector<std::string>& lines) {
   return Check(error, "checking", root, lines);
 }
 
-Error RepairRun::Guard(const RepairStep& step, const FolderId*& expected) {
+Error RepairRun::Guard(const RepairStep& step, const EntryId*& expected) {
   expected = nullptr;
   if (step.action == RepairAction::kShowFolder ||
       step.action == RepairAction::kRename ||
@@ -70,11 +70,9 @@ bool RepairRun::Check(const Error& error, const char* doing,
   return false;
 }
 
-// A read-only shortcut loses read-only first, as deleting it needs; if the
-// delete still fails, it gets its attributes back.
 void RepairRun::Run(const RepairStep& step, std::vector<std::string>& lines) {
   const std::string& path = step.path;
-  const FolderId* expected = nullptr;
+  const EntryId* expected = nullptr;
   if (IsChange(step.action)) {
     const char* doing =
         step.action == RepairAction::kDeleteShortcut ? "deleting"
@@ -91,22 +89,20 @@ void RepairRun::Run(const RepairStep& step, std::vector<std::string>& lines) {
   }
   switch (step.action) {
     case RepairAction::kDeleteShortcut: {
-      const bool read_only = step.attributes & kAttributeReadOnly;
-      if (read_only && !Check(tree_.SetAttributes(
-                                  path, step.attributes & ~kAttributeReadOnly),
-                              "deleting", path, lines))
+      // Deleted only while it is still the file that was read.
+      const auto id = plan_.shortcut_ids.find(path);
+      if (!Check(id == plan_.shortcut_ids.end()
+                     ? FileChanged()
+                     : tree_.Delete(path, &id->second),
+                 "deleting", path, lines))
         return;
-      if (!Check(tree_.Delete(path), "deleting", path, lines)) {
-        if (read_only) tree_.SetAttributes(path, step.attributes);
-        return;
-      }
       ++deleted_;
       lines.push_back(ShortcutDeletedLine(path, step.text));
       return;
     }
     case RepairAction::kShowInside:
-      if (!Check(tree_.SetAttributes(path, Shown(step.attributes), expected),
-                 "making visible", path, lines))
+      if (!Check(tree_.MakeVisible(path, expected), "making visible", path,
+                 lines))
         ++(step.attributes & kAttributeDirectory ? folders_failed_
                                                  : files_failed_);
       return;
@@ -115,8 +111,8 @@ void RepairRun::Run(const RepairStep& step, std::vector<std::string>& lines) {
       const std::size_t files = step.files - files_failed_;
       const std::size_t folders = step.folders - folders_failed_;
       files_failed_ = folders_failed_ = 0;
-      if (!Check(tree_.SetAttributes(path, Shown(step.attributes), expected),
-                 "making visible", path, lines))
+      if (!Check(tree_.MakeVisible(path, expected), "making visible", path,
+                 lines))
         return;
       folders_ += 1 + folders;
       files_ += files;
@@ -124,8 +120,7 @@ void RepairRun::Run(const RepairStep& step, std::vector<std::string>& lines) {
       return;
     }
     case RepairAction::kShowFile:
-      if (!Check(tree_.SetAttributes(path, Shown(step.attributes)),
-                 "making visible", path, lines))
+      if (!Check(tree_.MakeVisible(path), "making visible", path, lines))
         return;
       ++files_;
       lines.push_back(kFileShownLine + ShownPath(path));

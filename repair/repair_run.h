@@ -5,8 +5,9 @@
 // Every change is made only inside a folder that is still the plain folder
 // of the drive that the look found, held while the run works in it: one
 // swapped for a junction (or another folder) gets a failure line and
-// nothing in it changes. The drive itself is checked first: where it is no
-// longer the one looked at, nothing changes at all.
+// nothing in it changes; so does a worm shortcut that is no longer the file
+// read. The drive itself is checked first: where it is no longer the one
+// looked at, nothing changes at all.
 #pragma once
 
 #include <cstddef>
@@ -36,7 +37,7 @@ class RepairRun {
   void Run(const RepairStep& step, std::vector<std::string>& lines);
   // Holds the folder of the step's entry, checked against the look; gives
   // in `expected` the entry's own identity where it is a folder.
-  Error Guard(const RepairStep& step, const FolderId*& expected);
+  Error Guard(const RepairStep& step, const EntryId*& expected);
   // False, with a failure line, where the drive is not the one looked at.
   bool CheckDrive(std::vector<std::string>& lines);
   bool Check(const Error& error, const char* doing, const std::string& path,

@@ -55,8 +55,10 @@ bool RepairScan::Step() {
     const FoundEntry shortcut = shortcuts_to_read_.front();
     shortcuts_to_read_.pop_front();
     ReadShortcut(shortcut);
+  } else if (classified_ < shortcuts_.size()) {
+    Classify(shortcuts_[classified_++]);
   } else {
-    Classify();
+    Finish();
     done_ = true;
   }
   return !done_;
@@ -73,9 +75,9 @@ void RepairScan::Record(const std::string& folder,
 // them the same way on every system.
 void RepairScan::ListRoot() {
   const std::string root = findings_.drive + "\\";
-  const FolderId root_id = tree_.Identify(root, findings_.root_error);
-  if (findings_.root_error.failed()) return;
-  std::vector<TreeEntry> entries = tree_.List(root, findings_.root_error);
+  EntryId root_id;
+  std::vector<TreeEntry> entries =
+      tree_.List(root, findings_.root_error, &root_id);
   if (findings_.root_error.failed()) return;
   findings_.folder_ids[root] = root_id;
   std::sort(
@@ -111,13 +113,9 @@ void RepairScan::ListRoot() {
 // volume: one swapped for a junction since its parent was listed is not.
 void RepairScan::ListBelow(std::size_t folder_index, const std::string& path) {
   Error error;
-  const FolderId id = tree_.Identify(path, error);
-  if (!error.failed() &&
-      id.volume_serial !=
-          findings_.folder_ids[findings_.drive + "\\"].volume_serial)
-    error = FolderChanged();
-  std::vector<TreeEntry> entries;
-  if (!error.failed()) entries = tree_.List(path, error);
+  EntryId id;
+  std::vector<TreeEntry> entries = tree_.List(path, error, &id);
+  if (!error.failed() && !OnTheDrive(id)) error = FolderChanged();
   if (error.failed()) {
     findings_.failures.emplace_back(path, error);
     return;
@@ -141,8 +139,10 @@ void RepairScan::ListBelow(std::size_t folder_index, const std::string& path) {
 void RepairScan::ReadShortcut(const FoundEntry& shortcut) {
   Error error;
   const bool url = IsUrlShortcutName(NameOf(shortcut.path));
-  const FileBytes bytes = tree_.Read(
-      shortcut.path, url ? kMaxUrlShortcutBytes : kMaxShellLinkBytes, error);
+  EntryId id;
+  const FileBytes bytes =
+      tree_.Read(shortcut.path, url ? kMaxUrlShortcutBytes : kMaxShellLinkBytes,
+                 error, &id);
   if (error.failed()) {
     findings_.failures.emplace_back(shortcut.path, error);
     return;
@@ -157,36 +157,39 @@ void RepairScan::ReadShortcut(const FoundEntry& shortcut) {
     findings_.unreadable_shortcuts.emplace_back(shortcut.path, result.status);
     return;
   }
-  shortcuts_.emplace_back(shortcut, std::move(result.link));
+  shortcuts_.push_back({shortcut, id, std::move(result.link)});
 }
 
-// Sorts the readable shortcuts into the worm's and the others, now that the
+// Sorts a readable shortcut into the worm's or the others, now that the
 // hidden folders are known; a hidden + system shortcut that is not the
 // worm's is an ordinary hidden file. The worm programs are the hidden
-// programs that the worm's shortcuts name.
-void RepairScan::Classify() {
+// programs that the worm's shortcuts name. One shortcut a step: each looks
+// at no more than kPathsLookedAt paths, which may each list a folder.
+void RepairScan::Classify(const Shortcut& shortcut) {
   const HiddenOnDrive hidden_on_drive = [this](const std::string& path) {
     return IsHiddenOnDrive(path);
   };
-  std::vector<std::string>& programs = findings_.worm_programs;
-  for (const auto& [shortcut, link] : shortcuts_) {
-    const std::string started =
-        HiddenFileStarted(link, findings_.drive, hidden_on_drive);
-    if (started.empty()) {
-      if (IsHiddenAndSystem(shortcut.attributes))
-        findings_.hidden_files.push_back(shortcut);
-      continue;
-    }
-    findings_.worm_shortcuts.push_back(shortcut);
-    findings_.worm_starts.push_back(WhatItStarts(link, started));
-    for (const std::string& path :
-         ProgramsNamed(link, findings_.drive, hidden_on_drive)) {
-      if (std::find(programs.begin(), programs.end(), path) == programs.end())
-        programs.push_back(path);
-    }
+  const std::string started =
+      HiddenFileStarted(shortcut.link, findings_.drive, hidden_on_drive);
+  if (started.empty()) {
+    if (IsHiddenAndSystem(shortcut.entry.attributes))
+      findings_.hidden_files.push_back(shortcut.entry);
+    return;
   }
-  // The lookups are done; a drive of 100,000 entries frees them here, in
-  // this step, rather than in the one that plans.
+  findings_.worm_shortcuts.push_back(shortcut.entry);
+  findings_.shortcut_ids[shortcut.entry.path] = shortcut.id;
+  findings_.worm_starts.push_back(WhatItStarts(shortcut.link, started));
+  std::vector<std::string>& programs = findings_.worm_programs;
+  for (const std::string& path :
+       ProgramsNamed(shortcut.link, findings_.drive, hidden_on_drive)) {
+    if (std::find(programs.begin(), programs.end(), path) == programs.end())
+      programs.push_back(path);
+  }
+}
+
+// The lookups are done; a drive of 100,000 entries frees them here, in a
+// step of their own, rather than in the one that plans.
+void RepairScan::Finish() {
   seen_ = {};
   listed_ = {};
   std::sort(
@@ -204,11 +207,20 @@ std::optional<std::uint32_t> RepairScan::AttributesAt(const std::string& path) {
       (*folder & kAttributeReparsePoint))
     return {};
   Error error;
-  const std::vector<TreeEntry> entries = tree_.List(parent, error);
+  EntryId id;
+  std::vector<TreeEntry> entries = tree_.List(parent, error, &id);
+  // Nothing of a folder that is no longer one of the drive is looked at.
+  if (!OnTheDrive(id)) entries.clear();
   Record(parent, entries);
   const auto found = seen_.find(LowerAscii(path));
   if (found == seen_.end()) return {};
   return found->second;
+}
+
+bool RepairScan::OnTheDrive(const EntryId& id) const {
+  const auto root = findings_.folder_ids.find(findings_.drive + "\\");
+  return root != findings_.folder_ids.end() &&
+         id.volume_serial == root->second.volume_serial;
 }
 
 bool RepairScan::IsHiddenOnDrive(const std::string& path) {

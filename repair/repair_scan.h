@@ -2,8 +2,9 @@
 // the root folders the worm hides (hidden and system, or blank-named; not
 // Windows' own, not links or junctions), everything below them, reads the
 // shortcuts (.lnk and .url) of the root, and sorts what it found. It
-// changes nothing. The walk goes in steps, one folder listed or one
-// shortcut read per step, so that a window can run it between its messages.
+// changes nothing. The walk goes in steps, one folder listed, one shortcut
+// read or one shortcut sorted per step, so that a window can run it between
+// its messages.
 #pragma once
 
 #include <cstdint>
@@ -50,7 +51,10 @@ struct ScanFindings {
   Error root_error;  // the root itself could not be listed
   // Each folder listed (the root too), as it was then: the repair changes
   // it and what it holds only while it is still that folder.
-  std::map<std::string, FolderId> folder_ids;
+  std::map<std::string, EntryId> folder_ids;
+  // Each worm shortcut as it was read: it is deleted only while it is still
+  // that file.
+  std::map<std::string, EntryId> shortcut_ids;
 };
 
 class RepairScan {
@@ -69,12 +73,16 @@ class RepairScan {
   void ListRoot();
   void ListBelow(std::size_t folder_index, const std::string& path);
   void ReadShortcut(const FoundEntry& shortcut);
-  void Classify();
+  struct Shortcut;
+  void Classify(const Shortcut& shortcut);
+  void Finish();
   // The attributes of the entry at `path`, listing folders not seen yet
   // (never through a link or junction); nothing when there is no such
   // entry.
   std::optional<std::uint32_t> AttributesAt(const std::string& path);
   void Record(const std::string& folder, const std::vector<TreeEntry>& entries);
+  // Whether a folder listed is on the root's volume.
+  bool OnTheDrive(const EntryId& id) const;
   // Whether `path` is a file of the drive that is hidden or system, or lies
   // in a hidden or blank-named folder of it.
   bool IsHiddenOnDrive(const std::string& path);
@@ -85,9 +93,19 @@ class RepairScan {
   bool started_ = false, done_ = false;
   std::deque<FoundEntry> shortcuts_to_read_;
   std::deque<std::pair<std::size_t, std::string>> folders_to_list_;
-  std::vector<std::pair<FoundEntry, ShellLink>> shortcuts_;
-  std::unordered_map<std::string, std::uint32_t> seen_;  // by lower path
-  std::set<std::string> listed_;                         // lower paths
+  // The shortcuts read, each with what it is on the drive.
+  struct Shortcut {
+    FoundEntry entry;
+    EntryId id;
+    ShellLink link;
+  };
+  std::vector<Shortcut> shortcuts_;
+  std::size_t classified_ = 0;
+  // By path with A-Z made a-z: a path a shortcut names with other letters
+  // in another case than the drive's is not found, so that shortcut is
+  // taken for the user's.
+  std::unordered_map<std::string, std::uint32_t> seen_;
+  std::set<std::string> listed_;  // lower paths
 };
 
 }  // namespace velmora

@@ -49,8 +49,9 @@ std::string Count(std::size_t count, const char* one, const char* many) {
 std::string WhatItStarts(const ShellLink& link, const std::string& file) {
   std::string starts = ShownPath(file);
   if (IsCommandInterpreter(link.target))
-    starts = link.target.substr(link.target.find_last_of("\\/") + 1) +
-             " with " + starts;
+    starts =
+        ShownName(link.target.substr(link.target.find_last_of("\\/") + 1)) +
+        " with " + starts;
   if (starts.size() <= kStartsShown) return starts;
   // Cut before a UTF-8 lead byte, so that no character is split.
   std::size_t cut = kStartsShown;

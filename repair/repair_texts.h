@@ -50,8 +50,8 @@ std::string Count(std::size_t count, const char* one, const char* many);
 
 // What a worm shortcut starts through `file`, the hidden file of the drive
 // it names: "rundll32.exe with E:\_\x.dll" where its target is an
-// interpreter, else the file ("E:\[U+00A0]\w.exe"); at most kStartsShown
-// bytes, cut with "…".
+// interpreter, else the file ("E:\[U+00A0]\w.exe"), names as ShownName
+// writes them; at most kStartsShown bytes, cut with "…".
 std::string WhatItStarts(const ShellLink& link, const std::string& file);
 // "Photos.lnk (starts rundll32.exe with E:\_\x.dll)".
 std::string ShortcutStarts(const std::string& name, const std::string& starts);

@@ -47,11 +47,20 @@ std::string ValidUtf8(const std::string& text) {
                     [](std::string_view) { return std::string(); });
 }
 
-// The local path of a file URL: "file:///E:/a/b", "file://localhost/E:/a",
-// "file:E:/a"; empty for a server's file ("file://server/share").
+// Whether `text` starts with a drive ("E:", then a slash or nothing).
+bool StartsWithDrive(std::string_view text) {
+  return text.size() >= 2 && text[1] == ':' &&
+         ((text[0] >= 'A' && text[0] <= 'Z') ||
+          (text[0] >= 'a' && text[0] <= 'z')) &&
+         (text.size() == 2 || text[2] == '/' || text[2] == '\\');
+}
+
+// The local path of a file URL: "file:///E:/a/b", "file://E:/a",
+// "file://localhost/E:/a", "file:E:/a"; empty for a server's file
+// ("file://server/share").
 std::string FilePath(std::string_view url) {
   std::string_view rest = url.substr(5);  // after "file:"
-  if (rest.starts_with("//")) {
+  if (rest.starts_with("//") && !StartsWithDrive(rest.substr(2))) {
     rest.remove_prefix(2);
     const std::size_t slash = rest.find('/');
     const std::string host = LowerAscii(rest.substr(0, slash));

@@ -21,9 +21,10 @@ namespace velmora {
 inline constexpr std::size_t kMaxUrlShortcutBytes = std::size_t{64} << 10;
 
 // The shortcut's target: the local path of a file URL ("%20" and other
-// escapes decoded as UTF-8, slashes made backslashes), a URL= value that
-// is a path as it is, and nothing for any other URL (http:, a server's
-// file, none at all). Text goes through DecodeText.
+// escapes decoded as UTF-8, slashes made backslashes; "file://E:/x", as
+// Windows takes it, is the drive's path too), a URL= value that is a path
+// as it is, and nothing for any other URL (http:, a server's file, none at
+// all). Text goes through DecodeText.
 ShellLink ReadUrlShortcut(std::string_view bytes, const AnsiDecoder& ansi);
 
 }  // namespace velmora

@@ -97,6 +97,21 @@ bool IsInvisible(char32_t c) {
   return false;
 }
 
+// A blank shows as a gap; every other invisible character (a control, a
+// format or bidi control, a zero-width character, a filler, a variation
+// selector) can hide what is around it or turn it round (U+202E).
+bool IsBlank(char32_t c) {
+  return c == 0x20 || c == 0xA0 || c == 0x1680 ||
+         (c >= 0x2000 && c <= 0x200A) || c == 0x202F || c == 0x205F ||
+         c == 0x3000;
+}
+
+void AppendCodePoint(char32_t c, std::string& text) {
+  char code[16];
+  std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+  text += code;
+}
+
 // The last part of a path, after the last backslash or slash.
 std::string_view LastPart(std::string_view path) {
   const std::size_t slash = path.find_last_of("\\/");
@@ -190,7 +205,7 @@ bool IsOption(std::string_view word) {
 }
 
 // The paths on `drive` that the target and the words of the arguments
-// name, made absolute, each once.
+// name, made absolute, each once, the first kPathsLookedAt of them.
 std::vector<NamedPath> NamedOnDrive(const ShellLink& link,
                                     std::string_view drive) {
   std::string base;
@@ -202,7 +217,8 @@ std::vector<NamedPath> NamedOnDrive(const ShellLink& link,
   // A shortcut's arguments may hold tens of thousands of words.
   std::unordered_map<std::string, std::size_t> index;
   bool code_next = false;
-  for (std::size_t i = 0; i < words.size(); ++i) {
+  for (std::size_t i = 0; i < words.size() && paths.size() < kPathsLookedAt;
+       ++i) {
     const std::string& word = words[i];
     const bool code = code_next && !IsOption(word);
     if (!IsOption(word)) code_next = RunsFileAsCode(word);
@@ -251,16 +267,26 @@ bool IsInvisibleName(std::string_view name) {
 }
 
 std::string ShownName(std::string_view name) {
-  if (!IsInvisibleName(name)) return std::string(name);
-  std::string shown = "[";
-  for (std::size_t at = 0; at < name.size();) {
-    char code[16];
-    std::snprintf(code, sizeof code, "U+%04X",
-                  static_cast<unsigned>(NextCodePoint(name, at)));
-    if (shown.size() > 1) shown += ' ';
-    shown += code;
+  std::string shown;
+  if (IsInvisibleName(name)) {
+    for (std::size_t at = 0; at < name.size();) {
+      shown += shown.empty() ? "[" : " ";
+      AppendCodePoint(NextCodePoint(name, at), shown);
+    }
+    return shown + "]";
   }
-  return shown + "]";
+  for (std::size_t at = 0; at < name.size();) {
+    const std::size_t start = at;
+    const char32_t c = NextCodePoint(name, at);
+    if (IsInvisible(c) && !IsBlank(c)) {
+      shown += '[';
+      AppendCodePoint(c, shown);
+      shown += ']';
+    } else {
+      shown += name.substr(start, at - start);
+    }
+  }
+  return shown;
 }
 
 std::string RecoveredName(const std::vector<std::string>& taken) {

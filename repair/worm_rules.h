@@ -41,7 +41,11 @@ bool IsWindowsOwnInAnyFolder(std::string_view name);
 bool IsInvisibleName(std::string_view name);
 
 // The name as the log and the question show it: itself, or for an
-// invisible name its code points, "[U+00A0]" or "[U+0020 U+200B]".
+// invisible name its code points, "[U+00A0]" or "[U+0020 U+200B]". In a
+// name that shows, each invisible character but a blank (a control, a
+// format or bidi control, a zero-width character) is written by its code
+// point, as it could hide or turn round what is around it:
+// "photo[U+202E]gpj.exe".
 std::string ShownName(std::string_view name);
 
 // "Recovered files", or "Recovered files (2)", (3), ... the first that is
@@ -67,11 +71,17 @@ bool RunsFileAsCode(std::string_view path);
 // at blanks and at & | ; , ( ) < >.
 std::vector<std::string> CommandWords(std::string_view command_line);
 
+// A shortcut's paths of the drive looked at, its target first: one that
+// would be the worm's only through a later path is taken for the user's.
+// It bounds the folders a crafted shortcut can have the look list.
+inline constexpr std::size_t kPathsLookedAt = 16;
+
 // The paths on `drive` that a shortcut names in its target and its
-// arguments, made absolute ("E:\x\y.dll"): a path with the drive's letter,
-// one starting with a single backslash, or a relative one containing a
-// backslash or a dot, taken from the link's working folder when that is on
-// the drive and from the root (where the link is) otherwise. "." and ".."
+// arguments, the first kPathsLookedAt of them, each once, made absolute
+// ("E:\x\y.dll"): a path with the drive's letter, one starting with a
+// single backslash, or a relative one containing a backslash or a dot,
+// taken from the link's working folder when that is on the drive and from
+// the root (where the link is) otherwise. "." and ".."
 // are resolved, never above the root. Options, variables and bare names of
 // command interpreters ("wscript.exe", found on the system's path) are
 // skipped.

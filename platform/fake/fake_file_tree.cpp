@@ -34,15 +34,12 @@ std::vector<std::string> PartsOf(const std::string& path) {
   return parts;
 }
 
-constexpr std::uint32_t kSettable = kAttributeReadOnly | kAttributeHidden |
-                                    kAttributeSystem | kAttributeArchive;
-
 const char* OpName(TreeOp op) {
   switch (op) {
     case TreeOp::List:
       return "List ";
-    case TreeOp::SetAttributes:
-      return "SetAttributes ";
+    case TreeOp::MakeVisible:
+      return "MakeVisible ";
     case TreeOp::Rename:
       return "Rename ";
     case TreeOp::Delete:
@@ -77,6 +74,40 @@ FakeFileTree::Node* FakeFileTree::Find(const std::string& path) const {
   return node;
 }
 
+FakeFileTree::Node* FakeFileTree::Reach(const std::string& path,
+                                        Error& error) const {
+  error = {};
+  const auto other = other_letters_.find(LetterOf(path));
+  if (other != other_letters_.end()) {
+    const std::string rest = path.size() > 3 ? path.substr(3) : "";
+    return Reach(
+        rest.empty() ? other->second.path : ChildPath(other->second.path, rest),
+        error);
+  }
+  const auto drive = drives_.find(LetterOf(path));
+  if (drive == drives_.end()) {
+    error = MakeError(kErrPathNotFound);
+    return nullptr;
+  }
+  Node* node = drive->second.get();
+  const std::vector<std::string> parts = PartsOf(path);
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (!node->target.empty() || (node->attributes & kAttributeReparsePoint)) {
+      error = FolderChanged();
+      return nullptr;
+    }
+    const auto child = node->children.find(Lower(parts[i]));
+    if (!(node->attributes & kAttributeDirectory) ||
+        child == node->children.end()) {
+      error = MakeError(i + 1 == parts.size() ? kErrFileNotFound
+                                              : kErrPathNotFound);
+      return nullptr;
+    }
+    node = child->second.get();
+  }
+  return node;
+}
+
 FakeFileTree::Node* FakeFileTree::Parent(const std::string& path,
                                          std::string& name) const {
   const std::size_t slash = path.rfind('\\');
@@ -87,13 +118,33 @@ FakeFileTree::Node* FakeFileTree::Parent(const std::string& path,
                                                               : nullptr;
 }
 
+FakeFileTree::Node* FakeFileTree::ReachFolder(const std::string& folder,
+                                              Error& error) const {
+  Node* node = Reach(folder, error);
+  if (!node) return nullptr;
+  if (!node->target.empty() || (node->attributes & kAttributeReparsePoint)) {
+    error = FolderChanged();
+    return nullptr;
+  }
+  if (!(node->attributes & kAttributeDirectory)) {
+    error = MakeError(kErrDirectory);
+    return nullptr;
+  }
+  return node;
+}
+
 FakeFileTree::Node* FakeFileTree::Entry(const std::string& path,
-                                        Children::iterator& entry) const {
-  std::string name;
-  Node* parent = Parent(path, name);
+                                        Children::iterator& entry,
+                                        Error& error) const {
+  const std::size_t slash = path.rfind('\\');
+  error = MakeError(kErrFileNotFound);
+  if (slash == std::string::npos || slash + 1 >= path.size()) return nullptr;
+  Node* parent = ReachFolder(path.substr(0, slash + 1), error);
   if (!parent) return nullptr;
-  entry = parent->children.find(Lower(name));
-  return entry == parent->children.end() ? nullptr : parent;
+  entry = parent->children.find(Lower(path.substr(slash + 1)));
+  if (entry == parent->children.end()) return nullptr;
+  error = {};
+  return parent;
 }
 
 FakeFileTree::Node& FakeFileTree::Add(const std::string& path,
@@ -137,7 +188,8 @@ bool FakeFileTree::SwapForJunction(const std::string& path,
     if (Lower(held) == lower || Lower(held).starts_with(lower + "\\"))
       return false;
   Children::iterator it;
-  Node* parent = Entry(path, it);
+  Error unused;
+  Node* parent = Entry(path, it, unused);
   if (!parent) return false;
   std::unique_ptr<Node> moved = std::move(it->second);
   parent->children.erase(it);
@@ -146,6 +198,12 @@ bool FakeFileTree::SwapForJunction(const std::string& path,
   parent->children[Lower(moved->name)] = std::move(moved);
   AddJunction(path, target, attributes);
   return true;
+}
+
+void FakeFileTree::ReplaceFile(const std::string& path) {
+  Node* file = Find(path);
+  if (!file) throw std::invalid_argument("no file: " + path);
+  file->id = next_id_++;
 }
 
 void FakeFileTree::AddFolder(const std::string& path,
@@ -207,20 +265,13 @@ Error FakeFileTree::Begin(TreeOp op, const std::string& path) {
 }
 
 std::vector<TreeEntry> FakeFileTree::List(const std::string& folder,
-                                          Error& error,
+                                          Error& error, EntryId* id,
                                           std::size_t max_entries) {
   error = Begin(TreeOp::List, folder);
   if (error.failed()) return {};
-  const Node* node = Find(folder);
-  if (node && !node->target.empty()) node = Find(node->target);
-  if (!node) {
-    error = MakeError(kErrPathNotFound);
-    return {};
-  }
-  if (!(node->attributes & kAttributeDirectory)) {
-    error = MakeError(kErrDirectory);
-    return {};
-  }
+  const Node* node = ReachFolder(folder, error);
+  if (!node) return {};
+  if (id) *id = {node->volume, node->id};
   std::vector<TreeEntry> entries;
   for (const auto& [key, child] : node->children) {
     if (entries.size() == max_entries) break;
@@ -230,7 +281,7 @@ std::vector<TreeEntry> FakeFileTree::List(const std::string& folder,
   return entries;
 }
 
-bool FakeFileTree::IsFolder(const Node* node, const FolderId* expected) {
+bool FakeFileTree::IsFolder(const Node* node, const EntryId* expected) {
   if (!node || !(node->attributes & kAttributeDirectory) ||
       (node->attributes & kAttributeReparsePoint) || !node->target.empty())
     return false;
@@ -238,37 +289,17 @@ bool FakeFileTree::IsFolder(const Node* node, const FolderId* expected) {
                        node->id == expected->file_id);
 }
 
-FolderId FakeFileTree::Identify(const std::string& folder, Error& error) {
-  error = {};
-  const Node* node = Find(folder);
-  if (!node) {
-    error = MakeError(kErrPathNotFound);
-    return {};
-  }
-  if (!IsFolder(node, nullptr)) {
-    error = node->attributes & kAttributeReparsePoint
-                ? FolderChanged()
-                : MakeError(kErrDirectory);
-    return {};
-  }
-  return {node->volume, node->id};
-}
-
-// Each folder of the chain is looked up from the root, the way a path is
-// opened part by part: a junction above `folder` is met and refused.
-Error FakeFileTree::Hold(const std::string& folder, const FolderId& expected) {
+// The folder is reached as Windows reaches it part by part: a junction on
+// the way is met and refused.
+Error FakeFileTree::Hold(const std::string& folder, const EntryId& expected) {
   held_.clear();
-  const Node* root = Find(folder.substr(0, 2) + "\\");
-  if (!IsFolder(root, nullptr)) return FolderChanged();
-  std::vector<std::string> chain{folder.substr(0, 2) + "\\"};
-  for (const std::string& part : PartsOf(folder)) {
-    chain.push_back(ChildPath(chain.back(), part));
-    const Node* node = Find(chain.back());
-    if (!IsFolder(node, nullptr) || node->volume != root->volume)
-      return FolderChanged();
-  }
-  if (!IsFolder(Find(folder), &expected)) return FolderChanged();
-  held_ = std::move(chain);
+  Error error;
+  const Node* node = ReachFolder(folder, error);
+  if (!node) return error.nothing_there() ? error : FolderChanged();
+  if (!IsFolder(node, &expected)) return FolderChanged();
+  held_.push_back(folder.substr(0, 2) + "\\");
+  for (const std::string& part : PartsOf(folder))
+    held_.push_back(ChildPath(held_.back(), part));
   return {};
 }
 
@@ -286,29 +317,33 @@ WindowsTie FakeFileTree::TieToWindows(const std::string& drive) {
     return WindowsTie::kSubst;
   if (same_volume(std::string{letter, ':', '\\'}))
     return WindowsTie::kSameVolume;
-  if (IsFolder(Find(std::string{letter, ':'} + "\\Windows\\System32"), nullptr))
+  // A junction on the way is no Windows of this drive.
+  Error unused;
+  if (IsFolder(Reach(std::string{letter, ':'} + "\\Windows\\System32", unused),
+               nullptr))
     return WindowsTie::kHoldsWindows;
   return WindowsTie::kNone;
 }
 
-Error FakeFileTree::SetAttributes(const std::string& path,
-                                  std::uint32_t attributes,
-                                  const FolderId* expected) {
-  if (Error error = Begin(TreeOp::SetAttributes, path); error.failed())
+Error FakeFileTree::MakeVisible(const std::string& path,
+                                const EntryId* expected) {
+  if (Error error = Begin(TreeOp::MakeVisible, path); error.failed())
     return error;
-  Node* node = Find(path);
-  if (!node) return MakeError(kErrFileNotFound);
+  Error error;
+  Node* node = Reach(path, error);
+  if (!node) return error;
   if (expected && !IsFolder(node, expected)) return FolderChanged();
-  node->attributes = (node->attributes & ~kSettable) | (attributes & kSettable);
+  node->attributes &= ~(kAttributeHidden | kAttributeSystem);
   return {};
 }
 
 Error FakeFileTree::Rename(const std::string& path, const std::string& new_name,
-                           const FolderId* expected) {
+                           const EntryId* expected) {
   if (Error error = Begin(TreeOp::Rename, path); error.failed()) return error;
   Children::iterator from;
-  Node* parent = Entry(path, from);
-  if (!parent) return MakeError(kErrFileNotFound);
+  Error error;
+  Node* parent = Entry(path, from, error);
+  if (!parent) return error;
   if (expected && !IsFolder(from->second.get(), expected))
     return FolderChanged();
   const std::string key = Lower(new_name);
@@ -321,27 +356,41 @@ Error FakeFileTree::Rename(const std::string& path, const std::string& new_name,
   return {};
 }
 
-// As DeleteFileW: a folder or a read-only file is refused.
-Error FakeFileTree::Delete(const std::string& path) {
-  if (Error error = Begin(TreeOp::Delete, path); error.failed()) return error;
+// As DeleteFileW: a folder is refused. A read-only file loses read-only
+// first; where the deletion then fails, it gets it back.
+Error FakeFileTree::Delete(const std::string& path, const EntryId* expected) {
+  const Error failure = Begin(TreeOp::Delete, path);
   Children::iterator it;
-  Node* parent = Entry(path, it);
-  if (!parent) return MakeError(kErrFileNotFound);
-  if (it->second->attributes & (kAttributeDirectory | kAttributeReadOnly))
-    return MakeError(kErrAccessDenied);
+  Error error;
+  Node* parent = Entry(path, it, error);
+  if (!parent) return failure.failed() ? failure : error;
+  Node& file = *it->second;
+  if (expected &&
+      ((file.attributes & (kAttributeDirectory | kAttributeReparsePoint)) ||
+       file.volume != expected->volume_serial || file.id != expected->file_id))
+    return FileChanged();
+  if (file.attributes & kAttributeDirectory) return MakeError(kErrAccessDenied);
+  const std::uint32_t attributes = file.attributes;
+  file.attributes &= ~kAttributeReadOnly;
+  if (failure.failed()) {
+    file.attributes = attributes;
+    return failure;
+  }
   parent->children.erase(it);
   return {};
 }
 
 FileBytes FakeFileTree::Read(const std::string& path, std::size_t max_bytes,
-                             Error& error) {
+                             Error& error, EntryId* id) {
   error = Begin(TreeOp::Read, path);
   if (error.failed()) return {};
-  const Node* node = Find(path);
-  if (!node || (node->attributes & kAttributeDirectory)) {
-    error = MakeError(node ? kErrAccessDenied : kErrFileNotFound);
+  const Node* node = Reach(path, error);
+  if (!node) return {};
+  if (node->attributes & kAttributeDirectory) {
+    error = MakeError(kErrAccessDenied);
     return {};
   }
+  if (id) *id = {node->volume, node->id};
   FileBytes bytes{node->contents.substr(0, max_bytes), false};
   bytes.truncated = node->contents.size() > max_bytes;
   return bytes;

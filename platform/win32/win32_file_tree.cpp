@@ -1,11 +1,14 @@
-// The repair's file tree on Win32. Every path gets the \\?\ prefix, so that
-// long paths work and names ending in a blank or a dot (which worms use) are
-// taken as they are. Entries are opened with FILE_FLAG_OPEN_REPARSE_POINT,
-// so a link or junction is changed or read as itself and never followed,
-// and every change goes through the handle so opened; renames never copy.
-// That flag covers only the last part of a path: Hold keeps the folders
-// above an entry open, checked and pinned, so that no part of the path can
-// be swapped for a junction while the repair works in it.
+// The repair's file tree on Win32. No path is parsed from the drive down:
+// a folder is reached part by part, each part opened as itself inside the
+// one above (win32_child_open.h), from the deepest folder held on the way
+// or from the drive's root, and a part that is a link or junction (the
+// only way onto another volume) ends the walk with FolderChanged(). The
+// folders the run holds are checked against the root's volume serial as
+// well. An entry is opened as
+// itself inside its folder and listed, read, changed, renamed or deleted
+// through that handle; renames never copy. Names go to the file system as
+// they are, so names ending in a blank or a dot (which worms use) are
+// taken as they are.
 #include "platform/win32/win32_file_tree.h"
 
 #include <windows.h>
@@ -13,77 +16,36 @@
 #include <algorithm>
 #include <memory>
 
+#include "platform/win32/win32_child_open.h"
 #include "platform/win32/win32_platform.h"
 
 namespace velmora::win32 {
 namespace {
 
-constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                            FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
-constexpr DWORD kShareAll =
-    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr DWORD kHiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+constexpr DWORD kFolderAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES;
+// Held folders are not shared for deletion: while one is held, Windows
+// refuses to rename, move or delete it, so nothing can take its place.
+// They ask to list the folder, as a handle that asks for attributes alone
+// records no sharing and so keeps nobody out.
+constexpr DWORD kHeldShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
 Error LastError() { return ErrorFromCode(GetLastError()); }
 
-// "E:" and "E:\" give "\\?\E:\"; "E:\a" gives "\\?\E:\a".
-std::wstring LongPath(const std::string& path) {
-  std::wstring wide = Widen(path);
-  if (wide.size() == 2 && wide[1] == L':') wide += L'\\';
-  return L"\\\\?\\" + wide;
+// The drive's root, "\\?\E:\", for "E:", "E:\" or any path on it.
+std::wstring RootPath(const std::string& path) {
+  return L"\\\\?\\" + Widen(path.substr(0, 2)) + L'\\';
 }
 
-struct HandleCloser {
-  void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-struct FindCloser {
-  void operator()(HANDLE handle) const { FindClose(handle); }
-};
-using OwnedHandle =
-    std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
-using OwnedFind = std::unique_ptr<std::remove_pointer_t<HANDLE>, FindCloser>;
-
-// Opens the entry itself, a reparse point included, or gives nullptr.
-OwnedHandle OpenEntry(const std::string& path, DWORD access, DWORD flags) {
-  const HANDLE handle =
-      CreateFileW(LongPath(path).c_str(), access, kShareAll, nullptr,
-                  OPEN_EXISTING, flags | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  return OwnedHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
+// The drive's root opened as itself, for `access` and `share`.
+OwnedHandle OpenRoot(const std::string& path, DWORD access, DWORD share) {
+  return Owned(CreateFileW(
+      RootPath(path).c_str(), access | SYNCHRONIZE, share, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+      nullptr));
 }
 
-// What the handle's entry is, or false.
-bool InfoOf(HANDLE handle, BY_HANDLE_FILE_INFORMATION& info) {
-  return GetFileInformationByHandle(handle, &info) != 0;
-}
-
-FolderId IdOf(const BY_HANDLE_FILE_INFORMATION& info) {
-  return {info.dwVolumeSerialNumber,
-          (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) |
-              info.nFileIndexLow};
-}
-
-bool IsPlainFolder(const BY_HANDLE_FILE_INFORMATION& info) {
-  return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-         !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-// The same folder: the file id is compared only where the file system
-// gives one.
-bool Matches(const FolderId& found, const FolderId& expected) {
-  return found.volume_serial == expected.volume_serial &&
-         (expected.file_id == 0 || found.file_id == expected.file_id);
-}
-
-// Where `expected` is given, the opened entry must be that plain folder.
-Error CheckExpected(HANDLE handle, const FolderId* expected) {
-  if (!expected) return {};
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!InfoOf(handle, info)) return LastError();
-  if (!IsPlainFolder(info) || !Matches(IdOf(info), *expected))
-    return FolderChanged();
-  return {};
-}
-
-// "E:" gives "E:", "E:", "E:".
+// "E:\a\b" gives "E:\", "E:\a", "E:\a\b"; "E:" and "E:\" give "E:\".
 std::vector<std::string> ChainOf(const std::string& folder) {
   std::vector<std::string> chain{folder.substr(0, 2) + "\\"};
   for (std::size_t at = 3; at < folder.size();) {
@@ -95,37 +57,79 @@ std::vector<std::string> ChainOf(const std::string& folder) {
   return chain;
 }
 
-// The identity of the folder `root` ("C:\", "C:\Windows") as a handle of it
-// gives it (Wine gives a second letter of a drive a serial of its own in
-// GetVolumeInformationW, but not in the handle); zeros where it cannot be
-// opened.
-FolderId FolderIdAt(const std::wstring& root) {
-  const HANDLE handle = CreateFileW(
-      root.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return {};
-  const OwnedHandle owned(handle);
+// The last name of a path: "E:\a\b" gives "b".
+std::wstring LastName(const std::string& path) {
+  return Widen(path.substr(path.rfind('\\') + 1));
+}
+
+// "E:\a\b" gives "E:\a"; "E:\a" gives "E:\".
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('\\');
+  return path.substr(0, slash <= 2 ? 3 : slash);
+}
+
+// The same entry: the file id is compared only where the file system
+// gives one.
+bool Matches(const EntryId& found, const EntryId& expected) {
+  return found.volume_serial == expected.volume_serial &&
+         (expected.file_id == 0 || found.file_id == expected.file_id);
+}
+
+// The attributes the handle's entry has now, from its basic information
+// alone: GetFileInformationByHandle also asks for its name and its volume,
+// which Wine pays dearly for, and a run changes 100,000 files.
+bool AttributesOf(HANDLE handle, DWORD& attributes) {
+  FILE_BASIC_INFO info;
+  if (!GetFileInformationByHandleEx(handle, FileBasicInfo, &info, sizeof info))
+    return false;
+  attributes = info.FileAttributes;
+  return true;
+}
+
+// A part of a walk must be a plain folder: FolderChanged() for a link or
+// junction (the only way a part opened as itself leads onto another
+// volume), the system's "the directory name is invalid" for a file.
+Error CheckPart(DWORD attributes) {
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return FolderChanged();
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return ErrorFromCode(ERROR_DIRECTORY);
+  return {};
+}
+
+// Where `expected` is given, the handle's entry must be that plain folder.
+Error CheckExpected(HANDLE handle, const EntryId* expected) {
+  if (!expected) return {};
   BY_HANDLE_FILE_INFORMATION info;
-  return InfoOf(handle, info) ? IdOf(info) : FolderId{};
+  if (!InfoOf(handle, info)) return LastError();
+  if (!IsPlainFolder(info) || !Matches(IdOf(info), *expected))
+    return FolderChanged();
+  return {};
 }
 
-std::wstring VolumeName(const std::wstring& root) {
-  wchar_t name[MAX_PATH + 1] = {};
-  if (!GetVolumeNameForVolumeMountPointW(root.c_str(), name, MAX_PATH + 1))
-    return {};
-  return name;
+// Gives the handle's entry exactly `attributes`; its times stay as they
+// are. Zero attributes would leave them all as they are, so "none" is
+// written as FILE_ATTRIBUTE_NORMAL.
+bool WriteAttributes(HANDLE handle, DWORD attributes) {
+  FILE_BASIC_INFO info = {};  // zero times leave the times as they are
+  info.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+  return SetFileInformationByHandle(handle, FileBasicInfo, &info,
+                                    sizeof info) != 0;
 }
 
-// The path a SUBST letter stands for ("C:\work"), or "" for any other
-// letter.
-std::wstring SubstTarget(wchar_t letter) {
-  const wchar_t device[] = {letter, L':', 0};
-  wchar_t target[MAX_PATH + 8] = {};
-  if (!QueryDosDeviceW(device, target, MAX_PATH + 8)) return {};
-  const std::wstring_view text = target;
-  if (!text.starts_with(L"\\??\\") || text.size() < 6 || text[5] != L':')
-    return {};
-  return std::wstring(text.substr(4));
+// Appends the entries of one batch of a listing, "." and ".." left out.
+// Adds the batch's entries to `entries` until it holds `max_entries`.
+void AddEntries(const unsigned char* batch, std::vector<TreeEntry>& entries,
+                std::size_t max_entries) {
+  for (;;) {
+    const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(batch);
+    const std::wstring_view name(entry->FileName,
+                                 entry->FileNameLength / sizeof(wchar_t));
+    if (entries.size() == max_entries) return;
+    if (name != L"." && name != L"..")
+      entries.push_back({Narrow(name), entry->FileAttributes});
+    if (entry->NextEntryOffset == 0) return;
+    batch += entry->NextEntryOffset;
+  }
 }
 
 }  // namespace
@@ -133,69 +137,108 @@ std::wstring SubstTarget(wchar_t letter) {
 struct Win32FileTree::Held {
   std::string path;
   OwnedHandle handle;
-  FolderId id;
+  EntryId id;
+};
+
+// A folder reached by a walk: one of the held chain, or opened for the call.
+struct Win32FileTree::Folder {
+  OwnedHandle owned;
+  HANDLE handle = nullptr;
+};
+
+// An entry opened as itself inside its folder, which stays open with it.
+struct Win32FileTree::Entry {
+  Folder folder;
+  OwnedHandle handle;
 };
 
 Win32FileTree::Win32FileTree() = default;
 Win32FileTree::~Win32FileTree() = default;
 
-// FindExInfoBasic skips the short names, and the large fetch asks for
-// entries in big batches: the walk of a stick of 100,000 files is mostly
-// this call.
-std::vector<TreeEntry> Win32FileTree::List(const std::string& folder,
-                                           Error& error,
-                                           std::size_t max_entries) {
+Win32FileTree::Folder Win32FileTree::Walk(const std::string& folder,
+                                          bool from_held, Error& error) const {
   error = {};
-  std::wstring query = LongPath(folder);
-  if (query.back() != L'\\') query += L'\\';
-  query += L'*';
-  WIN32_FIND_DATAW data;
-  const HANDLE first = FindFirstFileExW(query.c_str(), FindExInfoBasic, &data,
-                                        FindExSearchNameMatch, nullptr,
-                                        FIND_FIRST_EX_LARGE_FETCH);
-  if (first == INVALID_HANDLE_VALUE) {
-    // An empty root has not even "." and "..".
-    if (GetLastError() != ERROR_FILE_NOT_FOUND) error = LastError();
-    return {};
+  const std::vector<std::string> chain = ChainOf(folder);
+  std::size_t next = 0;
+  while (from_held && next < held_.size() && next < chain.size() &&
+         held_[next]->path == chain[next])
+    ++next;
+  Folder open;
+  if (next > 0) {
+    open.handle = held_[next - 1]->handle.get();
+  } else {
+    open.owned = OpenRoot(folder, kFolderAccess, kShareAll);
+    if (!open.owned) {
+      error = LastError();
+      return {};
+    }
+    open.handle = open.owned.get();
+    next = 1;
   }
-  OwnedFind find(first);
-  std::vector<TreeEntry> entries;
-  do {
-    const std::wstring_view name = data.cFileName;
-    if (name == L"." || name == L"..") continue;
-    if (entries.size() == max_entries) return entries;  // the rest unread
-    entries.push_back({Narrow(name), data.dwFileAttributes});
-  } while (FindNextFileW(first, &data));
-  if (GetLastError() != ERROR_NO_MORE_FILES) error = LastError();
-  return entries;
+  for (; next < chain.size(); ++next) {
+    OwnedHandle part =
+        OpenChild(open.handle, LastName(chain[next]), kFolderAccess, kShareAll,
+                  ChildKind::kAny, error);
+    if (!part) return {};
+    DWORD attributes = 0;
+    if (!AttributesOf(part.get(), attributes)) {
+      error = LastError();
+      return {};
+    }
+    error = CheckPart(attributes);
+    if (error.failed()) return {};
+    open.owned = std::move(part);
+    open.handle = open.owned.get();
+  }
+  return open;
 }
 
-FolderId Win32FileTree::Identify(const std::string& folder, Error& error) {
-  error = {};
-  const OwnedHandle entry =
-      OpenEntry(folder, FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS);
+Win32FileTree::Entry Win32FileTree::OpenEntry(const std::string& path,
+                                              std::uint32_t access,
+                                              bool file_only, bool from_held,
+                                              Error& error) const {
+  Entry entry;
+  entry.folder = Walk(FolderOf(path), from_held, error);
+  if (error.failed()) return entry;
+  entry.handle =
+      OpenChild(entry.folder.handle, LastName(path), access, kShareAll,
+                file_only ? ChildKind::kFile : ChildKind::kAny, error);
+  return entry;
+}
+
+// Listed in big batches through the folder's handle: the walk of a stick
+// of 100,000 files is mostly this call.
+std::vector<TreeEntry> Win32FileTree::List(const std::string& folder,
+                                           Error& error, EntryId* id,
+                                           std::size_t max_entries) {
+  const Folder open = Walk(folder, false, error);
+  if (error.failed()) return {};
   BY_HANDLE_FILE_INFORMATION info;
-  if (!entry || !InfoOf(entry.get(), info)) {
+  if (id && !InfoOf(open.handle, info)) {
     error = LastError();
     return {};
   }
-  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-    error = FolderChanged();
-    return {};
+  if (id) *id = IdOf(info);
+  std::vector<TreeEntry> entries;
+  std::vector<unsigned char> batch(64 * 1024);
+  for (FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;;
+       kind = FileIdBothDirectoryInfo) {
+    if (!GetFileInformationByHandleEx(open.handle, kind, batch.data(),
+                                      static_cast<DWORD>(batch.size()))) {
+      // An empty root has not even "." and "..".
+      const DWORD code = GetLastError();
+      if (code != ERROR_NO_MORE_FILES && code != ERROR_FILE_NOT_FOUND)
+        error = ErrorFromCode(code);
+      return entries;
+    }
+    AddEntries(batch.data(), entries, max_entries);
+    if (entries.size() == max_entries) return entries;  // the rest unread
   }
-  if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    error = ErrorFromCode(ERROR_DIRECTORY);
-    return {};
-  }
-  return IdOf(info);
 }
 
-// The folders are opened without FILE_SHARE_DELETE: while a handle is open,
-// Windows refuses to rename, move or delete the folder, so nothing can take
-// its place. The handle asks to list the folder, as a handle that asks for
-// attributes alone records no sharing and so keeps nobody out. The part of
-// the chain already held stays as it is.
-Error Win32FileTree::Hold(const std::string& folder, const FolderId& expected) {
+// Each folder of the chain is opened as itself inside the one above, the
+// part of the chain already held staying as it is.
+Error Win32FileTree::Hold(const std::string& folder, const EntryId& expected) {
   const std::vector<std::string> chain = ChainOf(folder);
   std::size_t kept = 0;
   while (kept < held_.size() && kept < chain.size() &&
@@ -203,30 +246,25 @@ Error Win32FileTree::Hold(const std::string& folder, const FolderId& expected) {
     ++kept;
   held_.resize(kept);
   for (std::size_t i = kept; i < chain.size(); ++i) {
-    const HANDLE handle = CreateFileW(
-        LongPath(chain[i]).c_str(),
-        FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-      const Error error = LastError();
-      LetGo();
-      return error;
-    }
-    auto held = std::make_unique<Held>(Held{chain[i], OwnedHandle(handle), {}});
+    Error error;
+    OwnedHandle handle =
+        i == 0 ? OpenRoot(folder, kFolderAccess, kHeldShare)
+               : OpenChild(held_[i - 1]->handle.get(), LastName(chain[i]),
+                           kFolderAccess, kHeldShare, ChildKind::kAny, error);
     BY_HANDLE_FILE_INFORMATION info;
-    if (!InfoOf(handle, info)) {
-      const Error error = LastError();
+    if (!handle || !InfoOf(handle.get(), info)) {
+      if (!error.failed()) error = LastError();
       LetGo();
       return error;
     }
-    held->id = IdOf(info);
+    const EntryId id = IdOf(info);
     if (!IsPlainFolder(info) ||
-        (i > 0 && held->id.volume_serial != held_[0]->id.volume_serial)) {
+        (i > 0 && id.volume_serial != held_[0]->id.volume_serial)) {
       LetGo();
       return FolderChanged();
     }
-    held_.push_back(std::move(held));
+    held_.push_back(
+        std::make_unique<Held>(Held{chain[i], std::move(handle), id}));
   }
   if (!Matches(held_.back()->id, expected)) {
     LetGo();
@@ -237,80 +275,92 @@ Error Win32FileTree::Hold(const std::string& folder, const FolderId& expected) {
 
 void Win32FileTree::LetGo() { held_.clear(); }
 
-Error Win32FileTree::SetAttributes(const std::string& path,
-                                   std::uint32_t attributes,
-                                   const FolderId* expected) {
-  const OwnedHandle entry =
-      OpenEntry(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                FILE_FLAG_BACKUP_SEMANTICS);
-  if (!entry) return LastError();
-  if (Error error = CheckExpected(entry.get(), expected); error.failed())
-    return error;
-  FILE_BASIC_INFO info = {};  // zero times leave the times as they are
-  info.FileAttributes = attributes & kSettable;
-  if (info.FileAttributes == 0) info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-  if (!SetFileInformationByHandle(entry.get(), FileBasicInfo, &info,
-                                  sizeof info))
+// Hidden and system come off the attributes the entry has now, read through
+// the same handle: whatever else it has, or was given since the look, stays.
+Error Win32FileTree::MakeVisible(const std::string& path,
+                                 const EntryId* expected) {
+  Error error;
+  const Entry entry = OpenEntry(
+      path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, false, true, error);
+  if (error.failed()) return error;
+  error = CheckExpected(entry.handle.get(), expected);
+  if (error.failed()) return error;
+  DWORD attributes = 0;
+  if (!AttributesOf(entry.handle.get(), attributes)) return LastError();
+  if (!(attributes & kHiddenSystem)) return {};
+  if (!WriteAttributes(entry.handle.get(), attributes & ~kHiddenSystem))
     return LastError();
   return {};
 }
 
-// The new name is given as a full NT path ("\??\E:\a\new") through the
-// folder that holds the entry, which the repair holds.
+// The new name is given to the entry's folder's handle, not as a path.
 Error Win32FileTree::Rename(const std::string& path,
                             const std::string& new_name,
-                            const FolderId* expected) {
-  const std::size_t slash = path.rfind('\\');
-  if (slash == std::string::npos || new_name.empty() ||
-      new_name.find_first_of("\\/") != std::string::npos)
+                            const EntryId* expected) {
+  if (new_name.empty() || new_name.find_first_of("\\/") != std::string::npos)
     return ErrorFromCode(ERROR_INVALID_NAME);
-  const OwnedHandle entry =
-      OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                FILE_FLAG_BACKUP_SEMANTICS);
-  if (!entry) return LastError();
-  if (Error error = CheckExpected(entry.get(), expected); error.failed())
-    return error;
-  const std::wstring to =
-      L"\\??\\" + Widen(path.substr(0, slash + 1) + new_name);
-  std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) +
-                                    to.size() * sizeof(wchar_t));
-  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-  info->ReplaceIfExists = FALSE;
-  info->RootDirectory = nullptr;
-  info->FileNameLength = static_cast<DWORD>(to.size() * sizeof(wchar_t));
-  std::copy(to.begin(), to.end(), info->FileName);
-  if (!SetFileInformationByHandle(entry.get(), FileRenameInfo, info,
-                                  static_cast<DWORD>(buffer.size())))
-    return LastError();
-  return {};
+  Error error;
+  const Entry entry =
+      OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES, false, true, error);
+  if (error.failed()) return error;
+  error = CheckExpected(entry.handle.get(), expected);
+  if (error.failed()) return error;
+  return RenameInFolder(entry.handle.get(), entry.folder.handle,
+                        Widen(new_name));
 }
 
-// As DeleteFileW: a folder (a link to one too) is refused; so is a
-// read-only file, by the system.
-Error Win32FileTree::Delete(const std::string& path) {
-  const OwnedHandle entry = OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES, 0);
-  if (!entry) return LastError();
+// As DeleteFileW: a folder (a link to one too) is refused. Read-only comes
+// off and, where the deletion fails, goes back on through the one handle,
+// with the attributes the file has now.
+Error Win32FileTree::Delete(const std::string& path, const EntryId* expected) {
+  Error error;
+  const Entry opened =
+      OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                false, true, error);
+  if (error.failed()) return error;
+  const HANDLE entry = opened.handle.get();
   BY_HANDLE_FILE_INFORMATION info;
-  if (!InfoOf(entry.get(), info)) return LastError();
-  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+  if (expected && !InfoOf(entry, info)) return LastError();
+  if (expected && ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY |
+                                             FILE_ATTRIBUTE_REPARSE_POINT)) ||
+                   !Matches(IdOf(info), *expected)))
+    return FileChanged();
+  DWORD attributes = 0;
+  if (!AttributesOf(entry, attributes)) return LastError();
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY)
     return ErrorFromCode(ERROR_ACCESS_DENIED);
-  FILE_DISPOSITION_INFO disposition = {TRUE};
-  if (!SetFileInformationByHandle(entry.get(), FileDispositionInfo,
-                                  &disposition, sizeof disposition))
+  const bool read_only = attributes & FILE_ATTRIBUTE_READONLY;
+  if (read_only &&
+      !WriteAttributes(entry, attributes & ~FILE_ATTRIBUTE_READONLY))
     return LastError();
+  FILE_DISPOSITION_INFO disposition = {TRUE};
+  if (!SetFileInformationByHandle(entry, FileDispositionInfo, &disposition,
+                                  sizeof disposition)) {
+    error = LastError();
+    if (read_only) WriteAttributes(entry, attributes);
+    return error;
+  }
   return {};
 }
 
 FileBytes Win32FileTree::Read(const std::string& path, std::size_t max_bytes,
-                              Error& error) {
-  error = {};
-  const OwnedHandle file =
-      OpenEntry(path, GENERIC_READ, FILE_FLAG_SEQUENTIAL_SCAN);
+                              Error& error, EntryId* id) {
+  const Entry opened = OpenEntry(path, GENERIC_READ, true, false, error);
+  if (error.failed()) return {};
+  const HANDLE file = opened.handle.get();
+  DWORD attributes = 0;
+  BY_HANDLE_FILE_INFORMATION info;
   LARGE_INTEGER size = {};
-  if (!file || !GetFileSizeEx(file.get(), &size)) {
+  if (!AttributesOf(file, attributes) || (id && !InfoOf(file, info)) ||
+      !GetFileSizeEx(file, &size)) {
     error = LastError();
     return {};
   }
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    error = LinkNotOpened();
+    return {};
+  }
+  if (id) *id = IdOf(info);
   const auto total = static_cast<unsigned long long>(size.QuadPart);
   const std::size_t want =
       static_cast<std::size_t>(std::min<unsigned long long>(
@@ -318,7 +368,7 @@ FileBytes Win32FileTree::Read(const std::string& path, std::size_t max_bytes,
   FileBytes result;
   result.bytes.resize(want);
   DWORD got = 0;
-  if (want > 0 && !::ReadFile(file.get(), result.bytes.data(),
+  if (want > 0 && !::ReadFile(file, result.bytes.data(),
                               static_cast<DWORD>(want), &got, nullptr)) {
     error = LastError();
     return {};
@@ -326,51 +376,6 @@ FileBytes Win32FileTree::Read(const std::string& path, std::size_t max_bytes,
   result.bytes.resize(got);
   result.truncated = total > got;
   return result;
-}
-
-std::string Win32FileTree::WindowsDrive() {
-  wchar_t folder[MAX_PATH + 1] = {};
-  const UINT length = GetWindowsDirectoryW(folder, MAX_PATH + 1);
-  if (length < 2 || length > MAX_PATH || folder[1] != L':') return "";
-  return Narrow(std::wstring_view(folder, 2));
-}
-
-// By what the drive is: the Windows folder's volume under another letter
-// (the serial its handle gives, or the volume's name), a SUBST letter of a
-// folder of that volume, or a drive with a Windows installation of its own.
-WindowsTie Win32FileTree::TieToWindows(const std::string& drive) {
-  wchar_t folder[MAX_PATH + 1] = {};
-  const UINT length = GetWindowsDirectoryW(folder, MAX_PATH + 1);
-  if (drive.size() < 2) return WindowsTie::kNone;
-  const std::wstring root = Widen(drive.substr(0, 2)) + L'\\';
-  if (length >= 3 && length <= MAX_PATH) {
-    const std::wstring windows(folder, length);
-    const std::wstring windows_root = windows.substr(0, 3);
-    if (CompareStringOrdinal(root.c_str(), 2, windows_root.c_str(), 2, TRUE) ==
-        CSTR_EQUAL)
-      return WindowsTie::kWindowsDrive;
-    const FolderId windows_id = FolderIdAt(windows);
-    const auto same_volume = [&](const std::wstring& other) {
-      const FolderId id = FolderIdAt(other);
-      if (id.volume_serial != 0 && id.volume_serial == windows_id.volume_serial)
-        return true;
-      const std::wstring name = VolumeName(other.substr(0, 3));
-      return !name.empty() && name == VolumeName(windows_root);
-    };
-    const std::wstring subst = SubstTarget(root[0]);
-    if (!subst.empty() &&
-        (CompareStringOrdinal(subst.c_str(), 1, windows_root.c_str(), 1,
-                              TRUE) == CSTR_EQUAL ||
-         same_volume(subst)))
-      return WindowsTie::kSubst;
-    if (same_volume(root)) return WindowsTie::kSameVolume;
-  }
-  const DWORD system32 =
-      GetFileAttributesW((L"\\\\?\\" + root + L"Windows\\System32").c_str());
-  if (system32 != INVALID_FILE_ATTRIBUTES &&
-      (system32 & FILE_ATTRIBUTE_DIRECTORY))
-    return WindowsTie::kHoldsWindows;
-  return WindowsTie::kNone;
 }
 
 }  // namespace velmora::win32

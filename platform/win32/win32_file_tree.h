@@ -14,23 +14,40 @@ class Win32FileTree final : public FileTree {
   Win32FileTree();
   ~Win32FileTree() override;
   std::vector<TreeEntry> List(const std::string& folder, Error& error,
+                              EntryId* id = nullptr,
                               std::size_t max_entries = kAllEntries) override;
-  FolderId Identify(const std::string& folder, Error& error) override;
-  Error Hold(const std::string& folder, const FolderId& expected) override;
+  Error Hold(const std::string& folder, const EntryId& expected) override;
   void LetGo() override;
-  Error SetAttributes(const std::string& path, std::uint32_t attributes,
-                      const FolderId* expected = nullptr) override;
+  Error MakeVisible(const std::string& path,
+                    const EntryId* expected = nullptr) override;
   Error Rename(const std::string& path, const std::string& new_name,
-               const FolderId* expected = nullptr) override;
-  Error Delete(const std::string& path) override;
-  FileBytes Read(const std::string& path, std::size_t max_bytes,
-                 Error& error) override;
+               const EntryId* expected = nullptr) override;
+  Error Delete(const std::string& path,
+               const EntryId* expected = nullptr) override;
+  FileBytes Read(const std::string& path, std::size_t max_bytes, Error& error,
+                 EntryId* id = nullptr) override;
   std::string WindowsDrive() override;
   WindowsTie TieToWindows(const std::string& drive) override;
 
  private:
   struct Held;
-  // The held chain, the root first.
+  struct Folder;
+  struct Entry;
+
+  // `folder` reached part by part, each part opened as itself inside the
+  // one above: from the deepest folder held on its path where `from_held`,
+  // else from its drive's root. FolderChanged() where a part is a link or
+  // junction.
+  Folder Walk(const std::string& folder, bool from_held, Error& error) const;
+  // The entry at `path` opened as itself, for `access` (a Win32 access
+  // mask), inside its folder reached by Walk; a folder is refused where
+  // `file_only`.
+  Entry OpenEntry(const std::string& path, std::uint32_t access, bool file_only,
+                  bool from_held, Error& error) const;
+
+  // The held chain, the root first. Only Hold, LetGo and the changes use
+  // it, so that List and Read may run on other threads meanwhile (the
+  // arrival look does).
   std::vector<std::unique_ptr<Held>> held_;
 };
 

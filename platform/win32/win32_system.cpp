@@ -63,6 +63,24 @@ std::wstring FolderOf(const std::string& folder) {
   return full;
 }
 
+// LinkNotOpened() where the entry at `path`, opened as itself, is a link or
+// junction (any reparse point); the system's error where it cannot be
+// opened; nothing otherwise.
+Error LinkAt(const std::wstring& path) {
+  FileHandle entry{CreateFileW(
+      path.c_str(), FILE_READ_ATTRIBUTES,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+      nullptr)};
+  BY_HANDLE_FILE_INFORMATION info;
+  if (entry.handle == INVALID_HANDLE_VALUE ||
+      !GetFileInformationByHandle(entry.handle, &info))
+    return LastError();
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+    return LinkNotOpened();
+  return {};
+}
+
 // Whether the volume holding `path` is read-only: a disc, a stick with its
 // switch set, a volume mounted read-only.
 bool IsOnReadOnlyVolume(const std::wstring& path) {
@@ -196,14 +214,22 @@ FileBytes Win32System::ReadFile(const std::string& path, std::size_t max_bytes,
                                 Error& error) {
   error = {};
   FileBytes result;
+  const std::wstring wide = Widen(path);
+  // The entry itself first, for its attributes alone and a folder too (a
+  // junction is a folder, which an open for reading refuses before it can
+  // be told from one): a link or junction is refused as such. A plain
+  // folder goes on to the open for reading, which refuses it as before.
+  error = LinkAt(wide);
+  if (error.failed()) return result;
   FileHandle file{CreateFileW(
-      Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr)};
+      wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr)};
   if (file.handle == INVALID_HANDLE_VALUE) {
     error = LastError();
     return result;
   }
-  // Opened as itself, a link is not followed; it is not read either.
+  // Opened as itself, a link put there meanwhile is not followed; it is not
+  // read either.
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(file.handle, &info)) {
     error = LastError();

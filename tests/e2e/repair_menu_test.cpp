@@ -2,8 +2,10 @@
 // infected the way shortcut worms leave one: the user's files moved into a
 // hidden + system folder named U+00A0, a shortcut named like the user's
 // folder that starts rundll32.exe with the worm's library, which lies in a
-// hidden folder "_". The question names the drive and the counts; No
-// changes nothing, Yes gives the files back under "Recovered files".
+// hidden folder "_". The question names the drive, the counts and what each
+// worm shortcut starts; No changes nothing, Yes gives the files back under
+// "Recovered files". And a stick where the worm's work sits beside the
+// user's own shortcuts and hidden folder.
 #include <gtest/gtest.h>
 #include <objbase.h>
 #include <windows.h>
@@ -55,6 +57,13 @@ Entries Repaired(const Entries& infected, const std::string& shortcut) {
         std::to_string(attributes) + value.substr(bar);
   }
   return expected;
+}
+
+// The lines without what the worm shortcuts start, which
+// TellsTheWormFromTheUsersOwnThings checks word for word.
+std::vector<std::string> WithoutStarts(std::vector<std::string> lines) {
+  for (std::string& line : lines) line = line.substr(0, line.find(" (starts "));
+  return lines;
 }
 
 class RepairMenu : public OnEmptyDrives {
@@ -116,15 +125,13 @@ TEST_F(RepairMenu, PreviewThenNoChangesNothingAndYesGivesTheFilesBack) {
   EXPECT_EQ(box->title, "Repair Hidden Files");
   EXPECT_EQ(box->buttons, (std::vector<int>{IDYES, IDNO})) << Describe(*box);
   const std::string asked = box->text;
-  const std::string starts =
-      " (starts rundll32.exe with " + root_ + "_\\x.dll)";
   EXPECT_EQ(
-      SplitLines(asked),
+      WithoutStarts(SplitLines(asked)),
       (std::vector<std::string>{
           "Repair hidden files on " + drive_ + "?",
           "",
           "- Delete 1 worm shortcut:",
-          "   Photos.lnk" + starts,
+          "   Photos.lnk",
           "- Make 3 folders and " + std::to_string(kArchiveFiles + 2) +
               " files visible again: [U+00A0]",
           "- Rename the folder [U+00A0] to \"Recovered files\"",
@@ -172,10 +179,10 @@ TEST_F(RepairMenu, PreviewThenNoChangesNothingAndYesGivesTheFilesBack) {
   ASSERT_TRUE(done) << testing::PrintToString(lines);
   EXPECT_EQ(unanswered, 0);
   EXPECT_TRUE(app.NoBox());
-  EXPECT_EQ(app.LogLines(),
+  EXPECT_EQ(WithoutStarts(app.LogLines()),
             (std::vector<std::string>{
                 "Repairing hidden files on " + drive_,
-                "Worm shortcut deleted: " + root_ + "Photos.lnk" + starts,
+                "Worm shortcut deleted: " + root_ + "Photos.lnk",
                 "Folder made visible: " + root_ + "[U+00A0] (" +
                     std::to_string(kArchiveFiles + 2) + " files)",
                 "Folder renamed: " + root_ + "[U+00A0] to Recovered files",
@@ -197,6 +204,95 @@ TEST_F(RepairMenu, PreviewThenNoChangesNothingAndYesGivesTheFilesBack) {
   EXPECT_EQ(ReadAll(root_ + "_\\x.dll"), kPayload);
   EXPECT_EQ(DosBits(root_ + "_\\x.dll"), kHiddenSystem);
   EXPECT_EQ(DosBits(root_ + "_"), FILE_ATTRIBUTE_DIRECTORY | kHiddenSystem);
+}
+
+// A stick holding the worm's work beside the user's own shortcuts and
+// hidden folder: only the worm's shortcuts go, the user's folder that also
+// holds the worm's script comes back with the script still hidden, and
+// everything else on the drive stays exactly as it was.
+TEST_F(RepairMenu, TellsTheWormFromTheUsersOwnThings) {
+  const std::wstring cmd = L"C:\\windows\\system32\\cmd.exe";
+  shell_link_save::Save(Wide(root_ + "Command Prompt.lnk"), cmd, L"", L"");
+  shell_link_save::Save(Wide(root_ + "Build.lnk"), cmd,
+                        Wide("/c " + root_ + "build.bat"), L"");
+  PutFile(root_ + "build.bat", "make all");
+  PutFile(root_ + "Private\\diary.txt", "dear diary", FILE_ATTRIBUTE_HIDDEN);
+  ASSERT_TRUE(SetFileAttributesW(Wide(root_ + "Private").c_str(),
+                                 FILE_ATTRIBUTE_HIDDEN));
+  PutFile(root_ + "_\\thesis.docx", "my thesis", kHiddenSystem);
+  PutFile(root_ + "_\\run.vbs", "CreateObject(\"WScript.Shell\")",
+          kHiddenSystem);
+  ASSERT_TRUE(SetFileAttributesW(Wide(root_ + "_").c_str(), kHiddenSystem));
+  shell_link_save::Save(Wide(root_ + "thesis.lnk"),
+                        L"C:\\windows\\system32\\wscript.exe",
+                        Wide("\"" + root_ + "_\\run.vbs\""), L"");
+  PutFile(root_ + "Photos.url",
+          "[InternetShortcut]\r\nURL=file:///" + drive_ + "/_/run.vbs\r\n");
+  const Entries infected = DriveNow();
+  App app;
+  ASSERT_TRUE(app.started());
+  ASSERT_TRUE(app.PickDrive(drive_[0]));
+  ASSERT_TRUE(app.Settle());
+
+  ASSERT_TRUE(OpenContextMenu(app));
+  ASSERT_TRUE(ChooseProgramItem(app, ProgramItem::Repair, false));
+  std::optional<Box> box = app.WaitBox(kRepairMs);
+  ASSERT_TRUE(box);
+  const std::string script = root_ + "_\\run.vbs";
+  EXPECT_EQ(SplitLines(box->text),
+            (std::vector<std::string>{
+                "Repair hidden files on " + drive_ + "?",
+                "",
+                "- Delete 2 worm shortcuts:",
+                "   Photos.url (starts " + script + ")",
+                "   thesis.lnk (starts wscript.exe with " + script + ")",
+                "- Make 1 folder and 1 file visible again: _",
+                "- Leave 1 worm program where it is, hidden, for an "
+                "antivirus: " +
+                    script,
+                "",
+                "Nothing else on the drive changes.",
+            }))
+      << box->text;
+  ASSERT_TRUE(App::Answer(*box, IDYES));
+  const std::string done_line = "Repair of " + drive_ + " done: ";
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        const std::vector<std::string> lines = app.LogLines();
+        return !lines.empty() && lines.back().starts_with(done_line);
+      },
+      kRepairMs))
+      << testing::PrintToString(app.LogLines());
+  EXPECT_EQ(
+      app.LogLines(),
+      (std::vector<std::string>{
+          "Repairing hidden files on " + drive_,
+          "Worm shortcut deleted: " + root_ + "Photos.url (starts " + script +
+              ")",
+          "Worm shortcut deleted: " + root_ +
+              "thesis.lnk (starts wscript.exe with " + script + ")",
+          "Folder made visible: " + root_ + "_ (1 file)",
+          "Worm program left in place, hidden, for an antivirus: " + script,
+          done_line + "2 worm shortcuts deleted, 1 folder and 1 file "
+                      "made visible, 0 folders renamed, 0 failures",
+      }));
+
+  // The whole drive: the two worm shortcuts gone, "_" and the thesis
+  // without hidden and system, the rest as it was.
+  Entries expected = infected;
+  expected.erase("Photos.url");
+  expected.erase("thesis.lnk");
+  for (const char* shown : {"_", "_\\thesis.docx"}) {
+    std::string& value = expected.at(shown);
+    const size_t bar = value.find('|');
+    value = std::to_string(std::stoul(value.substr(0, bar)) & ~kHiddenSystem) +
+            value.substr(bar);
+  }
+  EXPECT_EQ(DriveNow(), expected);
+  EXPECT_EQ(DosBits(root_ + "_\\run.vbs"), kHiddenSystem);
+  EXPECT_EQ(DosBits(root_ + "Private"),
+            FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_EQ(ReadAll(root_ + "_\\thesis.docx"), "my thesis");
 }
 
 // The Windows drive under a second letter (tools/e2e.sh links one to

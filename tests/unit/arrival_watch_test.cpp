@@ -24,29 +24,29 @@ class StalledTree final : public FileTree {
     changed_.notify_all();
   }
   std::vector<TreeEntry> List(const std::string& folder, Error& error,
+                              EntryId* id,
                               std::size_t max_entries) override {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return !stalled_; });
-    return inner_.List(folder, error, max_entries);
+    return inner_.List(folder, error, id, max_entries);
   }
-  FolderId Identify(const std::string& f, Error& e) override {
-    return inner_.Identify(f, e);
-  }
-  Error Hold(const std::string& f, const FolderId& id) override {
+  Error Hold(const std::string& f, const EntryId& id) override {
     return inner_.Hold(f, id);
   }
   void LetGo() override { inner_.LetGo(); }
-  Error SetAttributes(const std::string& p, std::uint32_t a,
-                      const FolderId* id) override {
-    return inner_.SetAttributes(p, a, id);
+  Error MakeVisible(const std::string& p, const EntryId* id) override {
+    return inner_.MakeVisible(p, id);
   }
   Error Rename(const std::string& p, const std::string& n,
-               const FolderId* id) override {
+               const EntryId* id) override {
     return inner_.Rename(p, n, id);
   }
-  Error Delete(const std::string& p) override { return inner_.Delete(p); }
-  FileBytes Read(const std::string& p, std::size_t n, Error& e) override {
-    return inner_.Read(p, n, e);
+  Error Delete(const std::string& p, const EntryId* id) override {
+    return inner_.Delete(p, id);
+  }
+  FileBytes Read(const std::string& p, std::size_t n, Error& e,
+                 EntryId* id) override {
+    return inner_.Read(p, n, e, id);
   }
   std::string WindowsDrive() override { return inner_.WindowsDrive(); }
   WindowsTie TieToWindows(const std::string& d) override {

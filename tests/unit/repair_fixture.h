@@ -25,6 +25,19 @@ inline constexpr std::uint32_t kHiddenSystemFolder =
 
 inline std::string Utf8(std::string_view ansi) { return std::string(ansi); }
 
+// The text, or each line, without what the worm shortcuts start: every
+// " (starts ...)" cut to the end of its line. What they start is checked
+// word for word once, in QuestionSaysWhatEachWormShortcutStarts.
+inline std::string WithoutStarts(std::string text) {
+  for (std::size_t at; (at = text.find(" (starts ")) != std::string::npos;)
+    text.erase(at, text.find('\n', at) - at);
+  return text;
+}
+inline std::vector<std::string> WithoutStarts(std::vector<std::string> lines) {
+  for (std::string& line : lines) line = WithoutStarts(line);
+  return lines;
+}
+
 // A shortcut starting `target` with `arguments`.
 inline std::string LinkTo(const std::string& target,
                           const std::string& arguments = "") {

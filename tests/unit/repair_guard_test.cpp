@@ -1,8 +1,11 @@
 // No step of the repair leaves the drive: a folder swapped for a junction
-// after the look, or while the run works, is not entered and nothing in it
-// or behind it changes; a drive swapped during the question changes
-// nothing. Checked on the whole tree after each run.
+// while the look lists, between the look and the Yes, or while the run
+// works, is not entered and nothing in it or behind it changes; a drive
+// swapped during the question changes nothing; nor does a worm shortcut
+// written anew. Checked on the whole tree after each run.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "platform/fake/fake_platform.h"
 #include "tests/unit/repair_fixture.h"
@@ -16,9 +19,10 @@ class RepairGuardTest : public RepairTest {
  protected:
   void SetUp() override { MakeScene(); }
   // C:\Users holds what must stay hidden, under the names E: has too; E:
-  // has the user's hidden folder with a hidden subfolder, and a hidden file
-  // of the root. A run that went through a junction to C:\Users would make
-  // C:'s files visible.
+  // has the user's hidden folder with a hidden subfolder, a hidden file of
+  // the root, and a visible folder whose hidden Docs holds a secret. A run
+  // that went through a junction to C:\Users or to E:\Private would make
+  // what is there visible.
   void MakeScene() {
     tree.AddDrive('C');
     tree.AddFolder("C:\\Users", kHiddenSystemFolder);
@@ -30,6 +34,9 @@ class RepairGuardTest : public RepairTest {
     tree.AddFile(kUser + "\\Docs\\a.txt", "a", kHiddenSystem);
     tree.AddFile(kUser + "\\b.txt", "b", kHiddenSystem);
     tree.AddFile("E:\\hidden.txt", "h", kHiddenSystem);
+    tree.AddFolder("E:\\Private");
+    tree.AddFolder("E:\\Private\\Docs", kHiddenSystemFolder);
+    tree.AddFile("E:\\Private\\Docs\\secret.txt", "s", kHiddenSystem);
   }
   std::vector<std::string> DriveC() const {
     std::vector<std::string> c;
@@ -43,56 +50,107 @@ const char kChanged[] =
     "(it is no longer the folder looked at: a link, a junction or another "
     "folder is in its place)";
 
-// Swapped between the look and the Yes, at any depth: the swapped folder's
-// steps fail, everything else is repaired.
-TEST_F(RepairGuardTest, FolderSwappedAfterTheLookIsNotEntered) {
-  const std::pair<std::string, std::string> cases[] = {
-      {kUser + "\\Docs", "E:\\Recovered files\\Docs.moved"},
-      {kUser, kUser + ".moved"}};
-  for (const auto& [swapped, moved] : cases) {
-    SCOPED_TRACE(swapped);
-    tree = fake::FakeFileTree();
-    MakeScene();
-    const std::vector<std::string> c = DriveC();
-    const RepairPlan plan = Plan();
-    ASSERT_TRUE(tree.SwapForJunction(swapped, "C:\\Users"));
-    const Lines lines = RunAll(plan);
-    EXPECT_EQ(DriveC(), c);
-    EXPECT_EQ(tree.AttributesOf(moved), kHiddenSystemFolder);
-    EXPECT_EQ(tree.AttributesOf("E:\\hidden.txt"), 0u);
-    bool failed = false;
-    for (const std::string& line : lines)
-      failed |= line.starts_with("Repair Failed: ") &&
-                line.find(kChanged) != std::string::npos;
-    EXPECT_TRUE(failed) << testing::PrintToString(lines);
-  }
-}
+// A folder swapped for a junction: when, which, to what, the failure lines
+// the run must give (each with kChanged), and a folder behind the swap
+// that keeps hidden and system.
+struct Swap {
+  const char* name;
+  enum When { kInTheLook, kAtTheYes, kInTheRun } when;
+  int steps;  // of the look or the run, done before the swap
+  std::string swapped, target;
+  Lines failed;
+  std::string left;
+};
 
-// Swapped while the run works: the folder the run is in is held and cannot
-// be swapped; one below it can, and is checked when the run gets there.
-TEST_F(RepairGuardTest, FolderSwappedDuringTheStepsIsNotEntered) {
+const Swap kSwaps[] = {
+    {"the user's folder, once the look has listed the root",
+     Swap::kInTheLook,
+     1,
+     kUser,
+     "C:\\Users",
+     {"Repair Failed: reading E:\\[U+00A0]"},
+     kUser + ".moved"},
+    {"the user's folder, for one of the drive, before Docs in it is listed",
+     Swap::kInTheLook,
+     2,
+     kUser,
+     "E:\\Private",
+     {"Repair Failed: reading E:\\[U+00A0]\\Docs"},
+     "E:\\Private\\Docs"},
+    {"Docs, between the look and the Yes",
+     Swap::kAtTheYes,
+     0,
+     kUser + "\\Docs",
+     "C:\\Users",
+     {"Repair Failed: making visible E:\\[U+00A0]\\Docs",
+      "Repair Failed: making visible E:\\[U+00A0]\\Docs\\a.txt"},
+     "E:\\Recovered files\\Docs.moved"},
+    {"the user's folder, between the look and the Yes",
+     Swap::kAtTheYes,
+     0,
+     kUser,
+     "C:\\Users",
+     {"Repair Failed: making visible E:\\[U+00A0]",
+      "Repair Failed: renaming E:\\[U+00A0]"},
+     kUser + ".moved"},
+    {"Docs, while the run works in the user's folder",
+     Swap::kInTheRun,
+     1,
+     kUser + "\\Docs",
+     "C:\\Users",
+     {"Repair Failed: making visible E:\\[U+00A0]\\Docs",
+      "Repair Failed: making visible E:\\[U+00A0]\\Docs\\a.txt"},
+     "E:\\Recovered files\\Docs.moved"},
+};
+
+void PrintTo(const Swap& swap, std::ostream* out) { *out << swap.name; }
+
+class FolderSwapTest : public RepairGuardTest,
+                       public ::testing::WithParamInterface<Swap> {};
+
+TEST_P(FolderSwapTest, NothingBehindTheJunctionIsListedOrChanged) {
+  const Swap& swap = GetParam();
   const std::vector<std::string> c = DriveC();
+  RepairScan scan(tree, "E:", Utf8);
+  if (swap.when == Swap::kInTheLook) {
+    for (int i = 0; i < swap.steps; ++i) scan.Step();
+    ASSERT_TRUE(tree.SwapForJunction(swap.swapped, swap.target));
+  }
+  while (scan.Step()) {
+  }
+  if (swap.when == Swap::kAtTheYes)
+    ASSERT_TRUE(tree.SwapForJunction(swap.swapped, swap.target));
   Lines lines;
   {
-    RepairRun run(tree, Plan());
-    run.Step(1, lines);  // E:\[U+00A0]\b.txt: its folder is held
-    EXPECT_EQ(tree.held().back(), kUser);
-    EXPECT_FALSE(tree.SwapForJunction(kUser, "C:\\Users"));
-    ASSERT_TRUE(tree.SwapForJunction(kUser + "\\Docs", "C:\\Users"));
+    RepairRun run(tree, BuildPlan(scan.findings()));
+    if (swap.when == Swap::kInTheRun) {
+      for (int i = 0; i < swap.steps; ++i) run.Step(1, lines);
+      ASSERT_FALSE(tree.held().empty());
+      EXPECT_FALSE(tree.SwapForJunction(tree.held().back(), swap.target))
+          << "a held folder stays";
+      ASSERT_TRUE(tree.SwapForJunction(swap.swapped, swap.target));
+    }
     while (run.Step(1, lines)) {
     }
   }
   EXPECT_TRUE(tree.held().empty()) << "let go when the run ends";
   EXPECT_EQ(DriveC(), c);
-  ASSERT_GE(lines.size(), 2u);
-  EXPECT_EQ(lines[0], "Repair Failed: making visible E:\\[U+00A0]\\Docs " +
-                          std::string(kChanged));
-  EXPECT_EQ(lines[1],
-            "Repair Failed: making visible E:\\[U+00A0]\\Docs\\a.txt " +
-                std::string(kChanged));
-  EXPECT_EQ(tree.AttributesOf("E:\\Recovered files\\Docs.moved\\a.txt"),
-            kHiddenSystem);
+  EXPECT_EQ(tree.AttributesOf(swap.left), kHiddenSystemFolder);
+  EXPECT_EQ(tree.AttributesOf("E:\\hidden.txt"), 0u) << "the rest is repaired";
+  for (const std::string& failed : swap.failed)
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        failed + " " + std::string(kChanged)),
+              lines.end())
+        << failed << "\n"
+        << testing::PrintToString(lines);
+  for (const std::string& line : lines)
+    EXPECT_EQ(line.find("secret"), std::string::npos) << line;
 }
+
+INSTANTIATE_TEST_SUITE_P(Swaps, FolderSwapTest, ::testing::ValuesIn(kSwaps),
+                         [](const ::testing::TestParamInfo<Swap>& info) {
+                           return "Case" + std::to_string(info.index);
+                         });
 
 // The stick was swapped for another while the question waited: the first
 // check finds another drive and nothing at all changes.
@@ -115,19 +173,25 @@ TEST_F(RepairGuardTest, AnotherDriveAtTheYesChangesNothing) {
                    "renamed, 1 failure"}));
 }
 
-// The look itself: a folder swapped after its parent was listed is not
-// listed, so nothing behind it is planned.
-TEST_F(RepairGuardTest, LookDoesNotListAFolderSwappedUnderIt) {
-  RepairScan scan(tree, "E:", Utf8);
-  scan.Step();  // the root
-  ASSERT_TRUE(tree.SwapForJunction(kUser, "C:\\Users"));
-  while (scan.Step()) {
-  }
-  const ScanFindings& findings = scan.findings();
-  ASSERT_EQ(findings.failures.size(), 1u);
-  EXPECT_EQ(findings.failures[0].first, kUser);
-  EXPECT_EQ(findings.failures[0].second.number, kFolderChangedNumber);
-  EXPECT_TRUE(findings.hidden_folders[0].inside.empty());
+// A worm shortcut written anew between the look and the Yes is not the
+// file that was read: it stays, with a failure line.
+TEST_F(RepairGuardTest, ShortcutReplacedAfterTheLookStays) {
+  tree.AddFile("E:\\run.vbs", "worm", kHiddenSystem);
+  tree.AddFile("E:\\Music.lnk",
+               LinkTo("C:\\Windows\\System32\\wscript.exe", "E:\\run.vbs"));
+  tree.AddFile("E:\\Video.lnk",
+               LinkTo("C:\\Windows\\System32\\wscript.exe", "E:\\run.vbs"));
+  const RepairPlan plan = Plan();
+  tree.ReplaceFile("E:\\Music.lnk");
+  const Lines lines = RunAll(plan);
+  EXPECT_TRUE(tree.Exists("E:\\Music.lnk"));
+  EXPECT_FALSE(tree.Exists("E:\\Video.lnk"));
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "Repair Failed: deleting E:\\Music.lnk (it is no longer "
+                      "the file looked at: another file, a link or a folder is "
+                      "in its place)"),
+            lines.end())
+      << testing::PrintToString(lines);
 }
 
 }  // namespace

@@ -32,6 +32,7 @@ TEST(UrlShortcutTest, TargetOfTheUrlLine) {
       {"[InternetShortcut]\nURL=file:///E:/%C2%A0/x%20y.exe",
        "E:\\\xC2\xA0\\x y.exe"},
       {"[InternetShortcut]\nURL=file:E:/a.exe", "E:\\a.exe"},
+      {"[InternetShortcut]\nURL=file://E:/_/run.vbs", "E:\\_\\run.vbs"},
       {"[InternetShortcut]\nURL=FILE://localhost/E:/a.exe", "E:\\a.exe"},
       {"[internetshortcut]\n  url = \\_\\run.vbs  ", "\\_\\run.vbs"},
       {"[Other]\nURL=E:\\x.exe\n[InternetShortcut]\nIconFile=i\nURL=E:/y.exe"

@@ -276,6 +276,18 @@ TEST_F(PlatformTest, ReadFileOfNothingFails) {
   EXPECT_TRUE(bytes.bytes.empty());
 }
 
+// A folder named autorun.inf is opened as itself first, to tell a
+// junction from it, and is then refused for reading as before. (A link or
+// junction named so gets error 681 on Windows and on the fake; Wine 8 makes
+// no such links, and shows a Unix link as what it leads to.)
+TEST_F(PlatformTest, ReadFileOfAFolderIsRefused) {
+  MakeFolder(d + "\\autorun.inf");
+  Error error;
+  const FileBytes bytes = system.ReadFile(d + "\\autorun.inf", 10, error);
+  EXPECT_EQ(error.number, static_cast<std::uint32_t>(ERROR_ACCESS_DENIED));
+  EXPECT_TRUE(bytes.bytes.empty());
+}
+
 TEST_F(PlatformTest, ProbeDrive) {
   for (const auto& drive : drives) {
     const DriveStatus status = system.ProbeDrive(drive);

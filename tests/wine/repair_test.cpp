@@ -192,13 +192,14 @@ TEST_F(RepairWineTest, FileTreeTakesNamesAsTheyAre) {
   MakeFolder(blank, FILE_ATTRIBUTE_DIRECTORY | kHiddenSystem);
   MakeFile(blank + "\\a.txt", "a", FILE_ATTRIBUTE_READONLY | kHiddenSystem);
   MakeFolder(root + "Taken");
+  MakeFile(root + "ro.lnk", "x", FILE_ATTRIBUTE_READONLY | kHiddenSystem);
   Win32FileTree tree;
   Error error;
   const std::vector<TreeEntry> entries = tree.List(drive, error);
   ASSERT_FALSE(error.failed()) << error.description;
   // A bounded listing stops at its bound, without an error.
   ASSERT_GE(entries.size(), 2u);
-  EXPECT_EQ(tree.List(drive, error, 1).size(), 1u);
+  EXPECT_EQ(tree.List(drive, error, nullptr, 1).size(), 1u);
   EXPECT_FALSE(error.failed()) << error.description;
   const auto found = std::find_if(
       entries.begin(), entries.end(),
@@ -208,13 +209,59 @@ TEST_F(RepairWineTest, FileTreeTakesNamesAsTheyAre) {
   EXPECT_EQ(tree.Rename(blank, "Taken").number,
             static_cast<std::uint32_t>(ERROR_ALREADY_EXISTS));
   EXPECT_TRUE(tree.Delete(blank).failed());
-  ASSERT_FALSE(
-      tree.SetAttributes(blank + "\\a.txt", FILE_ATTRIBUTE_READONLY).failed());
+  // A read-only file loses read-only on its way out.
+  EXPECT_FALSE(tree.Delete(root + "ro.lnk").failed());
+  EXPECT_EQ(Attributes(root + "ro.lnk"), INVALID_FILE_ATTRIBUTES);
+  ASSERT_FALSE(tree.MakeVisible(blank + "\\a.txt").failed());
   // Wine shows every file as to be archived.
   EXPECT_EQ(Attributes(blank + "\\a.txt") & ~FILE_ATTRIBUTE_ARCHIVE,
             DWORD{FILE_ATTRIBUTE_READONLY});
   EXPECT_FALSE(tree.Rename(blank, "Recovered files").failed());
   EXPECT_EQ(ReadAll(root + "Recovered files\\a.txt"), "a");
+}
+
+// Only hidden and system come off, from the attributes an entry has when
+// the run gets to it: read-only given after the look stays, as does
+// archive. (Wine keeps no other attribute, such as not-content-indexed, to
+// show the same of it.)
+TEST_F(RepairWineTest, OnlyHiddenAndSystemComeOffWhatTheEntryHasNow) {
+  const std::string folder = root + "_", file = folder + "\\a.txt";
+  MakeFolder(folder);
+  MakeFile(file, "a", kHiddenSystem | FILE_ATTRIBUTE_ARCHIVE);
+  MakeFolder(folder, FILE_ATTRIBUTE_DIRECTORY | kHiddenSystem);
+  Win32FileTree tree;
+  RepairScan scan(tree, drive,
+                  [](std::string_view ansi) { return std::string(ansi); });
+  while (scan.Step()) {
+  }
+  RepairRun run(tree, BuildPlan(scan.findings()));
+  ASSERT_TRUE(SetFileAttributesW(
+      Widen(file).c_str(),
+      FILE_ATTRIBUTE_READONLY | kHiddenSystem | FILE_ATTRIBUTE_ARCHIVE));
+  Lines lines;
+  while (run.Step(50, lines)) {
+  }
+  EXPECT_EQ(run.failures(), 0u) << testing::PrintToString(lines);
+  EXPECT_EQ(Attributes(file),
+            DWORD{FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE});
+  EXPECT_EQ(Attributes(folder), DWORD{FILE_ATTRIBUTE_DIRECTORY});
+}
+
+// A file is deleted only while it is the one read: the identity Read gives
+// is the one Delete checks, and another file under the name is refused.
+TEST_F(RepairWineTest, DeleteTakesOnlyTheFileRead) {
+  MakeFile(root + "x.lnk", "read");
+  Win32FileTree tree;
+  Error error;
+  EntryId id;
+  EXPECT_EQ(tree.Read(root + "x.lnk", 10, error, &id).bytes, "read");
+  ASSERT_TRUE(
+      MoveFileW(Widen(root + "x.lnk").c_str(), Widen(root + "y.lnk").c_str()));
+  MakeFile(root + "x.lnk", "new");
+  EXPECT_EQ(tree.Delete(root + "x.lnk", &id).number, kFolderChangedNumber);
+  EXPECT_EQ(Contents(root + "x.lnk"), "new");
+  EXPECT_FALSE(tree.Delete(root + "y.lnk", &id).failed());
+  EXPECT_EQ(Attributes(root + "y.lnk"), INVALID_FILE_ATTRIBUTES);
 }
 
 // A directory link inside the hidden folder leads to a folder whose hidden
@@ -248,9 +295,8 @@ TEST_F(RepairWineTest, LinkInsideAHiddenFolderIsNotEntered) {
 }
 
 // The run's folders on real files: changes go through handles in a held
-// folder, and another folder put in the place of one looked at is refused.
-// (That a held folder cannot be renamed meanwhile, Wine 8 does not show: it
-// lets a folder be moved that is open without FILE_SHARE_DELETE.)
+// folder, which cannot be moved meanwhile, nor can the folders above it;
+// another folder put in the place of one looked at is refused.
 TEST_F(RepairWineTest, HeldFoldersStayAndAnotherFolderInTheirPlaceIsRefused) {
   const std::string a = root + "a", b = root + "a\\b";
   MakeFolder(a);
@@ -258,11 +304,14 @@ TEST_F(RepairWineTest, HeldFoldersStayAndAnotherFolderInTheirPlaceIsRefused) {
   MakeFile(b + "\\f.txt", "f", FILE_ATTRIBUTE_HIDDEN);
   Win32FileTree tree;
   Error error;
-  const FolderId id = tree.Identify(b, error);
+  EntryId id;
+  tree.List(b, error, &id);
   ASSERT_FALSE(error.failed()) << error.description;
   EXPECT_NE(id.volume_serial, 0u);
   ASSERT_FALSE(tree.Hold(b, id).failed());
-  EXPECT_FALSE(tree.SetAttributes(b + "\\f.txt", 0).failed());
+  EXPECT_FALSE(MoveFileW(Widen(b).c_str(), Widen(root + "moved").c_str()));
+  EXPECT_FALSE(MoveFileW(Widen(a).c_str(), Widen(root + "moved").c_str()));
+  EXPECT_FALSE(tree.MakeVisible(b + "\\f.txt").failed());
   EXPECT_EQ(Attributes(b + "\\f.txt") & FILE_ATTRIBUTE_HIDDEN, 0u);
   EXPECT_FALSE(tree.Delete(b + "\\f.txt").failed());
   EXPECT_EQ(Attributes(b + "\\f.txt"), INVALID_FILE_ATTRIBUTES);
@@ -271,11 +320,11 @@ TEST_F(RepairWineTest, HeldFoldersStayAndAnotherFolderInTheirPlaceIsRefused) {
   ASSERT_TRUE(MoveFileW(Widen(b).c_str(), Widen(a + "\\old").c_str()));
   MakeFolder(b);
   EXPECT_EQ(tree.Hold(b, id).number, kFolderChangedNumber);
-  EXPECT_EQ(tree.SetAttributes(b, FILE_ATTRIBUTE_HIDDEN, &id).number,
-            kFolderChangedNumber);
+  EXPECT_EQ(tree.MakeVisible(b, &id).number, kFolderChangedNumber);
   EXPECT_EQ(tree.Rename(b, "c", &id).number, kFolderChangedNumber);
   EXPECT_EQ(Attributes(b), DWORD{FILE_ATTRIBUTE_DIRECTORY});
-  const FolderId old_id = tree.Identify(a + "\\old", error);
+  EntryId old_id;
+  tree.List(a + "\\old", error, &old_id);
   EXPECT_EQ(old_id, id);
   EXPECT_FALSE(tree.Rename(a + "\\old", "back", &old_id).failed());
   EXPECT_NE(Attributes(a + "\\back"), INVALID_FILE_ATTRIBUTES);
