@@ -116,8 +116,8 @@ bool WriteAttributes(HANDLE handle, DWORD attributes) {
                                     sizeof info) != 0;
 }
 
-// Appends the entries of one batch of a listing, "." and ".." left out.
-// Adds the batch's entries to `entries` until it holds `max_entries`.
+// Appends the entries of one batch of a listing, "." and ".." left out,
+// until `entries` holds `max_entries`.
 void AddEntries(const unsigned char* batch, std::vector<TreeEntry>& entries,
                 std::size_t max_entries) {
   for (;;) {
