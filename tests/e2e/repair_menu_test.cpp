@@ -4,9 +4,10 @@
 // folder that starts rundll32.exe with the worm's library, which lies in a
 // hidden folder "_". The question names the drive, the counts and what the
 // worm shortcut starts; No changes nothing, Yes gives the files back under
-// "Recovered files". Which entries of a stick are the worm's is the unit
-// tests' (repair_rules_test); the Windows drive under a second letter is
-// refused.
+// "Recovered files", and the user's own shortcuts and hidden folder beside
+// the worm's stay as they were. Which entries of a stick are the worm's is
+// the unit tests' (repair_rules_test); the Windows drive under a second
+// letter is refused.
 #include <gtest/gtest.h>
 #include <objbase.h>
 #include <windows.h>
@@ -76,8 +77,19 @@ class RepairMenu : public OnEmptyDrives {
   }
 
   // The user's files inside the worm's folder, the worm's library in its
-  // own hidden folder, and the shortcut in the root.
+  // own hidden folder, and the shortcut in the root; beside them the user's
+  // own shortcuts (one to cmd.exe alone, one to a visible script) and a
+  // folder the user hid, which the repair leaves as they are.
   void Infect() {
+    PutFile(root_ + "build.bat", "@echo building");
+    PutFile(root_ + "Private\\diary.txt", "dear diary");
+    ASSERT_TRUE(SetFileAttributesW(Wide(root_ + "Private").c_str(),
+                                   FILE_ATTRIBUTE_HIDDEN));
+    shell_link_save::Save(Wide(root_ + "Command Prompt.lnk"),
+                          L"C:\\windows\\system32\\cmd.exe", L"", L"");
+    shell_link_save::Save(Wide(root_ + "Build.lnk"),
+                          L"C:\\windows\\system32\\cmd.exe",
+                          Wide("/c " + root_ + "build.bat"), L"");
     const std::string user = root_ + kNbsp + "\\";
     std::string photo(3000, '\0');
     for (size_t i = 0; i < photo.size(); ++i)
