@@ -65,7 +65,11 @@ class Guard : public OnEmptyDrives {
   }
 };
 
-TEST_F(Guard, AGuardStartShowsOnlyTheIconAndAutoRemoveRuns) {
+// One guarding from start to Exit: only the icon shows and Auto Remove
+// runs; the icon's click shows the window and its close box hides it
+// again; Exit, the last item of the icon's menu, ends the program and the
+// icon goes.
+TEST_F(Guard, AGuardStartShowsOnlyTheIconUntilClickedAndExitEndsIt) {
   App app("C:\\", "/GUARD");
   HWND icon = StartGuarding(app);
   ASSERT_NE(icon, nullptr);
@@ -79,12 +83,7 @@ TEST_F(Guard, AGuardStartShowsOnlyTheIconAndAutoRemoveRuns) {
   // The timer runs: an autorun.inf put on a drive goes by itself.
   PutFile("D:\\autorun.inf", "[autorun]\r\n");
   EXPECT_TRUE(WaitFor([] { return !Exists("D:\\autorun.inf"); }, 3 * kTickMs));
-}
 
-TEST_F(Guard, TheIconsClickShowsTheWindowAndClosingHidesItAgain) {
-  App app("C:\\", "/guard");
-  HWND icon = StartGuarding(app);
-  ASSERT_NE(icon, nullptr);
   PostClick(icon, WM_LBUTTONDOWN, WM_LBUTTONUP);
   EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(app.main()) != FALSE; }));
   // The close box, as the system menu's Close sends it.
@@ -93,15 +92,10 @@ TEST_F(Guard, TheIconsClickShowsTheWindowAndClosingHidesItAgain) {
   ASSERT_TRUE(app.Settle());
   EXPECT_TRUE(app.Running());
   EXPECT_EQ(TrayIcons().size(), 1u);
-}
 
-TEST_F(Guard, ExitInTheIconsMenuEndsTheProgramAndTheIconGoes) {
-  App app("C:\\", "/guard");
-  HWND icon = StartGuarding(app);
-  ASSERT_NE(icon, nullptr);
   PostClick(icon, WM_RBUTTONDOWN, WM_RBUTTONUP);
   ASSERT_NE(WaitMenu(app), nullptr);
-  ASSERT_TRUE(ChooseItem(app, VK_END));  // Exit is the last item
+  ASSERT_TRUE(ChooseItem(app, VK_END));
   EXPECT_TRUE(app.WaitExit());
   EXPECT_TRUE(WaitFor([] { return TrayIcons().empty(); }));
 }

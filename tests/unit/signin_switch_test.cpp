@@ -33,48 +33,55 @@ class SigninSwitchTest : public FormTest {
   std::optional<std::string> Approval() {
     return registry.GetBinary(kUser, kStartupApprovedKey, kSigninValue);
   }
+  // How a value is found; an unreadable one is text in a key that cannot
+  // be read.
+  enum Kind { kAbsent, kText, kBytes, kOtherType, kUnreadable };
+  struct Value {
+    Kind kind = kAbsent;
+    std::string data;
+  };
+  // A fresh registry with the two values as given.
+  void Scene(const Value& run, const Value& approval) {
+    registry = fake::FakeRegistry();
+    for (const auto& [key, value] :
+         {std::pair{kRunKey, run}, std::pair{kStartupApprovedKey, approval}}) {
+      if (value.kind == kText || value.kind == kUnreadable)
+        registry.SetString(kUser, key, kSigninValue, value.data);
+      if (value.kind == kBytes)
+        registry.SetBinary(kUser, key, kSigninValue, value.data);
+      if (value.kind == kOtherType)
+        registry.SetOtherType(kUser, key, kSigninValue, value.data);
+      if (value.kind == kUnreadable)
+        registry.FailRead(kUser, key, fake::kErrAccessDenied);
+    }
+  }
 };
 
 // Each way the two values can be found, and whether the item shows checked.
 TEST_F(SigninSwitchTest, ReadsTheValuesAsWindowsWouldStartThem) {
-  enum Kind { kAbsent, kText, kBytes, kOtherType, kUnreadable };
-  struct Case {
-    Kind run_kind;
-    std::string run;
-    Kind approval_kind;
-    std::string approval;
+  const struct {
+    Value run, approval;
     bool checked;
-  };
-  const Case cases[] = {
-      {kText, kCommand, kAbsent, "", true},
-      {kText, kCommand, kBytes, kEnabled, true},
-      {kText, kCommand, kBytes, std::string(1, '\0'), true},
-      {kText, kCommand, kBytes, kDisabled, false},
-      {kText, kCommand, kBytes, "", false},
-      {kText, kCommand, kOtherType, "", false},
-      {kText, kCommand, kUnreadable, "", false},
-      {kText, "\"E:\\velmora.exe\" /guard", kAbsent, "", false},
-      {kText, "C:\\Tools\\velmora.exe /guard", kAbsent, "", false},
-      {kText, "\"C:\\Tools\\velmora.exe\"", kAbsent, "", false},
-      {kText, kCommand + std::string(kMaxRunChars, ' '), kAbsent, "", false},
-      {kOtherType, "", kAbsent, "", false},
-      {kUnreadable, kCommand, kAbsent, "", false},
-  };
-  const auto put = [&](const char* key, Kind kind, const std::string& data) {
-    if (kind == kText || kind == kUnreadable)
-      registry.SetString(kUser, key, kSigninValue, data);
-    if (kind == kBytes) registry.SetBinary(kUser, key, kSigninValue, data);
-    if (kind == kOtherType) registry.SetOtherType(kUser, key, kSigninValue);
-    if (kind == kUnreadable)
-      registry.FailRead(kUser, key, fake::kErrAccessDenied);
+  } cases[] = {
+      {{kText, kCommand}, {}, true},
+      {{kText, kCommand}, {kBytes, kEnabled}, true},
+      {{kText, kCommand}, {kBytes, std::string(1, '\0')}, true},
+      {{kText, kCommand}, {kBytes, kDisabled}, false},
+      {{kText, kCommand}, {kBytes, ""}, false},
+      {{kText, kCommand}, {kOtherType, ""}, false},
+      {{kText, kCommand}, {kUnreadable, ""}, false},
+      {{kText, "\"E:\\velmora.exe\" /guard"}, {}, false},
+      {{kText, "C:\\Tools\\velmora.exe /guard"}, {}, false},
+      {{kText, "\"C:\\Tools\\velmora.exe\""}, {}, false},
+      {{kText, kCommand + std::string(kMaxRunChars, ' ')}, {}, false},
+      {{kOtherType, ""}, {}, false},
+      {{kUnreadable, kCommand}, {}, false},
   };
   StartForm();
   int i = 0;
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE("case " + std::to_string(i++));
-    registry = fake::FakeRegistry();
-    put(kRunKey, c.run_kind, c.run);
-    put(kStartupApprovedKey, c.approval_kind, c.approval);
+    Scene(c.run, c.approval);
     const MenuCommand item = Item();
     EXPECT_EQ(item.text, kSigninText);
     EXPECT_EQ(item.checked, c.checked);
@@ -184,74 +191,48 @@ TEST_F(SigninSwitchTest, GreyedWithTheReasonWhereTheProgramRunsFromAStick) {
 // A change whose write or delete fails leaves both values as they were,
 // whatever they held, shows the system's error and logs nothing.
 TEST_F(SigninSwitchTest, AFailedChangeLeavesTheRegistryAsItWas) {
-  enum Kind { kAbsent, kText, kBytes, kOtherType };
-  struct Value {
-    Kind kind = kAbsent;
-    std::string data;
-  };
-  struct Case {
+  const std::string moved = "\"E:\\velmora.exe\" /guard";
+  const struct {
     const char* what;
     Value run, approval;
-    const char* failing;                  // the key whose change fails, if any
-    std::vector<const char*> unreadable;  // keys that cannot be read
-  };
-  const std::string moved = "\"E:\\velmora.exe\" /guard";
-  const Case cases[] = {
-      {"on: the Run value cannot be written", {}, {}, kRunKey, {}},
+    const char* failing;  // the key whose change fails, if any
+  } cases[] = {
+      {"on: the Run value cannot be written", {}, {}, kRunKey},
       {"on: a moved program's value comes back",
        {kText, moved},
        {kBytes, kDisabled},
-       kStartupApprovedKey,
-       {}},
+       kStartupApprovedKey},
       {"on: a value of another type comes back",
        {kOtherType, "%TEMP%\\x.exe"},
        {kBytes, kDisabled},
-       kStartupApprovedKey,
-       {}},
+       kStartupApprovedKey},
       {"on: an over-long value comes back",
        {kText, kCommand + std::string(kMaxRunChars, ' ')},
        {kBytes, kDisabled},
-       kStartupApprovedKey,
-       {}},
+       kStartupApprovedKey},
       {"on: an unreadable Run key is changed last",
-       {kText, moved},
+       {kUnreadable, moved},
        {kBytes, kDisabled},
-       kStartupApprovedKey,
-       {kRunKey}},
+       kStartupApprovedKey},
       {"on: an unreadable Run key's failed write puts back the other",
-       {kText, moved},
+       {kUnreadable, moved},
        {kOtherType, "\x03"},
-       kRunKey,
-       {kRunKey}},
+       kRunKey},
       {"on: neither key readable, nothing is tried",
-       {kText, moved},
-       {kBytes, kDisabled},
-       nullptr,
-       {kRunKey, kStartupApprovedKey}},
+       {kUnreadable, moved},
+       {kUnreadable, kDisabled},
+       nullptr},
       {"off: the Run value comes back",
        {kText, kCommand},
        {kBytes, kEnabled},
-       kStartupApprovedKey,
-       {}},
+       kStartupApprovedKey},
   };
   StartForm();
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    registry = fake::FakeRegistry();
-    for (const auto& [key, value] :
-         {std::pair{kRunKey, c.run},
-          std::pair{kStartupApprovedKey, c.approval}}) {
-      if (value.kind == kText)
-        registry.SetString(kUser, key, kSigninValue, value.data);
-      if (value.kind == kBytes)
-        registry.SetBinary(kUser, key, kSigninValue, value.data);
-      if (value.kind == kOtherType)
-        registry.SetOtherType(kUser, key, kSigninValue, value.data);
-    }
+    Scene(c.run, c.approval);
     if (c.failing)
       registry.FailWrite(c.failing, kSigninValue, fake::kErrAccessDenied);
-    for (const char* key : c.unreadable)
-      registry.FailRead(kUser, key, fake::kErrAccessDenied);
     const auto run = registry.GetRaw(kUser, kRunKey, kSigninValue);
     const auto approval =
         registry.GetRaw(kUser, kStartupApprovedKey, kSigninValue);

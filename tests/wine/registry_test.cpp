@@ -140,61 +140,53 @@ TEST_F(RegistryTest, ValueOfAnotherTypeIsAnError) {
 
 TEST_F(RegistryTest, WritesAndReadsStringsAndReadsBinaryValues) {
   const std::string command = "\"C:\\Test Tools\\velmora.exe\" /guard";
+  const std::string unicode = "T\xC3\xA9st \xF0\x9F\x92\xBE";
   ASSERT_FALSE(registry.WriteString(kTestKey, "Command", command).failed());
   EXPECT_EQ(RegQuery(std::string("HKCU\\") + kTestKey, "Command"), command);
-  Error error;
-  EXPECT_EQ(registry.ReadString(Hive::CurrentUser, kTestKey, "Command",
-                                command.size(), error),
-            command);
-  EXPECT_FALSE(error.failed()) << error.description;
-  EXPECT_EQ(registry.ReadString(Hive::CurrentUser, kTestKey, "Command",
-                                command.size() - 1, error),
-            std::nullopt);
-  EXPECT_EQ(error.number, static_cast<std::uint32_t>(ERROR_MORE_DATA));
-
-  ASSERT_FALSE(
-      registry.WriteString(kTestKey, "Unicode", "T\xC3\xA9st \xF0\x9F\x92\xBE")
-          .failed());
-  EXPECT_EQ(
-      registry.ReadString(Hive::CurrentUser, kTestKey, "Unicode", 7, error),
-      "T\xC3\xA9st \xF0\x9F\x92\xBE");
-
+  ASSERT_FALSE(registry.WriteString(kTestKey, "Unicode", unicode).failed());
   const std::wstring key = Widen(kTestKey);
   const wchar_t expand[] = L"%TEMP%";
   RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"Expand", REG_EXPAND_SZ,
                   expand, sizeof expand);
-  EXPECT_EQ(
-      registry.ReadString(Hive::CurrentUser, kTestKey, "Expand", 100, error),
-      std::nullopt);
-  EXPECT_EQ(error.number, static_cast<std::uint32_t>(ERROR_UNSUPPORTED_TYPE));
   // Stored without its closing null: read as far as it goes.
   RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"Bare", REG_SZ, L"ab",
                   2 * sizeof(wchar_t));
-  EXPECT_EQ(registry.ReadString(Hive::CurrentUser, kTestKey, "Bare", 2, error),
-            "ab");
-
   const BYTE disabled[12] = {3, 0, 0, 0, 0x10, 0x20};
   RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"Bytes", REG_BINARY,
                   disabled, sizeof disabled);
-  EXPECT_EQ(
-      registry.ReadBinary(Hive::CurrentUser, kTestKey, "Bytes", 12, error),
-      std::string(reinterpret_cast<const char*>(disabled), 12));
-  EXPECT_EQ(
-      registry.ReadBinary(Hive::CurrentUser, kTestKey, "Bytes", 11, error),
-      std::nullopt);
-  EXPECT_EQ(error.number, static_cast<std::uint32_t>(ERROR_MORE_DATA));
   RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"Empty", REG_BINARY, nullptr,
                   0);
-  EXPECT_EQ(
-      registry.ReadBinary(Hive::CurrentUser, kTestKey, "Empty", 12, error), "");
-  EXPECT_EQ(
-      registry.ReadBinary(Hive::CurrentUser, kTestKey, "Command", 64, error),
-      std::nullopt);
-  EXPECT_EQ(error.number, static_cast<std::uint32_t>(ERROR_UNSUPPORTED_TYPE));
-  EXPECT_EQ(
-      registry.ReadBinary(Hive::CurrentUser, kTestKey, "Absent", 64, error),
-      std::nullopt);
-  EXPECT_FALSE(error.failed());
+  using Maybe = std::optional<std::string>;
+  const struct {
+    bool binary;
+    const char* name;
+    std::size_t most;  // characters of a string, bytes of a binary value
+    Maybe value;
+    DWORD error;
+  } reads[] = {
+      {false, "Command", command.size(), command, 0},
+      {false, "Command", command.size() - 1, {}, ERROR_MORE_DATA},
+      {false, "Unicode", 7, unicode, 0},
+      {false, "Expand", 100, {}, ERROR_UNSUPPORTED_TYPE},
+      {false, "Bare", 2, "ab", 0},
+      {true, "Bytes", 12,
+       std::string(reinterpret_cast<const char*>(disabled), 12), 0},
+      {true, "Bytes", 11, {}, ERROR_MORE_DATA},
+      {true, "Empty", 12, "", 0},
+      {true, "Command", 64, {}, ERROR_UNSUPPORTED_TYPE},
+      {true, "Absent", 64, {}, 0},
+  };
+  for (const auto& read : reads) {
+    Error error;
+    const Maybe value = read.binary
+                            ? registry.ReadBinary(Hive::CurrentUser, kTestKey,
+                                                  read.name, read.most, error)
+                            : registry.ReadString(Hive::CurrentUser, kTestKey,
+                                                  read.name, read.most, error);
+    EXPECT_EQ(value, read.value) << read.name << ", " << read.most;
+    EXPECT_EQ(error.number, static_cast<std::uint32_t>(read.error))
+        << read.name << ", " << read.most << ": " << error.description;
+  }
 }
 
 // What the sign-in item keeps to put back after a failed change: a value
