@@ -13,6 +13,7 @@ namespace {
 
 using NtCreateFileFn = decltype(&NtCreateFile);
 using NtSetInformationFileFn = decltype(&NtSetInformationFile);
+using NtQueryInformationFileFn = decltype(&NtQueryInformationFile);
 using RtlNtStatusToDosErrorFn = decltype(&RtlNtStatusToDosError);
 
 struct Ntdll {
@@ -21,6 +22,9 @@ struct Ntdll {
   NtSetInformationFileFn set_information =
       SystemFunction<NtSetInformationFileFn>(L"ntdll.dll",
                                              "NtSetInformationFile");
+  NtQueryInformationFileFn query_information =
+      SystemFunction<NtQueryInformationFileFn>(L"ntdll.dll",
+                                               "NtQueryInformationFile");
   RtlNtStatusToDosErrorFn error_of = SystemFunction<RtlNtStatusToDosErrorFn>(
       L"ntdll.dll", "RtlNtStatusToDosError");
 };
@@ -83,6 +87,24 @@ OwnedHandle OpenChild(HANDLE folder, std::wstring_view name, ACCESS_MASK access,
     return nullptr;
   }
   return OwnedHandle(handle);
+}
+
+bool IndexOf(HANDLE handle, std::uint64_t& index) {
+  const Ntdll& ntdll = Functions();
+  if (!ntdll.query_information) {
+    SetLastError(ERROR_PROC_NOT_FOUND);
+    return false;
+  }
+  FILE_INTERNAL_INFORMATION info = {};
+  IO_STATUS_BLOCK status_block = {};
+  const NTSTATUS status = ntdll.query_information(
+      handle, &status_block, &info, sizeof info, FileInternalInformation);
+  if (status < 0) {
+    SetLastError(ntdll.error_of ? ntdll.error_of(status) : ERROR_GEN_FAILURE);
+    return false;
+  }
+  index = static_cast<std::uint64_t>(info.IndexNumber.QuadPart);
+  return true;
 }
 
 // The new name goes with the folder's handle as its root, so that the name

@@ -3,8 +3,8 @@
 // Nothing above the entry is looked up again by its path, so no folder on
 // the way can have been swapped for a link or junction, and the entry
 // itself is opened as itself (FILE_OPEN_REPARSE_POINT). NtCreateFile and
-// NtSetInformationFile are in ntdll on every Windows; they are looked up at
-// run time, as ntdll is not linked.
+// NtSetInformationFile (and NtQueryInformationFile) are in ntdll on every
+// Windows; they are looked up at run time, as ntdll is not linked.
 #pragma once
 
 #include <windows.h>
@@ -42,9 +42,9 @@ inline EntryId IdOf(const BY_HANDLE_FILE_INFORMATION& info) {
               info.nFileIndexLow};
 }
 
-inline bool IsPlainFolder(const BY_HANDLE_FILE_INFORMATION& info) {
-  return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-         !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+inline bool IsPlainFolder(DWORD attributes) {
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 // What the children of a folder are opened for besides `access`.
@@ -56,6 +56,11 @@ enum class ChildKind { kAny, kFolder, kFile };
 // other way round, included).
 OwnedHandle OpenChild(HANDLE folder, std::wstring_view name, ACCESS_MASK access,
                       DWORD share, ChildKind kind, Error& error);
+
+// The file system's index of the entry open as `handle` (what
+// GetFileInformationByHandle gives as its file index, without asking for
+// its name and volume as that call also does), or false.
+bool IndexOf(HANDLE handle, std::uint64_t& index);
 
 // Gives the entry open as `entry`, which lies in the open folder `folder`,
 // the name `new_name` in that folder; a name that is taken is not replaced.

@@ -2,11 +2,11 @@
 // a folder is reached part by part, each part opened as itself inside the
 // one above (win32_child_open.h), from the deepest folder held on the way
 // or from the drive's root, and a part that is a link or junction (the
-// only way onto another volume) ends the walk with FolderChanged(). The
-// folders the run holds are checked against the root's volume serial as
-// well. An entry is opened as
-// itself inside its folder and listed, read, changed, renamed or deleted
-// through that handle; renames never copy. Names go to the file system as
+// only way onto another volume) ends the walk with FolderChanged(), so
+// every entry a walk reaches is on the root's volume and carries the
+// root's serial in its identity. An entry is opened as itself inside its
+// folder and listed, read, changed, renamed or deleted through that
+// handle; renames never copy. Names go to the file system as
 // they are, so names ending in a blank or a dot (which worms use) are
 // taken as they are.
 #include "platform/win32/win32_file_tree.h"
@@ -96,12 +96,34 @@ Error CheckPart(DWORD attributes) {
   return {};
 }
 
-// Where `expected` is given, the handle's entry must be that plain folder.
-Error CheckExpected(HANDLE handle, const EntryId* expected) {
-  if (!expected) return {};
+// The drive's serial, asked of its root: the one costly question (Wine
+// asks its mount manager, another process), so a walk asks it at most once.
+bool SerialOf(HANDLE root, std::uint32_t& serial) {
   BY_HANDLE_FILE_INFORMATION info;
-  if (!InfoOf(handle, info)) return LastError();
-  if (!IsPlainFolder(info) || !Matches(IdOf(info), *expected))
+  if (!InfoOf(root, info)) return false;
+  serial = info.dwVolumeSerialNumber;
+  return true;
+}
+
+// The attributes and identity of an entry reached by a walk from a root
+// whose serial is `serial`.
+bool Identify(HANDLE handle, std::uint32_t serial, DWORD& attributes,
+              EntryId& id) {
+  std::uint64_t index = 0;
+  if (!AttributesOf(handle, attributes) || !IndexOf(handle, index))
+    return false;
+  id = {serial, index};
+  return true;
+}
+
+// Where `expected` is given, the handle's entry must be that plain folder.
+Error CheckExpected(HANDLE handle, std::uint32_t serial,
+                    const EntryId* expected) {
+  if (!expected) return {};
+  DWORD attributes = 0;
+  EntryId id;
+  if (!Identify(handle, serial, attributes, id)) return LastError();
+  if (!IsPlainFolder(attributes) || !Matches(id, *expected))
     return FolderChanged();
   return {};
 }
@@ -141,9 +163,11 @@ struct Win32FileTree::Held {
 };
 
 // A folder reached by a walk: one of the held chain, or opened for the call.
+// `serial` is the drive's, where the walk was asked for it.
 struct Win32FileTree::Folder {
   OwnedHandle owned;
   HANDLE handle = nullptr;
+  std::uint32_t serial = 0;
 };
 
 // An entry opened as itself inside its folder, which stays open with it.
@@ -156,7 +180,8 @@ Win32FileTree::Win32FileTree() = default;
 Win32FileTree::~Win32FileTree() = default;
 
 Win32FileTree::Folder Win32FileTree::Walk(const std::string& folder,
-                                          bool from_held, Error& error) const {
+                                          bool from_held, bool with_serial,
+                                          Error& error) const {
   error = {};
   const std::vector<std::string> chain = ChainOf(folder);
   std::size_t next = 0;
@@ -166,9 +191,11 @@ Win32FileTree::Folder Win32FileTree::Walk(const std::string& folder,
   Folder open;
   if (next > 0) {
     open.handle = held_[next - 1]->handle.get();
+    open.serial = held_[0]->id.volume_serial;
   } else {
     open.owned = OpenRoot(folder, kFolderAccess, kShareAll);
-    if (!open.owned) {
+    if (!open.owned ||
+        (with_serial && !SerialOf(open.owned.get(), open.serial))) {
       error = LastError();
       return {};
     }
@@ -196,9 +223,10 @@ Win32FileTree::Folder Win32FileTree::Walk(const std::string& folder,
 Win32FileTree::Entry Win32FileTree::OpenEntry(const std::string& path,
                                               std::uint32_t access,
                                               bool file_only, bool from_held,
+                                              bool with_serial,
                                               Error& error) const {
   Entry entry;
-  entry.folder = Walk(FolderOf(path), from_held, error);
+  entry.folder = Walk(FolderOf(path), from_held, with_serial, error);
   if (error.failed()) return entry;
   entry.handle =
       OpenChild(entry.folder.handle, LastName(path), access, kShareAll,
@@ -211,14 +239,13 @@ Win32FileTree::Entry Win32FileTree::OpenEntry(const std::string& path,
 std::vector<TreeEntry> Win32FileTree::List(const std::string& folder,
                                            Error& error, EntryId* id,
                                            std::size_t max_entries) {
-  const Folder open = Walk(folder, false, error);
+  const Folder open = Walk(folder, false, id != nullptr, error);
   if (error.failed()) return {};
-  BY_HANDLE_FILE_INFORMATION info;
-  if (id && !InfoOf(open.handle, info)) {
+  DWORD attributes = 0;
+  if (id && !Identify(open.handle, open.serial, attributes, *id)) {
     error = LastError();
     return {};
   }
-  if (id) *id = IdOf(info);
   std::vector<TreeEntry> entries;
   std::vector<unsigned char> batch(64 * 1024);
   for (FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;;
@@ -251,15 +278,16 @@ Error Win32FileTree::Hold(const std::string& folder, const EntryId& expected) {
         i == 0 ? OpenRoot(folder, kFolderAccess, kHeldShare)
                : OpenChild(held_[i - 1]->handle.get(), LastName(chain[i]),
                            kFolderAccess, kHeldShare, ChildKind::kAny, error);
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!handle || !InfoOf(handle.get(), info)) {
+    std::uint32_t serial = i == 0 ? 0 : held_[0]->id.volume_serial;
+    DWORD attributes = 0;
+    EntryId id;
+    if (!handle || (i == 0 && !SerialOf(handle.get(), serial)) ||
+        !Identify(handle.get(), serial, attributes, id)) {
       if (!error.failed()) error = LastError();
       LetGo();
       return error;
     }
-    const EntryId id = IdOf(info);
-    if (!IsPlainFolder(info) ||
-        (i > 0 && id.volume_serial != held_[0]->id.volume_serial)) {
+    if (!IsPlainFolder(attributes)) {
       LetGo();
       return FolderChanged();
     }
@@ -280,10 +308,11 @@ void Win32FileTree::LetGo() { held_.clear(); }
 Error Win32FileTree::MakeVisible(const std::string& path,
                                  const EntryId* expected) {
   Error error;
-  const Entry entry = OpenEntry(
-      path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, false, true, error);
+  const Entry entry =
+      OpenEntry(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, false, true,
+                expected != nullptr, error);
   if (error.failed()) return error;
-  error = CheckExpected(entry.handle.get(), expected);
+  error = CheckExpected(entry.handle.get(), entry.folder.serial, expected);
   if (error.failed()) return error;
   DWORD attributes = 0;
   if (!AttributesOf(entry.handle.get(), attributes)) return LastError();
@@ -300,10 +329,10 @@ Error Win32FileTree::Rename(const std::string& path,
   if (new_name.empty() || new_name.find_first_of("\\/") != std::string::npos)
     return ErrorFromCode(ERROR_INVALID_NAME);
   Error error;
-  const Entry entry =
-      OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES, false, true, error);
+  const Entry entry = OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES, false,
+                                true, expected != nullptr, error);
   if (error.failed()) return error;
-  error = CheckExpected(entry.handle.get(), expected);
+  error = CheckExpected(entry.handle.get(), entry.folder.serial, expected);
   if (error.failed()) return error;
   return RenameInFolder(entry.handle.get(), entry.folder.handle,
                         Widen(new_name));
@@ -316,17 +345,17 @@ Error Win32FileTree::Delete(const std::string& path, const EntryId* expected) {
   Error error;
   const Entry opened =
       OpenEntry(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                false, true, error);
+                false, true, expected != nullptr, error);
   if (error.failed()) return error;
   const HANDLE entry = opened.handle.get();
-  BY_HANDLE_FILE_INFORMATION info;
-  if (expected && !InfoOf(entry, info)) return LastError();
-  if (expected && ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY |
-                                             FILE_ATTRIBUTE_REPARSE_POINT)) ||
-                   !Matches(IdOf(info), *expected)))
-    return FileChanged();
   DWORD attributes = 0;
-  if (!AttributesOf(entry, attributes)) return LastError();
+  EntryId id;
+  if (!Identify(entry, opened.folder.serial, attributes, id))
+    return LastError();
+  if (expected && ((attributes & (FILE_ATTRIBUTE_DIRECTORY |
+                                  FILE_ATTRIBUTE_REPARSE_POINT)) ||
+                   !Matches(id, *expected)))
+    return FileChanged();
   if (attributes & FILE_ATTRIBUTE_DIRECTORY)
     return ErrorFromCode(ERROR_ACCESS_DENIED);
   const bool read_only = attributes & FILE_ATTRIBUTE_READONLY;
@@ -345,13 +374,14 @@ Error Win32FileTree::Delete(const std::string& path, const EntryId* expected) {
 
 FileBytes Win32FileTree::Read(const std::string& path, std::size_t max_bytes,
                               Error& error, EntryId* id) {
-  const Entry opened = OpenEntry(path, GENERIC_READ, true, false, error);
+  const Entry opened =
+      OpenEntry(path, GENERIC_READ, true, false, id != nullptr, error);
   if (error.failed()) return {};
   const HANDLE file = opened.handle.get();
   DWORD attributes = 0;
-  BY_HANDLE_FILE_INFORMATION info;
+  EntryId found;
   LARGE_INTEGER size = {};
-  if (!AttributesOf(file, attributes) || (id && !InfoOf(file, info)) ||
+  if (!Identify(file, opened.folder.serial, attributes, found) ||
       !GetFileSizeEx(file, &size)) {
     error = LastError();
     return {};
@@ -360,7 +390,7 @@ FileBytes Win32FileTree::Read(const std::string& path, std::size_t max_bytes,
     error = LinkNotOpened();
     return {};
   }
-  if (id) *id = IdOf(info);
+  if (id) *id = found;
   const auto total = static_cast<unsigned long long>(size.QuadPart);
   const std::size_t want =
       static_cast<std::size_t>(std::min<unsigned long long>(

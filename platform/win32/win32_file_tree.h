@@ -37,13 +37,14 @@ class Win32FileTree final : public FileTree {
   // `folder` reached part by part, each part opened as itself inside the
   // one above: from the deepest folder held on its path where `from_held`,
   // else from its drive's root. FolderChanged() where a part is a link or
-  // junction.
-  Folder Walk(const std::string& folder, bool from_held, Error& error) const;
+  // junction. The drive's serial comes with it where `with_serial`.
+  Folder Walk(const std::string& folder, bool from_held, bool with_serial,
+              Error& error) const;
   // The entry at `path` opened as itself, for `access` (a Win32 access
   // mask), inside its folder reached by Walk; a folder is refused where
   // `file_only`.
   Entry OpenEntry(const std::string& path, std::uint32_t access, bool file_only,
-                  bool from_held, Error& error) const;
+                  bool from_held, bool with_serial, Error& error) const;
 
   // The held chain, the root first. Only Hold, LetGo and the changes use
   // it, so that List and Read may run on other threads meanwhile (the

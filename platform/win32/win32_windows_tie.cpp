@@ -58,7 +58,8 @@ bool HoldsWindows(const std::wstring& root) {
                        FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES, kShareAll,
                        ChildKind::kFolder, error);
     BY_HANDLE_FILE_INFORMATION info;
-    if (!folder || !InfoOf(folder.get(), info) || !IsPlainFolder(info))
+    if (!folder || !InfoOf(folder.get(), info) ||
+        !IsPlainFolder(info.dwFileAttributes))
       return false;
   }
   return true;
