@@ -3,30 +3,15 @@
 // no string is longer than the input could hold.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "repair/shell_link.h"
+#include "tests/fuzz/shortcut_fuzz_common.h"
 #include "tests/fuzz/utf8_check.h"
 
-namespace {
-
-void Require(bool condition) {
-  if (!condition) std::abort();
-}
-
-// Each byte becomes one letter, so the decoded text stays bounded.
-std::string Ascii(std::string_view ansi) {
-  std::string text;
-  for (char c : ansi) {
-    Require(c != '\0');
-    text += static_cast<char>(c & 0x7F ? c & 0x7F : '?');
-  }
-  return text;
-}
-
-}  // namespace
+using velmora::test::Ascii;
+using velmora::test::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
                                       std::size_t size) {
