@@ -7,7 +7,8 @@
 // drive's root), so a path through a link, a junction or another volume
 // fails with FolderChanged() and nothing behind it is read or changed.
 // List and Read may run on several threads at once; Hold, LetGo and the
-// changes on one. Implemented by win32/win32_file_tree.cpp and, in memory,
+// changes on one, where List and Read walk from the held folders too.
+// Implemented by win32/win32_file_tree.cpp and, in memory,
 // by fake/fake_file_tree.h.
 #pragma once
 

@@ -41,6 +41,13 @@ RepairScan::RepairScan(FileTree& tree, std::string drive, AnsiDecoder ansi)
   findings_.drive = drive.substr(0, 2);
 }
 
+RepairScan::~RepairScan() { LetGoOfRoot(); }
+
+void RepairScan::LetGoOfRoot() {
+  if (holding_root_) tree_.LetGo();
+  holding_root_ = false;
+}
+
 bool RepairScan::Step() {
   if (done_) return false;
   if (!started_) {
@@ -80,6 +87,9 @@ void RepairScan::ListRoot() {
       tree_.List(root, findings_.root_error, &root_id);
   if (findings_.root_error.failed()) return;
   findings_.folder_ids[root] = root_id;
+  // Where the root cannot be held, each folder is opened from the root
+  // afresh, as slowly but as safely.
+  holding_root_ = !tree_.Hold(root, root_id).failed();
   std::sort(
       entries.begin(), entries.end(),
       [](const TreeEntry& a, const TreeEntry& b) { return a.name < b.name; });
@@ -190,6 +200,7 @@ void RepairScan::Classify(const Shortcut& shortcut) {
 // The lookups are done; a drive of 100,000 entries frees them here, in a
 // step of their own, rather than in the one that plans.
 void RepairScan::Finish() {
+  LetGoOfRoot();
   seen_ = {};
   listed_ = {};
   std::sort(

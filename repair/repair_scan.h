@@ -61,6 +61,9 @@ class RepairScan {
  public:
   // `drive` is a drive entry ("E:"). Nothing is read before the first Step.
   RepairScan(FileTree& tree, std::string drive, AnsiDecoder ansi);
+  ~RepairScan();
+  RepairScan(const RepairScan&) = delete;
+  RepairScan& operator=(const RepairScan&) = delete;
 
   // Does one step of the walk; false once the findings are complete.
   bool Step();
@@ -76,6 +79,9 @@ class RepairScan {
   struct Shortcut;
   void Classify(const Shortcut& shortcut);
   void Finish();
+  // Lets go of the drive's root, held from its listing to the end of the
+  // walk so that each folder below is opened from it.
+  void LetGoOfRoot();
   // The attributes of the entry at `path`, listing folders not seen yet
   // (never through a link or junction); nothing when there is no such
   // entry.
@@ -90,7 +96,7 @@ class RepairScan {
   FileTree& tree_;
   AnsiDecoder ansi_;
   ScanFindings findings_;
-  bool started_ = false, done_ = false;
+  bool started_ = false, done_ = false, holding_root_ = false;
   std::deque<FoundEntry> shortcuts_to_read_;
   std::deque<std::pair<std::size_t, std::string>> folders_to_list_;
   // The shortcuts read, each with what it is on the drive.

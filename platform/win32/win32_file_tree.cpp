@@ -239,7 +239,7 @@ Win32FileTree::Entry Win32FileTree::OpenEntry(const std::string& path,
 std::vector<TreeEntry> Win32FileTree::List(const std::string& folder,
                                            Error& error, EntryId* id,
                                            std::size_t max_entries) {
-  const Folder open = Walk(folder, false, id != nullptr, error);
+  const Folder open = Walk(folder, HeldHere(), id != nullptr, error);
   if (error.failed()) return {};
   DWORD attributes = 0;
   if (id && !Identify(open.handle, open.serial, attributes, *id)) {
@@ -298,10 +298,16 @@ Error Win32FileTree::Hold(const std::string& folder, const EntryId& expected) {
     LetGo();
     return FolderChanged();
   }
+  holder_ = GetCurrentThreadId();
   return {};
 }
 
-void Win32FileTree::LetGo() { held_.clear(); }
+void Win32FileTree::LetGo() {
+  holder_ = 0;
+  held_.clear();
+}
+
+bool Win32FileTree::HeldHere() const { return holder_ == GetCurrentThreadId(); }
 
 // Hidden and system come off the attributes the entry has now, read through
 // the same handle: whatever else it has, or was given since the look, stays.
@@ -375,7 +381,7 @@ Error Win32FileTree::Delete(const std::string& path, const EntryId* expected) {
 FileBytes Win32FileTree::Read(const std::string& path, std::size_t max_bytes,
                               Error& error, EntryId* id) {
   const Entry opened =
-      OpenEntry(path, GENERIC_READ, true, false, id != nullptr, error);
+      OpenEntry(path, GENERIC_READ, true, HeldHere(), id != nullptr, error);
   if (error.failed()) return {};
   const HANDLE file = opened.handle.get();
   DWORD attributes = 0;

@@ -3,6 +3,8 @@
 // <windows.h> like that header.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 
 #include "platform/file_tree.h"
@@ -46,10 +48,14 @@ class Win32FileTree final : public FileTree {
   Entry OpenEntry(const std::string& path, std::uint32_t access, bool file_only,
                   bool from_held, bool with_serial, Error& error) const;
 
-  // The held chain, the root first. Only Hold, LetGo and the changes use
-  // it, so that List and Read may run on other threads meanwhile (the
-  // arrival look does).
+  // Whether the calling thread is the one that holds the chain.
+  bool HeldHere() const;
+
+  // The held chain, the root first, and the thread that holds it. List and
+  // Read walk from it only on that thread, so that they may run on other
+  // threads meanwhile (the arrival look does) without touching it.
   std::vector<std::unique_ptr<Held>> held_;
+  std::atomic<std::uint32_t> holder_{0};
 };
 
 }  // namespace velmora::win32

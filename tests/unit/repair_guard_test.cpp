@@ -107,10 +107,13 @@ TEST_P(FolderSwapTest, NothingBehindTheJunctionIsListedOrChanged) {
   RepairScan scan(tree, "E:", Utf8);
   if (swap.when == Swap::kInTheLook) {
     for (int i = 0; i < swap.steps; ++i) scan.Step();
+    EXPECT_EQ(tree.held(), std::vector<std::string>{"E:\\"})
+        << "the look lists each folder from the root it holds";
     ASSERT_TRUE(tree.SwapForJunction(swap.swapped, swap.target));
   }
   while (scan.Step()) {
   }
+  EXPECT_TRUE(tree.held().empty()) << "let go when the look ends";
   if (swap.when == Swap::kAtTheYes)
     ASSERT_TRUE(tree.SwapForJunction(swap.swapped, swap.target));
   Lines lines;
