@@ -145,4 +145,13 @@ inline std::string ChildPath(const std::string& folder,
   return folder + '\\' + name;
 }
 
+// The folder that holds `path`: "E:\a\b" gives "E:\a", "E:\a" gives "E:\";
+// a root ("E:\", "E:") gives nothing.
+inline std::string ParentPath(const std::string& path) {
+  if (path.size() <= 3) return {};
+  const std::size_t slash = path.rfind('\\');
+  if (slash == std::string::npos || slash < 2) return {};
+  return path.substr(0, slash == 2 ? 3 : slash);
+}
+
 }  // namespace velmora

@@ -6,13 +6,6 @@ namespace velmora {
 
 namespace {
 
-// "E:\a\b" gives "E:\a"; "E:\a" gives "E:\".
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('\\');
-  if (slash == std::string::npos) return {};
-  return path.substr(0, slash <= 2 ? 3 : slash);
-}
-
 bool IsChange(RepairAction action) { return action <= RepairAction::kRename; }
 
 }  // namespace
@@ -42,7 +35,7 @@ Error RepairRun::Guard(const RepairStep& step, const EntryId*& expected) {
     if (own == plan_.folder_ids.end()) return FolderChanged();
     expected = &own->second;
   }
-  const auto folder = plan_.folder_ids.find(FolderOf(step.path));
+  const auto folder = plan_.folder_ids.find(ParentPath(step.path));
   if (folder == plan_.folder_ids.end()) return FolderChanged();
   return tree_.Hold(folder->first, folder->second);
 }

@@ -26,14 +26,6 @@ std::string_view NameOf(std::string_view path) {
   return path.substr(path.rfind('\\') + 1);
 }
 
-// "E:\a\b" gives "E:\a"; "E:\a" gives "E:\".
-std::string ParentOf(const std::string& path) {
-  if (path.size() <= 3) return {};  // a root has no parent
-  const std::size_t slash = path.rfind('\\');
-  if (slash == std::string::npos || slash < 2) return {};
-  return slash == 2 ? path.substr(0, 3) : path.substr(0, slash);
-}
-
 }  // namespace
 
 RepairScan::RepairScan(FileTree& tree, std::string drive, AnsiDecoder ansi)
@@ -211,7 +203,7 @@ void RepairScan::Finish() {
 std::optional<std::uint32_t> RepairScan::AttributesAt(const std::string& path) {
   const auto known = seen_.find(LowerAscii(path));
   if (known != seen_.end()) return known->second;
-  const std::string parent = ParentOf(path);
+  const std::string parent = ParentPath(path);
   if (parent.empty() || listed_.count(LowerAscii(parent))) return {};
   const auto folder = AttributesAt(parent);
   if (!folder || !(*folder & kAttributeDirectory) ||
@@ -241,8 +233,8 @@ bool RepairScan::IsHiddenOnDrive(const std::string& path) {
       (*attributes & (kAttributeDirectory | kAttributeReparsePoint)))
     return false;
   if (*attributes & (kAttributeHidden | kAttributeSystem)) return true;
-  for (std::string folder = ParentOf(path); folder.size() > 3;
-       folder = ParentOf(folder)) {
+  for (std::string folder = ParentPath(path); folder.size() > 3;
+       folder = ParentPath(folder)) {
     const auto folder_attributes = AttributesAt(folder);
     if (folder_attributes && ((*folder_attributes & kAttributeHidden) ||
                               IsInvisibleName(NameOf(folder))))

@@ -62,12 +62,6 @@ std::wstring LastName(const std::string& path) {
   return Widen(path.substr(path.rfind('\\') + 1));
 }
 
-// "E:\a\b" gives "E:\a"; "E:\a" gives "E:\".
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('\\');
-  return path.substr(0, slash <= 2 ? 3 : slash);
-}
-
 // The same entry: the file id is compared only where the file system
 // gives one.
 bool Matches(const EntryId& found, const EntryId& expected) {
@@ -226,7 +220,12 @@ Win32FileTree::Entry Win32FileTree::OpenEntry(const std::string& path,
                                               bool with_serial,
                                               Error& error) const {
   Entry entry;
-  entry.folder = Walk(FolderOf(path), from_held, with_serial, error);
+  const std::string folder = ParentPath(path);
+  if (folder.empty()) {  // a drive's root is no entry of a folder
+    error = ErrorFromCode(ERROR_INVALID_NAME);
+    return entry;
+  }
+  entry.folder = Walk(folder, from_held, with_serial, error);
   if (error.failed()) return entry;
   entry.handle =
       OpenChild(entry.folder.handle, LastName(path), access, kShareAll,
