@@ -75,6 +75,7 @@ void AutorunSwitch::TurnOff(const Reading& now) {
     return;
   }
   log_.AddItem(kAutorunTurnedOffLine);
+  if (events_) events_->AutorunSwitched(true);
 }
 
 void AutorunSwitch::TurnBackOn(const Reading& now) {
@@ -83,6 +84,7 @@ void AutorunSwitch::TurnBackOn(const Reading& now) {
     return;
   }
   log_.AddItem(kAutorunTurnedOnLine);
+  if (events_) events_->AutorunSwitched(false);
   if (Error error = ForgetSaved(); error.failed())
     ShowErrorReport(system_, error);
 }

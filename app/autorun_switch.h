@@ -20,6 +20,7 @@
 #include <optional>
 
 #include "app/autorun_policy.h"
+#include "app/event_record.h"
 #include "platform/controls.h"
 #include "platform/platform.h"
 #include "platform/registry.h"
@@ -52,6 +53,8 @@ class AutorunSwitch {
   // The item as it shows now: checked while AutoRun is off for this account,
   // greyed where the account cannot change it (or Velmora did not).
   MenuCommand Command();
+  // Where each switch is recorded; none records nothing.
+  void SetEvents(EventRecord* events) { events_ = events; }
   // Choosing the item: turns AutoRun off, or back on where Velmora turned it
   // off. A failure shows the error report box.
   void Toggle();
@@ -76,6 +79,7 @@ class AutorunSwitch {
   System& system_;
   Registry& registry_;
   ListBox& log_;
+  EventRecord* events_ = nullptr;
 };
 
 }  // namespace velmora

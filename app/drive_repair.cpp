@@ -81,6 +81,7 @@ bool DriveRepair::Tick() {
               RepairProgressLine(drive_, run_->StepsDone(), run_->StepCount()));
       }
       for (const std::string& line : lines) log_.AddItem(line);
+      RecordEvents();
       if (run_->Done()) {
         phase_ = Phase::kIdle;
         run_.reset();
@@ -119,7 +120,19 @@ void DriveRepair::FinishLooking() {
   }
   log_.AddItem(RepairStartLine(drive_));
   run_ = std::make_unique<RepairRun>(tree_, std::move(plan));
+  failures_recorded_ = 0;
   phase_ = Phase::kRepairing;
+}
+
+void DriveRepair::RecordEvents() {
+  if (!events_) return;
+  const auto& failed = run_->failed_steps();
+  for (; failures_recorded_ < failed.size(); ++failures_recorded_)
+    events_->RepairStepFailed(failed[failures_recorded_].first,
+                              failed[failures_recorded_].second);
+  if (run_->Done())
+    events_->RepairDone(drive_, run_->shortcuts_deleted(),
+                        run_->entries_shown(), run_->failures());
 }
 
 void DriveRepair::Stop() {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "app/event_record.h"
 #include "platform/controls.h"
 #include "platform/file_tree.h"
 #include "platform/platform.h"
@@ -36,10 +37,15 @@ class DriveRepair {
   // Stops between two steps; a repair under way logs that it stopped.
   void Stop();
   bool Running() const { return phase_ != Phase::kIdle; }
+  // Where each failed step and each finished repair are recorded; none
+  // (the start) records nothing.
+  void SetEvents(EventRecord* events) { events_ = events; }
 
  private:
   enum class Phase { kIdle, kLooking, kAsking, kRepairing };
   void FinishLooking();
+  // Records the steps that failed since the last call, and the end.
+  void RecordEvents();
 
   System& system_;
   FileTree& tree_;
@@ -49,6 +55,8 @@ class DriveRepair {
   Phase phase_ = Phase::kIdle;
   std::unique_ptr<RepairScan> scan_;
   std::unique_ptr<RepairRun> run_;
+  EventRecord* events_ = nullptr;
+  std::size_t failures_recorded_ = 0;
 };
 
 }  // namespace velmora

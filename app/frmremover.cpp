@@ -8,7 +8,7 @@ namespace velmora {
 
 Frmremover::Frmremover(System& system, WindowFactory& windows,
                        Registry& registry, FileTree& files,
-                       NotifyIconFactory* icons)
+                       NotifyIconFactory* icons, EventLog* event_log)
     : system(system),
       window(windows.Create(
           kFrmremoverLayout,
@@ -31,9 +31,11 @@ Frmremover::Frmremover(System& system, WindowFactory& windows,
       lblfilename(window->Control("lblfilename")),
       Timer1(window->Control("Timer1"), [this] { Timer1_Timer(); }),
       Timer2(window->Control("Timer2"), [this] { Timer2_Timer(); }),
-      cmdremove(
-          window->Control("cmdremove"),
-          [this] { cmdremove_Click(this->system, Drive1, Check3, List1); }),
+      cmdremove(window->Control("cmdremove"),
+                [this] {
+                  cmdremove_Click(this->system, Drive1, Check3, List1,
+                                  Rules(RemovalCause::Search));
+                }),
       cmdrescan(window->Control("cmdrescan"),
                 [this] { frmview_.cmdrescan_Click(Drive1); }),
       cmdabout(window->Control("cmdabout"), [this] { cmdabout_Click(); }),
@@ -47,8 +49,21 @@ Frmremover::Frmremover(System& system, WindowFactory& windows,
       arrival_watch_(
           files,
           [&system](std::string_view ansi) { return system.AnsiToUtf8(ansi); }),
-      signin_switch_(system, registry, List1) {
+      signin_switch_(system, registry, List1),
+      org_policy_(ReadOrgPolicy(registry).policy),
+      event_record_(system, event_log, EventsWanted(registry, org_policy_)) {
   window->SetMenuCommands([this] { return MenuCommands(); });
+  auto_removal_.Follow(Rules(RemovalCause::AutoRemove).mode, &event_record_);
+  drive_repair_.SetEvents(&event_record_);
+  autorun_switch_.SetEvents(&event_record_);
+  signin_switch_.SetEvents(&event_record_);
+}
+
+RemovalRules Frmremover::Rules(RemovalCause cause) {
+  return {cause,
+          org_policy_.Requires(OrgValue::AuditOnly) ? RemovalMode::LeaveByPolicy
+                                                    : RemovalMode::Delete,
+          &event_record_};
 }
 
 // The drive list is shown first with its letters alone; its labels are read

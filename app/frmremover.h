@@ -8,8 +8,11 @@
 #include "app/arrival_watch.h"
 #include "app/autorun_switch.h"
 #include "app/drive_repair.h"
+#include "app/event_record.h"
+#include "app/org_policy.h"
 #include "app/signin_switch.h"
 #include "platform/controls.h"
+#include "platform/event_log.h"
 #include "platform/file_tree.h"
 #include "platform/notify_icon.h"
 #include "platform/platform.h"
@@ -28,8 +31,11 @@ class Frmremover {
   // `registry` holds the AutoRun policy values and the sign-in entry that
   // the window's menus switch. `icons` makes the icon of guard mode; without
   // it (a system without a notification area) there is no guard mode.
+  // `event_log` receives the events (where they are wanted); without it
+  // none are written.
   Frmremover(System& system, WindowFactory& windows, Registry& registry,
-             FileTree& files, NotifyIconFactory* icons = nullptr);
+             FileTree& files, NotifyIconFactory* icons = nullptr,
+             EventLog* event_log = nullptr);
 
   // Shows the window and runs its Load handler.
   void Load();
@@ -88,6 +94,8 @@ class Frmremover {
 
   // The items of the drive list's context menu and the system menu.
   std::vector<MenuCommand> MenuCommands();
+  // How the removal paths treat what they find, as the policy says.
+  RemovalRules Rules(RemovalCause cause);
 
   NotifyIconFactory* icons_;
   std::unique_ptr<NotifyIcon> icon_;  // while guarding
@@ -99,6 +107,8 @@ class Frmremover {
   const std::string windows_drive_;
   ArrivalWatch arrival_watch_;
   SigninSwitch signin_switch_;
+  OrgPolicy org_policy_;
+  EventRecord event_record_;
 };
 
 }  // namespace velmora

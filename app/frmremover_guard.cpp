@@ -36,6 +36,7 @@ void Frmremover::Guard() {
     Check2.SetValue(1);
     Check2_Click();
   }
+  event_record_.GuardStarted(org_policy_);
   if (!icons_) return;
   if (!icon_)
     icon_ = icons_->Create(*window,
@@ -84,7 +85,10 @@ void Frmremover::OpenIconMenu() {
 
 void Frmremover::LogLooks(const std::vector<ArrivalLook>& looks) {
   for (const ArrivalLook& look : looks) {
-    if (look.worm_shortcuts > 0) List1.AddItem(WormFoundLine(look));
+    if (look.worm_shortcuts > 0) {
+      List1.AddItem(WormFoundLine(look));
+      event_record_.WormFound(look);
+    }
     if (look.cut_short) List1.AddItem(LookCutShortLine(look));
   }
 }

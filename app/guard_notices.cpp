@@ -43,14 +43,21 @@ std::optional<GuardNotice> NoticeFor(const RemovalRound& round,
                                      bool arrival) {
   GuardNotice notice;
   std::vector<std::string> lines;
-  std::vector<std::string> removed, failed, worms;
+  std::vector<std::string> removed, failed, left, worms;
   for (const std::string& path : round.removed)
     removed.push_back(DriveOfPath(path));
   for (const auto& [path, reason] : round.failed)
     failed.push_back(DriveOfPath(path));
+  for (const std::string& path : round.left) left.push_back(DriveOfPath(path));
   if (!removed.empty()) {
     notice.balloon.title = "Autorun Removed";
     lines.push_back("Removed autorun.inf from " + Named(removed) + ".");
+  }
+  if (!left.empty()) {
+    notice.balloon.title = "Autorun Found";
+    lines.push_back("Found autorun.inf on " + Named(left) +
+                    " (not deleted: your organization's policy allows "
+                    "reporting only).");
   }
   if (!failed.empty()) {
     notice.balloon.title = "Autorun Removal Failed";

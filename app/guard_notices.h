@@ -1,7 +1,8 @@
 // When the notification area tells the user what the guard did, and what
 // it says. One notification at most per walk of the automatic removal (a
 // tick or an arrival), and only for what that walk wrote to the log: an
-// autorun.inf deleted, a failed deletion logged (once per drive until its
+// autorun.inf deleted or (where the organization's policy allows reporting
+// only) found and left, a failed deletion logged (once per drive until its
 // medium goes or the deletion succeeds, as the log does), a shortcut worm
 // found. A walk that found everything clean says nothing. The text stays
 // within the 255 characters a balloon holds, however many drives are

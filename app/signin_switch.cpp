@@ -90,6 +90,7 @@ void SigninSwitch::TurnOn(const Reading& now) {
   for (const Change& change : changes)
     log_.AddItem(change.command ? SigninWrittenLine(*change.command)
                                 : SigninRemovedLine(change.key));
+  if (events_) events_->SigninSwitched(true);
 }
 
 // An enabling StartupApproved value (02) goes too, so that nothing of the
@@ -100,6 +101,7 @@ void SigninSwitch::TurnOff(const Reading& now) {
   if (!Apply(changes)) return;
   for (const Change& change : changes)
     log_.AddItem(SigninRemovedLine(change.key));
+  if (events_) events_->SigninSwitched(false);
 }
 
 bool SigninSwitch::Apply(const std::vector<Change>& changes) {

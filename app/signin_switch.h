@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "app/event_record.h"
 #include "platform/controls.h"
 #include "platform/platform.h"
 #include "platform/registry.h"
@@ -77,6 +78,8 @@ class SigninSwitch {
 
   // The item as it shows now.
   MenuCommand Command();
+  // Where each switch is recorded; none records nothing.
+  void SetEvents(EventRecord* events) { events_ = events; }
   // Choosing the item: makes Windows start the program at sign-in, or
   // stops it.
   void Toggle();
@@ -108,6 +111,7 @@ class SigninSwitch {
   System& system_;
   Registry& registry_;
   ListBox& log_;
+  EventRecord* events_ = nullptr;
   std::optional<std::string> command_;  // SigninCommand of this program
   std::string refusal_;
 };

@@ -12,6 +12,7 @@
 
 #include "app/frmremover.h"
 #include "app/start_options.h"
+#include "platform/win32/win32_event_log.h"
 #include "platform/win32/win32_file_tree.h"
 #include "platform/win32/win32_notify_icon.h"
 #include "platform/win32/win32_platform.h"
@@ -55,7 +56,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   velmora::win32::Win32Registry registry;
   velmora::win32::Win32FileTree files;
   velmora::win32::Win32NotifyIconFactory icons;
-  velmora::Frmremover frmremover(system, windows, registry, files, &icons);
+  velmora::win32::Win32EventLog events;
+  velmora::Frmremover frmremover(system, windows, registry, files, &icons,
+                                 &events);
   if (guard)
     frmremover.LoadGuarding();
   else

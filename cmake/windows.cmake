@@ -40,18 +40,35 @@ target_link_libraries(velmora_win32 PUBLIC velmora_core user32 gdi32 comctl32
 set(VELMORA_GENERATED ${CMAKE_CURRENT_BINARY_DIR}/generated)
 configure_file(app/velmora_version.h.in ${VELMORA_GENERATED}/velmora_version.h @ONLY)
 configure_file(app/res/velmora.manifest.in ${VELMORA_GENERATED}/velmora.manifest @ONLY)
+# The event messages: app/velmora_events.mc compiled by the message compiler
+# into a message table that velmora.rc includes.
+if(NOT VELMORA_MC_COMPILER)
+  set(VELMORA_MC_COMPILER mc)
+endif()
+set(VELMORA_MC ${CMAKE_CURRENT_SOURCE_DIR}/app/velmora_events.mc)
+add_custom_command(
+  OUTPUT ${VELMORA_GENERATED}/velmora_events.rc
+         ${VELMORA_GENERATED}/velmora_events.h
+         ${VELMORA_GENERATED}/MSG00409.bin
+  COMMAND ${VELMORA_MC_COMPILER} -r ${VELMORA_GENERATED} -h ${VELMORA_GENERATED}
+          ${VELMORA_MC}
+  DEPENDS ${VELMORA_MC} VERBATIM)
+add_custom_target(velmora_messages DEPENDS ${VELMORA_GENERATED}/velmora_events.rc)
 set(VELMORA_RC ${CMAKE_CURRENT_SOURCE_DIR}/app/velmora.rc)
 set(VELMORA_RC_INCLUDES ${CMAKE_CURRENT_SOURCE_DIR}/app ${VELMORA_GENERATED})
 set_property(SOURCE ${VELMORA_RC} APPEND PROPERTY OBJECT_DEPENDS
   ${CMAKE_CURRENT_SOURCE_DIR}/app/res/velmora.ico
   ${CMAKE_CURRENT_SOURCE_DIR}/app/res/viewer.ico
   ${VELMORA_GENERATED}/velmora_version.h
-  ${VELMORA_GENERATED}/velmora.manifest)
+  ${VELMORA_GENERATED}/velmora.manifest
+  ${VELMORA_GENERATED}/velmora_events.rc
+  ${VELMORA_GENERATED}/MSG00409.bin)
 
 add_executable(velmora WIN32 app/win32_main.cpp app/win32_entry.cpp
                        ${VELMORA_RC})
 target_include_directories(velmora PRIVATE ${VELMORA_RC_INCLUDES})
 target_link_libraries(velmora PRIVATE velmora_win32)
+add_dependencies(velmora velmora_messages)
 # The entry point is VelmoraStart (app/win32_entry.cpp), which keeps the DLL
 # search to System32 and then starts the C runtime, and with it wWinMain.
 if(NOT MSVC)
@@ -80,6 +97,7 @@ if(VELMORA_TESTS)
     # The program's resources too, so icons and the manifest are tested.
     target_sources(wine_tests PRIVATE ${VELMORA_RC})
     target_include_directories(wine_tests PRIVATE ${VELMORA_RC_INCLUDES})
+    add_dependencies(wine_tests velmora_messages)
     # uuid: the class and interface ids of the shell links the tests write;
     # oleacc and oleaut32: the accessible names the tests read.
     target_link_libraries(wine_tests PRIVATE velmora_win32 velmora_fake uuid

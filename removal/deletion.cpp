@@ -31,13 +31,17 @@ std::optional<std::string> UnseenAutorun(System& system,
                                          const std::string& path,
                                          const Error& clearing) {
   if (!clearing.failed() || clearing.nothing_there()) return std::nullopt;
+  if (!FileListedAt(system, path)) return std::nullopt;
+  return ReasonOf(clearing);
+}
+
+bool FileListedAt(System& system, const std::string& path) {
   const std::size_t slash = path.rfind('\\');
-  if (slash == std::string::npos) return std::nullopt;
+  if (slash == std::string::npos) return false;
   Error error;
   const std::vector<std::string> files = system.ListFiles(
       path.substr(0, slash + 1), path.substr(slash + 1), error);
-  if (error.failed() || files.empty()) return std::nullopt;
-  return ReasonOf(clearing);
+  return !error.failed() && !files.empty();
 }
 
 }  // namespace velmora

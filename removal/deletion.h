@@ -30,4 +30,9 @@ std::optional<std::string> UnseenAutorun(System& system,
                                          const std::string& path,
                                          const Error& clearing);
 
+// Whether a file (not a folder) is at `path`, hidden and system ones
+// included, found by listing its folder: nothing is changed, not even an
+// attribute. A listing that fails counts as no file.
+bool FileListedAt(System& system, const std::string& path);
+
 }  // namespace velmora

@@ -44,4 +44,16 @@ inline std::string FailedLine(const std::string& path,
   return kFailedLine + path + " (" + reason + ")";
 }
 
+// Where the organization's policy allows reporting only, each autorun.inf
+// found is logged with this line, followed by kLeftByPolicyReason.
+inline constexpr const char* kLeftByPolicyLine = "Autorun Left by Policy: ";
+inline constexpr const char* kLeftByPolicyReason =
+    " (your organization's policy allows reporting only)";
+
+// "Autorun Left by Policy: <path> (your organization's policy allows
+// reporting only)".
+inline std::string LeftByPolicyLine(const std::string& path) {
+  return kLeftByPolicyLine + path + kLeftByPolicyReason;
+}
+
 }  // namespace velmora

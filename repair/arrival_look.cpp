@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "repair/repair_texts.h"
 #include "repair/shell_link.h"
 #include "repair/worm_rules.h"
 
@@ -82,8 +83,12 @@ ArrivalLook LookAtArrival(FileTree& tree, const std::string& drive,
         tree.Read(ChildPath(root, entry.name), kMaxShellLinkBytes, error);
     if (error.failed() || bytes.truncated) continue;
     const ShellLinkResult link = ReadShellLink(bytes.bytes, ansi);
-    if (link.ok() && IsWormShortcut(link.link, drive, hidden))
-      ++look.worm_shortcuts;
+    if (!link.ok()) continue;
+    const std::string started = HiddenFileStarted(link.link, drive, hidden);
+    if (started.empty()) continue;
+    ++look.worm_shortcuts;
+    if (look.starts.size() < kWormStartsKept)
+      look.starts.push_back(WhatItStarts(link.link, started));
   }
   return look;
 }

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "platform/file_tree.h"
 #include "viewer/delimited_read.h"
@@ -17,11 +18,16 @@ namespace velmora {
 inline constexpr std::size_t kLookEntries = 4096;
 // Shortcuts of the root read at most.
 inline constexpr std::size_t kLookShortcuts = 64;
+// Worm shortcuts whose target a look keeps, the first ones found.
+inline constexpr std::size_t kWormStartsKept = 3;
 
 struct ArrivalLook {
   std::string drive;               // "F:"
   std::size_t worm_shortcuts = 0;  // shortcuts of the root that are the worm's
   bool cut_short = false;          // the root has more than kLookEntries
+  // What the first kWormStartsKept worm shortcuts start, as the repair's
+  // question says it ("rundll32.exe with F:\_\x.dll").
+  std::vector<std::string> starts;
 };
 
 // Looks at the root of `drive` ("F:"). A shortcut that cannot be read is not

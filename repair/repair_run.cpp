@@ -59,6 +59,7 @@ bool RepairRun::Check(const Error& error, const char* doing,
                       std::vector<std::string>& lines) {
   if (!error.failed()) return true;
   ++failures_;
+  failed_steps_.emplace_back(path, error.description);
   lines.push_back(RepairFailedLine(doing, path, error.description));
   return false;
 }

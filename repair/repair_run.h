@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/file_tree.h"
@@ -32,6 +33,13 @@ class RepairRun {
   std::size_t StepsDone() const { return next_; }
   std::size_t StepCount() const { return plan_.steps.size(); }
   std::size_t failures() const { return failures_; }
+  std::size_t shortcuts_deleted() const { return deleted_; }
+  // Folders and files made visible, at any depth.
+  std::size_t entries_shown() const { return folders_ + files_; }
+  // Each failed step so far, as the path and the system's reason.
+  const std::vector<std::pair<std::string, std::string>>& failed_steps() const {
+    return failed_steps_;
+  }
 
  private:
   void Run(const RepairStep& step, std::vector<std::string>& lines);
@@ -50,6 +58,7 @@ class RepairRun {
   bool drive_checked_ = false;
   std::size_t deleted_ = 0, folders_ = 0, files_ = 0, renamed_ = 0;
   std::size_t failures_ = 0;
+  std::vector<std::pair<std::string, std::string>> failed_steps_;
   // Entries of the folder being made visible that stayed hidden.
   std::size_t files_failed_ = 0, folders_failed_ = 0;
 };

@@ -24,8 +24,8 @@ class GuardModeTest : public FormTest {
     system.SetCurrent('C');
   }
   void Start(bool guarding) {
-    form =
-        std::make_unique<Frmremover>(system, windows, registry, files, &icons);
+    form = std::make_unique<Frmremover>(system, windows, registry, files,
+                                        &icons, &events);
     guarding ? form->LoadGuarding() : form->Load();
   }
   fake::FakeNotifyIcon& Icon() { return *icons.icon; }
@@ -37,14 +37,7 @@ class GuardModeTest : public FormTest {
   }
   // A stick with a worm shortcut arrives as `letter`.
   void WormStickArrives(char letter = 'F') {
-    const std::string root = std::string{letter, ':', '\\'};
-    system.AddDrive(letter);
-    files.AddDrive(letter);
-    files.AddFolder(root + "_", kHiddenSystemFolder);
-    files.AddFile(root + "_\\x.dll", "MZ worm", kHiddenSystem);
-    files.AddFile(
-        root + "Photos.lnk",
-        LinkTo("C:\\Windows\\System32\\rundll32.exe", "_\\x.dll,Run"));
+    AddWormStick(letter);
     W().SendDeviceArrival(Letters(std::string{letter}));
   }
 

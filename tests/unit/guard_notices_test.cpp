@@ -37,21 +37,29 @@ TEST(GuardNoticesTest, OneNotificationPerWalkForWhatItLogged) {
       {"nothing found", {}, {}, false, nullptr, "", ""},
       {"a clean stick looked at", {}, {Worm("F:", 0)}, true, nullptr, "", ""},
       {"deletions on two drives",
-       {{"E:\\autorun.inf", "F:\\autorun.inf"}, {}},
+       {{"E:\\autorun.inf", "F:\\autorun.inf"}, {}, {}},
        {},
        false,
        "Autorun Removed",
        "Removed autorun.inf from E:, F:.",
        ""},
       {"a failed deletion",
-       {{}, {{"G:\\autorun.inf", "write-protected"}}},
+       {{}, {{"G:\\autorun.inf", "write-protected"}}, {}},
        {},
        false,
        "Autorun Removal Failed",
        "Could not remove autorun.inf from G:.",
        ""},
+      {"files left by the organization's policy",
+       {{}, {}, {"E:\\autorun.inf", "F:\\autorun.inf"}},
+       {},
+       true,
+       "Autorun Found",
+       "Found autorun.inf on E:, F: (not deleted: your organization's "
+       "policy allows reporting only).",
+       ""},
       {"a deletion and a worm on the same stick",
-       {{"F:\\autorun.inf"}, {}},
+       {{"F:\\autorun.inf"}, {}, {}},
        {Worm("F:", 2)},
        true,
        "Shortcut Worm Found",
@@ -60,7 +68,7 @@ TEST(GuardNoticesTest, OneNotificationPerWalkForWhatItLogged) {
        "Click here to see what Repair Hidden Files would do on F:.",
        "F:"},
       {"many drives: three named, the rest counted",
-       {Paths("DEFGH"), {{"I:\\autorun.inf", "write-protected"}}},
+       {Paths("DEFGH"), {{"I:\\autorun.inf", "write-protected"}}, {}},
        {Worm("J:", 1), Worm("K:", 0), Worm("L:", 3), Worm("M:", 1),
         Worm("N:", 1), Worm("O:", 1)},
        true,
@@ -91,7 +99,7 @@ TEST(GuardNoticesTest, OneNotificationPerWalkForWhatItLogged) {
 // at, fits.
 TEST(GuardNoticesTest, TheLongestTextFitsABalloon) {
   const std::string all = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-  RemovalRound round{Paths(all.substr(0, 13)), {}};
+  RemovalRound round{Paths(all.substr(0, 13)), {}, {}};
   for (const std::string& path : Paths(all.substr(13)))
     round.failed.push_back({path, "write-protected"});
   std::vector<ArrivalLook> looks;
