@@ -26,6 +26,18 @@ std::string DriveOf(const std::string& entry) {
 
 }  // namespace
 
+// The letter alone does not tell: the same volume can have another letter,
+// and a stick can hold a Windows of its own.
+std::optional<std::string> RepairRefusal(FileTree& tree,
+                                         const std::string& drive,
+                                         const std::string& windows_drive) {
+  const std::string windows = DriveOf(windows_drive);
+  if (DriveOf(drive) == windows) return WindowsDriveRefusedText(drive);
+  if (const WindowsTie tie = tree.TieToWindows(drive); tie != WindowsTie::kNone)
+    return WindowsTieRefusedText(drive, tie, windows);
+  return std::nullopt;
+}
+
 DriveRepair::DriveRepair(System& system, FileTree& tree, ListBox& log,
                          std::string windows_drive)
     : system_(system),
@@ -42,17 +54,8 @@ std::string DriveRepair::MenuText(const std::string& drive_entry) {
 bool DriveRepair::Start(const std::string& drive_entry) {
   if (Running()) return false;
   drive_ = DriveOf(drive_entry);
-  if (drive_ == windows_drive_) {
-    system_.MsgBox(WindowsDriveRefusedText(drive_), kRepairNoticeFlags,
-                   kRepairTitle);
-    return false;
-  }
-  // The letter alone does not tell: the same volume can have another
-  // letter, and a stick can hold a Windows of its own.
-  if (const WindowsTie tie = tree_.TieToWindows(drive_);
-      tie != WindowsTie::kNone) {
-    system_.MsgBox(WindowsTieRefusedText(drive_, tie, windows_drive_),
-                   kRepairNoticeFlags, kRepairTitle);
+  if (const auto refusal = RepairRefusal(tree_, drive_, windows_drive_)) {
+    system_.MsgBox(*refusal, kRepairNoticeFlags, kRepairTitle);
     return false;
   }
   scan_ = std::make_unique<RepairScan>(

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/event_record.h"
@@ -16,6 +17,12 @@
 #include "repair/repair_scan.h"
 
 namespace velmora {
+
+// Why the drive `drive` ("E:") is not repaired: it is the Windows drive
+// `windows_drive`, or tied to that Windows; nothing where it may be.
+std::optional<std::string> RepairRefusal(FileTree& tree,
+                                         const std::string& drive,
+                                         const std::string& windows_drive);
 
 class DriveRepair {
  public:

@@ -12,6 +12,7 @@
 
 #include "app/frmremover.h"
 #include "app/start_options.h"
+#include "app/win32_console.h"
 #include "platform/win32/win32_event_log.h"
 #include "platform/win32/win32_file_tree.h"
 #include "platform/win32/win32_notify_icon.h"
@@ -39,12 +40,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // runs before the C runtime (win32_entry.cpp).
   // An empty disc or card drive must never raise "insert a disk".
   SetErrorMode(SEM_FAILCRITICALERRORS);
+  // A command-line run opens no window and is not the running copy: it
+  // runs beside a guard.
+  const velmora::StartOptions options = velmora::ParseStart(Arguments());
+  if (velmora::IsCommandLineRun(options.kind))
+    return velmora::win32::RunFromConsole(options);
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 
   // One copy per user and session: a later start shows the running copy's
   // window (a /guard start, as at sign-in, shows nothing) and ends.
-  const bool guard = velmora::IsGuardStart(Arguments());
+  const bool guard = options.kind == velmora::StartKind::Guard;
   velmora::win32::SingleInstance instance;
   if (instance.AnotherRuns()) {
     if (!guard) instance.AskToShow();

@@ -65,6 +65,7 @@ set_property(SOURCE ${VELMORA_RC} APPEND PROPERTY OBJECT_DEPENDS
   ${VELMORA_GENERATED}/MSG00409.bin)
 
 add_executable(velmora WIN32 app/win32_main.cpp app/win32_entry.cpp
+                       app/win32_console.cpp
                        ${VELMORA_RC})
 target_include_directories(velmora PRIVATE ${VELMORA_RC_INCLUDES})
 target_link_libraries(velmora PRIVATE velmora_win32)
