@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test suite in turn: the native unit tests (ctest), the fuzz
 # targets for a bounded time, the Win32 backend tests and the end-to-end
-# tests under Wine, the build without GoogleTest, the PE facts of
+# tests under Wine, the events' ReportEventW calls, the build without
+# GoogleTest, the PE facts of
 # velmora.exe, and two builds of it in two folders compared byte by byte.
 # Each suite's output is kept in build/test-logs/. Ends with one line over
 # all of them:
@@ -61,6 +62,8 @@ suite wine gtest "tools/wine-tests.sh build/win64/wine_tests.exe" \
   env E2E=0 tools/wine-tests.sh
 suite e2e gtest "tools/e2e.sh build/win64/e2e_tests.exe build/win64/velmora.exe" \
   tools/e2e.sh
+suite event-trace whole "tools/event-trace.sh build/win64/velmora.exe" \
+  tools/event-trace.sh
 suite build-without-gtest whole tools/build-without-gtest.sh \
   tools/build-without-gtest.sh
 suite pe-check whole "tools/pe-check.py build/win64/velmora.exe" \
