@@ -67,8 +67,11 @@ int BitsOf(SearchOutcome outcome, bool named) {
 // at arrival).
 int SearchDrives(Run& run, const StartOptions& options) {
   const bool named = !options.drives.empty();
-  const std::vector<std::string> drives =
-      named ? options.drives : run.system.DriveEntries(DriveRead::Fresh);
+  // Listed even where named: the listing asks its drives all at once, where
+  // a drive probed alone is asked with a wait of its own.
+  const std::vector<std::string> listed =
+      run.system.DriveEntries(DriveRead::Fresh);
+  const std::vector<std::string>& drives = named ? options.drives : listed;
   if (drives.empty()) {
     run.out.ErrorLine("No drive to look at.");
     return kExitBadArguments;

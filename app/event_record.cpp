@@ -138,15 +138,9 @@ void EventRecord::WriteFileEvent(EventId id, EventLevel level,
   const std::string drive = path.substr(0, 2);
   const VolumeName volume = log_->Volume(drive);
   std::vector<std::string> strings = {
-      drive,
-      path,
-      KindText(system_.KindOfDrive(drive + "\\")),
-      volume.serial,
-      volume.label,
-      facts.size,
-      facts.sha256,
-      facts.content,
-      CauseText(cause),
+      drive,           path,          KindText(volume.kind),
+      volume.serial,   volume.label,  facts.size,
+      facts.sha256,    facts.content, CauseText(cause),
       log_->UserName()};
   if (reason) strings.push_back(*reason);
   Write(id, level, strings);

@@ -25,6 +25,9 @@ enum class EventLevel { Information, Warning, Error };
 struct VolumeName {
   std::string serial;  // "1A2B-3C4D"
   std::string label;
+  // The drive's type as the system gives it (GetDriveTypeW on Win32: a USB
+  // hard disk is Fixed here).
+  DriveKind kind = DriveKind::Unknown;
 };
 
 class EventLog {
@@ -36,8 +39,8 @@ class EventLog {
                       const std::vector<std::string>& strings) = 0;
   // The account the program runs as: "DOMAIN\user".
   virtual std::string UserName() = 0;
-  // The volume of the drive `entry` ("E:"); asked only of a drive that has
-  // just answered.
+  // The volume of the drive `entry` ("E:"), in one query of the drive;
+  // asked only of a drive that has just answered.
   virtual VolumeName Volume(const std::string& entry) = 0;
 };
 

@@ -9,7 +9,7 @@
 #   STARTS=20 RUNS=10 SECONDS_CPU=30 PASSES=30 TICKS=2000 tools/bench.sh
 #
 # ONLY="startup timer" runs just the named benchmarks, out of: startup, tick,
-# timer, arrival, memory, repair, stall, guard, look.
+# timer, arrival, memory, repair, stall, guard, look, scan, event.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 0
 root=$PWD
@@ -19,11 +19,12 @@ starts=${STARTS:-20}
 cpu_seconds=${SECONDS_CPU:-30}
 passes=${PASSES:-30}
 tick_count=${TICKS:-2000}
-only=" ${ONLY:-startup tick timer arrival memory repair stall guard look} "
+only=" ${ONLY:-startup tick timer arrival memory repair stall guard look scan event} "
 wanted() { [[ $only == *" $1 "* ]]; }
 
 programs=(velmora bare_window plain_window startup_time removal_tick timer_cpu
-          arrival_latency working_set guard_mode arrival_look)
+          arrival_latency working_set guard_mode arrival_look scan_time
+          scan_baseline event_cost)
 for exe in "${programs[@]}"; do
   [[ -f $bin/$exe.exe ]] || { echo "bench: $bin/$exe.exe is missing (make win64)"; exit 0; }
 done
@@ -181,6 +182,18 @@ fi
 if wanted look; then
   wine 'C:\bench\arrival_look.exe' N "$passes" ||
     echo "arrival look ratio: not measured"
+fi
+# The command line (bench/scan_time.cpp): velmora.exe /scan of the 24
+# drives against a plain console program that looks at each, both with
+# their output to a pipe; and what an event adds to a deletion, on O:
+# (bench/event_cost.cpp).
+if wanted scan; then
+  wine 'C:\bench\scan_time.exe' 'C:\bench\velmora.exe' 'C:\bench\scan_baseline.exe' \
+    "$runs" || echo "scan time ratio: not measured"
+fi
+if wanted event; then
+  wine 'C:\bench\event_cost.exe' O 200 || echo "event cost per deletion: not measured"
+  rm -f "$drives/o/autorun.inf"
 fi
 if wanted memory; then
   wine 'C:\bench\working_set.exe' 'C:\bench\velmora.exe' 'C:\bench\bare_window.exe' \

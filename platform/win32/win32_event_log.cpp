@@ -69,6 +69,8 @@ Error Win32EventLog::Write(std::uint16_t id, EventLevel level,
 }
 
 std::string Win32EventLog::UserName() {
+  if (user_name_) return *user_name_;
+  user_name_ = "";
   const std::vector<unsigned char>& sid = UserSid();
   if (sid.empty()) return "";
   wchar_t name[256], domain[256];
@@ -77,23 +79,42 @@ std::string Win32EventLog::UserName() {
   if (!LookupAccountSidW(nullptr, const_cast<unsigned char*>(sid.data()), name,
                          &name_size, domain, &domain_size, &use))
     return "";
-  return Narrow(domain) + "\\" + Narrow(name);
+  user_name_ = Narrow(domain) + "\\" + Narrow(name);
+  return *user_name_;
 }
 
 // Asked only of a drive that answered a moment ago: the volume's own
 // serial (as "dir" shows it) and label.
 VolumeName Win32EventLog::Volume(const std::string& entry) {
+  const std::wstring root = Widen(entry.substr(0, 2) + "\\");
   wchar_t label[MAX_PATH + 1] = {};
   DWORD serial = 0;
-  if (!GetVolumeInformationW(Widen(entry.substr(0, 2) + "\\").c_str(), label,
-                             MAX_PATH + 1, &serial, nullptr, nullptr, nullptr,
-                             0))
-    return {};
+  DriveKind kind = DriveKind::Unknown;
+  switch (GetDriveTypeW(root.c_str())) {
+    case DRIVE_FIXED:
+      kind = DriveKind::Fixed;
+      break;
+    case DRIVE_REMOVABLE:
+      kind = DriveKind::Removable;
+      break;
+    case DRIVE_REMOTE:
+      kind = DriveKind::Network;
+      break;
+    case DRIVE_CDROM:
+      kind = DriveKind::CdRom;
+      break;
+    case DRIVE_RAMDISK:
+      kind = DriveKind::RamDisk;
+      break;
+  }
+  if (!GetVolumeInformationW(root.c_str(), label, MAX_PATH + 1, &serial,
+                             nullptr, nullptr, nullptr, 0))
+    return {"", "", kind};
   char text[16];
   std::snprintf(text, sizeof text, "%04X-%04X",
                 static_cast<unsigned>(serial >> 16),
                 static_cast<unsigned>(serial & 0xFFFF));
-  return {text, Narrow(label)};
+  return {text, Narrow(label), kind};
 }
 
 }  // namespace velmora::win32

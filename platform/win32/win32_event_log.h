@@ -2,6 +2,7 @@
 // Application log, with the account's SID as each event's user.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@ class Win32EventLog final : public EventLog {
   // The source is opened by the first event and kept.
   Error Write(std::uint16_t id, EventLevel level,
               const std::vector<std::string>& strings) override;
+  // Looked up once: the account does not change while the program runs.
   std::string UserName() override;
   VolumeName Volume(const std::string& entry) override;
 
@@ -31,6 +33,7 @@ class Win32EventLog final : public EventLog {
   void* source_ = nullptr;  // HANDLE of RegisterEventSourceW
   std::vector<unsigned char> sid_;
   bool sid_read_ = false;
+  std::optional<std::string> user_name_;
 };
 
 }  // namespace velmora::win32

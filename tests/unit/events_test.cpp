@@ -26,8 +26,8 @@ class EventsTest : public FormTest {
   void SetUp() override {
     system.AddDrive('C');
     system.SetCurrent('C');
-    system.AddDrive('E').kind = DriveKind::Removable;
-    events.volumes["E:"] = {"1A2B-3C4D", "STICK"};
+    system.AddDrive('E');
+    events.volumes["E:"] = {"1A2B-3C4D", "STICK", DriveKind::Removable};
   }
   // As the package leaves the machine.
   void Register() {
