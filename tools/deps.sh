@@ -35,6 +35,8 @@ for set in "$@"; do
     windows)
       need x86_64-w64-mingw32-g++-posix g++-mingw-w64-x86-64-posix
       need x86_64-w64-mingw32-windres binutils-mingw-w64-x86-64
+      # The event messages' compiler (app/velmora_events.mc).
+      need x86_64-w64-mingw32-windmc binutils-mingw-w64-x86-64
       need wine wine
       need /usr/lib/wine/wine64 wine64
       need Xvfb xvfb
