@@ -1,7 +1,8 @@
 // `velmora.exe /scan` against the plain console program that does the least
 // a scan must (bench/scan_baseline.cpp), both started the same way (output
 // to a pipe read to the end, waited for until they exit), in turns, as
-// medians and their ratio.
+// medians and their ratio; and, for reference, `velmora.exe /?`, which
+// looks at no drive: the cost of starting the program itself.
 //
 //   scan_time.exe VELMORA.EXE BASELINE.EXE [RUNS]
 #include <cstdio>
@@ -55,23 +56,28 @@ int main(int argc, char** argv) {
   }
   const std::wstring velmora = L"\"" + bench::Widen(argv[1]) + L"\" /scan";
   const std::wstring baseline = L"\"" + bench::Widen(argv[2]) + L"\"";
+  const std::wstring usage = L"\"" + bench::Widen(argv[1]) + L"\" /?";
   const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 10;
   TimeRun(velmora);  // both from Wine's file cache
   TimeRun(baseline);
-  std::vector<double> app, floor;
+  std::vector<double> app, floor, start;
   for (int i = 0; i < runs; ++i) {
     const double a = TimeRun(velmora), b = TimeRun(baseline);
-    if (a < 0 || b < 0) {
+    const double c = TimeRun(usage);
+    if (a < 0 || b < 0 || c < 0) {
       std::printf("scan time: a run did not end\n");
       return 1;
     }
     app.push_back(a);
     floor.push_back(b);
+    start.push_back(c);
   }
   std::printf("scan velmora.exe /scan (24 drives): %.1f ms (median of %d)\n",
               bench::Median(app), runs);
   std::printf("scan plain console program (24 drives): %.1f ms\n",
               bench::Median(floor));
+  std::printf("scan velmora.exe /? (no drive looked at): %.1f ms (reference)\n",
+              bench::Median(start));
   std::printf("scan time ratio: %.2fx (target <= 1.2x)\n",
               bench::Median(app) / bench::Median(floor));
   return 0;
