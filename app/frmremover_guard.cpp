@@ -17,6 +17,11 @@ constexpr std::string_view kOffTip = "Velmora - Auto Remove is off";
 }  // namespace
 
 void Frmremover::LoadGuarding() {
+  ReadPolicy(true);
+  if (!org_policy_.Allows(OrgValue::Guard)) {
+    LoadWindow();
+    return;
+  }
   Form_Load();
   window->RunSteps([this] {
     Drive1.Refresh();
@@ -32,22 +37,25 @@ void Frmremover::LoadGuarding() {
 // once a notification area is made. The window, once shown, stays until
 // the user hides it.
 void Frmremover::Guard() {
-  if (Check2.Value() != 1) {
+  if (StartGuarding())
+    window->Hide();
+  else if (icons_)
+    window->Show();
+}
+
+bool Frmremover::StartGuarding() {
+  if (Check2.Value() != 1 && org_policy_.Allows(OrgValue::AutoRemove)) {
     Check2.SetValue(1);
     Check2_Click();
   }
-  if (!icons_) return;
+  if (!icons_) return false;
   if (!icon_)
     icon_ = icons_->Create(*window,
                            {.onSelect = [this] { window->Show(); },
                             .onContextMenu = [this] { OpenIconMenu(); },
                             .onBalloonClick = [this] { OnBalloonClick(); }});
-  if (!icon_->Added() &&
-      !icon_->Add(std::string(Check2.Value() == 1 ? kRemovingTip : kOffTip))) {
-    window->Show();
-    return;
-  }
-  window->Hide();
+  return icon_->Added() ||
+         icon_->Add(std::string(Check2.Value() == 1 ? kRemovingTip : kOffTip));
 }
 
 bool Frmremover::Guarding() const { return icon_ && icon_->Added(); }
@@ -71,11 +79,12 @@ void Frmremover::OpenIconMenu() {
   if (!icon_) return;
   std::vector<MenuCommand> items = {
       {"Open Velmora", false, false, [this] { window->Show(); }},
-      {"Auto Remove w/o Notification", Check2.Value() == 1, false,
-       [this] {
-         Check2.SetValue(Check2.Value() == 0 ? 1 : 0);
-         Check2_Click();
-       }},
+      PolicyItem({"Auto Remove w/o Notification", Check2.Value() == 1, false,
+                  [this] {
+                    Check2.SetValue(Check2.Value() == 0 ? 1 : 0);
+                    Check2_Click();
+                  }},
+                 OrgValue::AutoRemove),
       {"", false, false, nullptr},
       {"Exit", false, false, [this] { Form_Unload(); }},
   };
@@ -107,6 +116,7 @@ void Frmremover::OnBalloonClick() {
   if (notice_worm_drive_.empty()) return;
   Drive1.Refresh();
   if (!Drive1.SelectDrive(notice_worm_drive_)) return;
+  if (!ChangesAllowed(OrgValue::Repair)) return;
   if (drive_repair_.Running()) {
     List1.AddItem(RepairWaitsLine(notice_worm_drive_));
     return;

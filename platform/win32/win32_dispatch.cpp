@@ -168,6 +168,12 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       // unless told not to; Windows, when High Contrast goes on or off.
       CountDriveLetterChange();
       FollowHighContrast(false);
+      // Group Policy, once it has applied policy anew, broadcasts it with
+      // the text "Policy".
+      if (lparam && events_.onPolicyChange &&
+          CompareStringOrdinal(reinterpret_cast<const wchar_t*>(lparam), -1,
+                               L"Policy", -1, TRUE) == CSTR_EQUAL)
+        events_.onPolicyChange();
       return DefWindowProcW(hwnd_, message, wparam, lparam);
     case WM_SYSCOLORCHANGE:
       // Only top-level windows get it; Windows asks them to pass it on to

@@ -86,6 +86,8 @@ class Win32Widget final : public Widget {
   int Value() const override;
   void SetValue(int value) override;
   void SetRunning(bool running) override;
+  void SetEnabled(bool enabled) override;
+  bool Enabled() const override;
   void SetHandler(Handler on_event) override;
 
   bool IsCombo() const { return layout.kind == ControlKind::DriveList; }

@@ -139,6 +139,18 @@ void Win32Widget::SetRunning(bool running) {
   owner.RunTimer(*this, running);
 }
 
+// A disabled control draws greyed and Windows sends it no mouse or
+// keyboard input, so it raises nothing from the user.
+void Win32Widget::SetEnabled(bool enabled) {
+  RequirePart(layout, WidgetPart::Enabled, "SetEnabled");
+  if (hwnd) EnableWindow(hwnd, enabled ? TRUE : FALSE);
+}
+
+bool Win32Widget::Enabled() const {
+  RequirePart(layout, WidgetPart::Enabled, "Enabled");
+  return !hwnd || IsWindowEnabled(hwnd);
+}
+
 void Win32Widget::SetHandler(Handler on_event) {
   RequirePart(layout, WidgetPart::Handler, "SetHandler");
   handler = std::move(on_event);

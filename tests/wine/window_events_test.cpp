@@ -187,6 +187,17 @@ TEST_F(WindowTest, VolumeArrivalAndRemovalBecomeEvents) {
     EXPECT_EQ(e.letters, DriveLetters(1u << 4)) << "E: only";
 }
 
+// Group Policy's announcement is the one setting change that is a policy
+// change; others (a drive letter, the environment) are not.
+TEST_F(WindowTest, ThePolicyAnnouncementIsAnEvent) {
+  SendMessageW(hwnd, WM_SETTINGCHANGE, 0, 0);
+  SendMessageW(hwnd, WM_SETTINGCHANGE, 0,
+               reinterpret_cast<LPARAM>(L"Environment"));
+  EXPECT_EQ(sink.Count("", Event::PolicyChange), 0);
+  SendMessageW(hwnd, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Policy"));
+  EXPECT_EQ(sink.Count("", Event::PolicyChange), 1);
+}
+
 // A message box waits while timers keep ticking; the test answers it from a
 // tick, as a user would click its button.
 TEST_F(WindowTest, MessageBoxKeepsTimersTickingAndUsesTheAppTitle) {
