@@ -34,8 +34,12 @@ win64:
 	  -DVELMORA_DIST_DIR=$(CURDIR)/build/dist >/dev/null
 	@cmake --build $(WIN64) -j$(JOBS)
 
-# build/dist/velmora-<version>-win64.zip: velmora.exe, README.md, LICENSE
-# and SHA256SUMS.
+# build/dist/velmora-<version>-win64.zip (velmora.exe, README.md, LICENSE,
+# the policy templates and SHA256SUMS) and velmora-<version>-x64.msi.
+# SIGN_PFX=<file> SIGN_PASS_FILE=<file> [SIGN_TIMESTAMP=<url>] signs
+# velmora.exe and the package (cmake/sign.py); without them nothing is
+# signed.
+export SIGN_PFX SIGN_PASS_FILE SIGN_TIMESTAMP
 dist: win64
 	@cmake --build $(WIN64) --target dist
 
