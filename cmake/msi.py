@@ -6,7 +6,9 @@ The package is the same bytes for the same files. wixl itself writes the
 time of the build and a random package code into the summary information;
 both are set afterwards: the time to SOURCE_DATE_EPOCH (the last commit's,
 set by the Makefile; 2026-01-01 when unset), the package code to one
-derived from everything the package holds. The product code is derived
+derived from everything the package holds. The cabinet inside keeps each
+file's time as local time: the files are given SOURCE_DATE_EPOCH and wixl
+runs in UTC. The product code is derived
 from the version, so that each version is one product to Windows.
 
 wixl takes no condition on a component; the every-user sign-in entry gets
@@ -42,7 +44,7 @@ def code(text):
     return "{" + str(uuid.uuid5(UPGRADE_CODE, text)).upper() + "}"
 
 
-def stage(exe, source, folder):
+def stage(exe, source, folder, epoch):
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
     shutil.copyfile(exe, os.path.join(folder, "velmora.exe"))
@@ -50,15 +52,19 @@ def stage(exe, source, folder):
                     os.path.join(folder, "velmora.ico"))
     shutil.copytree(os.path.join(source, "policy"),
                     os.path.join(folder, "policy"))
+    for root, _, names in os.walk(folder):
+        for name in names:
+            os.utime(os.path.join(root, name), (epoch, epoch))
 
 
 def contents_digest(folder, wxs, version):
     digest = hashlib.sha256(version.encode())
-    paths = [wxs] + sorted(
-        os.path.join(root, name)
+    files = [("velmora.wxs", wxs)] + sorted(
+        (os.path.relpath(os.path.join(root, name), folder).replace(os.sep, "/"),
+         os.path.join(root, name))
         for root, _, names in os.walk(folder) for name in names)
-    for path in paths:
-        digest.update(os.path.relpath(path, folder).encode() + b"\0")
+    for name, path in files:
+        digest.update(name.encode() + b"\0")
         with open(path, "rb") as f:
             digest.update(f.read())
     return digest.hexdigest()
@@ -87,13 +93,13 @@ def main(exe, source, out, version):
     os.makedirs(out, exist_ok=True)
     folder = os.path.join(out, "." + name + ".stage")
     wxs = os.path.join(os.path.abspath(source), "installer", "velmora.wxs")
-    stage(exe, source, folder)
+    stage(exe, source, folder, epoch)
     package_code = code("package " + contents_digest(folder, wxs, version))
     built = os.path.join(folder, name)
     subprocess.run(["wixl", "-a", "x64", "-D", "Version=" + version,
                     "-D", "ProductCode=" + code("product " + version),
                     "-D", "PackageCode=" + package_code, "-o", name, wxs],
-                   cwd=folder, check=True)
+                   cwd=folder, check=True, env=dict(os.environ, TZ="UTC"))
     mend(built, package_code, epoch)
     os.replace(built, os.path.join(out, name))
     shutil.rmtree(folder)

@@ -66,6 +66,8 @@ void Win32Window::OnCommand(WPARAM wparam, LPARAM lparam) {
   if (!control) return;
   Win32Widget* widget = WidgetFor(control);
   if (!widget || widget->id != LOWORD(wparam)) return;
+  // A disabled control raises nothing, whoever sent its notification.
+  if (!IsWindowEnabled(control)) return;
   const WORD code = HIWORD(wparam);
   switch (widget->layout.kind) {
     case ControlKind::Button:

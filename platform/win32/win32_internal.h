@@ -93,6 +93,8 @@ class Win32Widget final : public Widget {
   bool IsCombo() const { return layout.kind == ControlKind::DriveList; }
   // Resizes a self-sizing label to its text in its font.
   void Autosize();
+  // A check box's button style for `value` and its enabled state.
+  void SetCheckStyle(int value);
 
   const ControlLayout layout;
   const int id;
