@@ -108,9 +108,10 @@ void Frmremover::Notify(const RemovalRound& round,
 }
 
 // A notification of a worm opens the window on that drive with the
-// repair's question; nothing is repaired without its Yes. While a repair
-// runs, it goes on undisturbed, and the log says that the repair of this
-// drive is to be chosen once it has ended.
+// repair's question, unless policy takes the repair away; nothing is
+// repaired without its Yes. While a repair runs, it goes on undisturbed,
+// and the log says that the repair of this drive is to be chosen once it
+// has ended.
 void Frmremover::OnBalloonClick() {
   window->Show();
   if (notice_worm_drive_.empty()) return;

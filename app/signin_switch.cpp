@@ -88,7 +88,7 @@ void SigninSwitch::Toggle() {
 // the folder as the system names it, which need not be as the program was
 // started.
 bool SigninSwitch::StartsForEveryUser() {
-  Refusal();
+  Refusal();  // works out command_ the first time
   Error error;
   const std::optional<std::string> machine = registry_.ReadString(
       Hive::LocalMachine, kRunKey, kSigninValue, kMaxRunChars, error);
@@ -108,7 +108,7 @@ void SigninSwitch::FollowGuardPolicy() {
     if (!now.starts_here) TurnOn(now);
     return;
   }
-  Refusal();
+  Refusal();  // works out command_, which Read compares with
   const Reading now = Read();
   std::vector<Change> changes;
   if (now.run || now.run_failed) changes.push_back({kRunKey, std::nullopt});
