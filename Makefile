@@ -34,10 +34,18 @@ win64:
 	  -DVELMORA_DIST_DIR=$(CURDIR)/build/dist >/dev/null
 	@cmake --build $(WIN64) -j$(JOBS)
 
-# build/dist/velmora-<version>-win64.zip: velmora.exe, README.md, LICENSE
-# and SHA256SUMS.
+# build/dist/velmora-<version>-win64.zip (velmora.exe, README.md, LICENSE,
+# the policy templates and SHA256SUMS) and velmora-<version>-x64.msi.
+# SIGN_PFX=<file> SIGN_PASS_FILE=<file> [SIGN_TIMESTAMP=<url>] signs
+# velmora.exe and the package (cmake/sign.py); without them nothing is
+# signed. The files may be named relative to this folder.
+override SIGN_PFX := $(if $(SIGN_PFX),$(abspath $(SIGN_PFX)))
+override SIGN_PASS_FILE := $(if $(SIGN_PASS_FILE),$(abspath $(SIGN_PASS_FILE)))
+# (The build below gets them from the environment alone: MAKEFLAGS would
+# hand cmake's make the names as given.)
+export SIGN_PFX SIGN_PASS_FILE SIGN_TIMESTAMP
 dist: win64
-	@cmake --build $(WIN64) --target dist
+	@env -u MAKEFLAGS -u MFLAGS cmake --build $(WIN64) --target dist
 
 # Starts velmora.exe under Wine. By default in a throwaway prefix whose D:
 # and E: hold sample autorun.inf files; WINEPREFIX=~/.wine runs it on your
@@ -45,10 +53,10 @@ dist: win64
 run: win64
 	@tools/run.sh
 
-test: all
+test: all dist
 	@tools/test.sh
 
-bench: win64
+bench: dist
 	@tools/bench.sh
 
 format:

@@ -10,6 +10,7 @@ Frmremover::Frmremover(System& system, WindowFactory& windows,
                        Registry& registry, FileTree& files,
                        NotifyIconFactory* icons, EventLog* event_log)
     : system(system),
+      registry_(registry),
       window(windows.Create(
           kFrmremoverLayout,
           {.onUnload = [this] { Form_Unload(); },
@@ -18,7 +19,8 @@ Frmremover::Frmremover(System& system, WindowFactory& windows,
            .onCloseRequest = [this] { return Form_QueryClose(); },
            .onEndSession = [this] { Form_Unload(); },
            // A later start asks for the window, which may be hidden.
-           .onShowRequest = [this] { window->Show(); }})),
+           .onShowRequest = [this] { window->Show(); },
+           .onPolicyChange = [this] { ReadPolicy(false); }})),
       Drive1(system, window->Control("Drive1"), [this] { Drive1_Change(); }),
       File1(system, window->Control("File1"), kAutorunFileName,
             [this] { File1_Click(); }),
@@ -50,10 +52,10 @@ Frmremover::Frmremover(System& system, WindowFactory& windows,
           files,
           [&system](std::string_view ansi) { return system.AnsiToUtf8(ansi); }),
       signin_switch_(system, registry, List1),
-      org_policy_(ReadOrgPolicy(registry).policy),
-      event_record_(system, event_log, EventsWanted(registry, org_policy_)) {
+      // Whether events are written, and how Auto Remove treats what it
+      // finds, follow the policy each time it is read (ReadPolicy).
+      event_record_(system, event_log, false) {
   window->SetMenuCommands([this] { return MenuCommands(); });
-  auto_removal_.Follow(Rules(RemovalCause::AutoRemove).mode, &event_record_);
   drive_repair_.SetEvents(&event_record_);
   autorun_switch_.SetEvents(&event_record_);
   signin_switch_.SetEvents(&event_record_);
@@ -70,12 +72,18 @@ RemovalRules Frmremover::Rules(RemovalCause cause) {
 // once the window is on screen, as a step after the first paint, so that a
 // slow drive never holds up the window's first appearance.
 void Frmremover::Load() {
+  ReadPolicy(true);
+  LoadWindow();
+}
+
+void Frmremover::LoadWindow() {
   window->Show();
   Form_Load();
   window->RunSteps([this] {
     Drive1.Refresh();
     return false;
   });
+  if (org_policy_.Requires(OrgValue::Guard)) StartGuarding();
 }
 
 // Points the file list at the drive selected at start. Nothing is trapped

@@ -37,10 +37,13 @@ class Frmremover {
              FileTree& files, NotifyIconFactory* icons = nullptr,
              EventLog* event_log = nullptr);
 
-  // Shows the window and runs its Load handler.
+  // Reads the organization's policy, shows the window and runs its Load
+  // handler; where policy has every user guard, guards too, the window
+  // staying on screen.
   void Load();
-  // Runs the Load handler and guards from the notification area, the
-  // window hidden (a start with /guard).
+  // Reads the policy, runs the Load handler and guards from the
+  // notification area, the window hidden (a start with /guard). Where
+  // policy forbids guarding, it is Load instead.
   void LoadGuarding();
   // Guarding from the notification area: its icon is there.
   bool Guarding() const;
@@ -54,8 +57,19 @@ class Frmremover {
   State ForTest() const { return {Drive1, File1, *window}; }
 
  private:
+  void LoadWindow();
   void Form_Load();
   void Form_Unload();
+  // Organization policy (frmremover_policy.cpp): read at start and again
+  // when Windows announces a change; it forces the option boxes and the
+  // menu items it names.
+  void ReadPolicy(bool at_start);
+  void ForceBox(CheckBox& box, OrgValue value, void (Frmremover::*click)());
+  void FollowGuardPolicy();
+  // The menu items policy can take away or decide, given as they would
+  // show without it.
+  MenuCommand PolicyItem(MenuCommand item, OrgValue value) const;
+  bool ChangesAllowed(OrgValue value) const;
   // Small commands and options.
   void cmdabout_Click();
   void cmdclear_Click();
@@ -73,6 +87,9 @@ class Frmremover {
   // Guard mode: the window hidden, Auto Remove on, the icon in the
   // notification area (frmremover_guard.cpp).
   void Guard();
+  // Auto Remove on (unless policy keeps it off) and the icon added; false
+  // where there is no icon.
+  bool StartGuarding();
   bool Form_QueryClose();
   void UpdateTooltip();
   void OpenIconMenu();
@@ -82,6 +99,11 @@ class Frmremover {
   void OnBalloonClick();
 
   System& system;
+  Registry& registry_;
+  // What the organization sets, as read last, and the problems of that
+  // reading.
+  OrgPolicy org_policy_;
+  std::vector<std::string> policy_problems_;
   std::unique_ptr<Window> window;
   // The controls, bound to their handlers as they are made.
   DriveList Drive1;
@@ -107,7 +129,6 @@ class Frmremover {
   const std::string windows_drive_;
   ArrivalWatch arrival_watch_;
   SigninSwitch signin_switch_;
-  OrgPolicy org_policy_;
   EventRecord event_record_;
 };
 

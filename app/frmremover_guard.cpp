@@ -17,6 +17,11 @@ constexpr std::string_view kOffTip = "Velmora - Auto Remove is off";
 }  // namespace
 
 void Frmremover::LoadGuarding() {
+  ReadPolicy(true);
+  if (!org_policy_.Allows(OrgValue::Guard)) {
+    LoadWindow();
+    return;
+  }
   Form_Load();
   window->RunSteps([this] {
     Drive1.Refresh();
@@ -32,23 +37,26 @@ void Frmremover::LoadGuarding() {
 // once a notification area is made. The window, once shown, stays until
 // the user hides it.
 void Frmremover::Guard() {
-  if (Check2.Value() != 1) {
+  if (StartGuarding())
+    window->Hide();
+  else if (icons_)
+    window->Show();
+}
+
+bool Frmremover::StartGuarding() {
+  if (Check2.Value() != 1 && org_policy_.Allows(OrgValue::AutoRemove)) {
     Check2.SetValue(1);
     Check2_Click();
   }
   event_record_.GuardStarted(org_policy_);
-  if (!icons_) return;
+  if (!icons_) return false;
   if (!icon_)
     icon_ = icons_->Create(*window,
                            {.onSelect = [this] { window->Show(); },
                             .onContextMenu = [this] { OpenIconMenu(); },
                             .onBalloonClick = [this] { OnBalloonClick(); }});
-  if (!icon_->Added() &&
-      !icon_->Add(std::string(Check2.Value() == 1 ? kRemovingTip : kOffTip))) {
-    window->Show();
-    return;
-  }
-  window->Hide();
+  return icon_->Added() ||
+         icon_->Add(std::string(Check2.Value() == 1 ? kRemovingTip : kOffTip));
 }
 
 bool Frmremover::Guarding() const { return icon_ && icon_->Added(); }
@@ -72,11 +80,12 @@ void Frmremover::OpenIconMenu() {
   if (!icon_) return;
   std::vector<MenuCommand> items = {
       {"Open Velmora", false, false, [this] { window->Show(); }},
-      {"Auto Remove w/o Notification", Check2.Value() == 1, false,
-       [this] {
-         Check2.SetValue(Check2.Value() == 0 ? 1 : 0);
-         Check2_Click();
-       }},
+      PolicyItem({"Auto Remove w/o Notification", Check2.Value() == 1, false,
+                  [this] {
+                    Check2.SetValue(Check2.Value() == 0 ? 1 : 0);
+                    Check2_Click();
+                  }},
+                 OrgValue::AutoRemove),
       {"", false, false, nullptr},
       {"Exit", false, false, [this] { Form_Unload(); }},
   };
@@ -103,14 +112,16 @@ void Frmremover::Notify(const RemovalRound& round,
 }
 
 // A notification of a worm opens the window on that drive with the
-// repair's question; nothing is repaired without its Yes. While a repair
-// runs, it goes on undisturbed, and the log says that the repair of this
-// drive is to be chosen once it has ended.
+// repair's question, unless policy takes the repair away; nothing is
+// repaired without its Yes. While a repair runs, it goes on undisturbed,
+// and the log says that the repair of this drive is to be chosen once it
+// has ended.
 void Frmremover::OnBalloonClick() {
   window->Show();
   if (notice_worm_drive_.empty()) return;
   Drive1.Refresh();
   if (!Drive1.SelectDrive(notice_worm_drive_)) return;
+  if (!ChangesAllowed(OrgValue::Repair)) return;
   if (drive_repair_.Running()) {
     List1.AddItem(RepairWaitsLine(notice_worm_drive_));
     return;

@@ -11,12 +11,14 @@ std::vector<MenuCommand> Frmremover::MenuCommands() {
       drive_repair_, Drive1.Drive(),
       [this] { window->RunSteps([this] { return drive_repair_.Tick(); }); });
   std::vector<MenuCommand> items = {
-      autorun_switch_.Command(),
-      {repair.text, false, repair.greyed, std::move(repair.choose)},
+      PolicyItem(autorun_switch_.Command(), OrgValue::AutoRunSwitch),
+      PolicyItem({repair.text, false, repair.greyed, std::move(repair.choose)},
+                 OrgValue::Repair),
       signin_switch_.Command()};
   if (icons_)
-    items.push_back({"Guard from the Notification Area", Guarding(), false,
-                     [this] { Guard(); }});
+    items.push_back(PolicyItem({"Guard from the Notification Area", Guarding(),
+                                false, [this] { Guard(); }},
+                               OrgValue::Guard));
   return items;
 }
 

@@ -66,4 +66,8 @@ std::string OrgPolicyLine(const OrgPolicy& policy) {
   return line;
 }
 
+MenuCommand SetByOrganization(const std::string& text, bool checked) {
+  return {text + kSetByOrganization, checked, true, [] {}};
+}
+
 }  // namespace velmora

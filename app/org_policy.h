@@ -67,7 +67,15 @@ struct OrgPolicyReading {
 // Reads every value from both hives.
 OrgPolicyReading ReadOrgPolicy(Registry& registry);
 
-// The log line that says what policy sets ("" where it sets nothing).
+// The log line that says what policy sets ("" where it sets nothing), and
+// the line of a policy change that leaves nothing set.
 std::string OrgPolicyLine(const OrgPolicy& policy);
+inline constexpr const char* kOrgPolicyNoneLine =
+    "Set by your organization: nothing";
+
+// A menu item the organization decides: `text` with kSetByOrganization
+// after it, checked as given, greyed, choosing it doing nothing.
+inline constexpr const char* kSetByOrganization = " (set by your organization)";
+MenuCommand SetByOrganization(const std::string& text, bool checked);
 
 }  // namespace velmora

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/error_report.h"
+#include "app/org_policy.h"
 
 namespace velmora {
 
@@ -66,6 +67,8 @@ SigninSwitch::Reading SigninSwitch::Read() {
 }
 
 MenuCommand SigninSwitch::Command() {
+  if (guard_policy_) return SetByOrganization(kSigninText, *guard_policy_);
+  if (StartsForEveryUser()) return {kSigninForEveryUserText, true, true, [] {}};
   const std::string& refusal = Refusal();
   const bool checked = Read().starts_here;
   if (!refusal.empty()) return {refusal, checked, true, [] {}};
@@ -73,12 +76,47 @@ MenuCommand SigninSwitch::Command() {
 }
 
 void SigninSwitch::Toggle() {
-  if (!Refusal().empty()) return;
+  if (guard_policy_ || StartsForEveryUser() || !Refusal().empty()) return;
   const Reading now = Read();
   if (now.starts_here)
     TurnOff(now);
   else
     TurnOn(now);
+}
+
+// Windows compares paths without regard to case, and an installer writes
+// the folder as the system names it, which need not be as the program was
+// started.
+bool SigninSwitch::StartsForEveryUser() {
+  Refusal();  // works out command_ the first time
+  Error error;
+  const std::optional<std::string> machine = registry_.ReadString(
+      Hive::LocalMachine, kRunKey, kSigninValue, kMaxRunChars, error);
+  return machine &&
+         std::equal(machine->begin(), machine->end(), command_->begin(),
+                    command_->end(), [](unsigned char a, unsigned char b) {
+                      return (a >= 'a' && a <= 'z' ? a - 32 : a) ==
+                             (b >= 'a' && b <= 'z' ? b - 32 : b);
+                    });
+}
+
+void SigninSwitch::FollowGuardPolicy() {
+  if (!guard_policy_) return;
+  if (*guard_policy_) {
+    if (!Refusal().empty() || StartsForEveryUser()) return;
+    const Reading now = Read();
+    if (!now.starts_here) TurnOn(now);
+    return;
+  }
+  Refusal();  // works out command_, which Read compares with
+  const Reading now = Read();
+  std::vector<Change> changes;
+  if (now.run || now.run_failed) changes.push_back({kRunKey, std::nullopt});
+  if (now.approval || now.approval_failed)
+    changes.push_back({kStartupApprovedKey, std::nullopt});
+  if (changes.empty() || !Apply(changes)) return;
+  for (const Change& change : changes)
+    log_.AddItem(SigninRemovedLine(change.key));
 }
 
 void SigninSwitch::TurnOn(const Reading& now) {

@@ -59,6 +59,8 @@ inline constexpr const char* kSigninFromCdText =
     "Start Guarding at Sign-in (not while Velmora runs from a CD or DVD)";
 inline constexpr const char* kSigninPlaceUnknownText =
     "Start Guarding at Sign-in (Velmora cannot tell where it runs from)";
+inline constexpr const char* kSigninForEveryUserText =
+    "Start Guarding at Sign-in (set for every user of this PC)";
 
 // The Run value's data for the program at `program`.
 std::string SigninCommand(const std::string& program);
@@ -83,6 +85,20 @@ class SigninSwitch {
   // Choosing the item: makes Windows start the program at sign-in, or
   // stops it.
   void Toggle();
+
+  // The organization's Guard value. Set, the item shows it (checked for
+  // 1), greyed, and choosing it changes nothing.
+  void SetGuardPolicy(std::optional<bool> guard) { guard_policy_ = guard; }
+  // What a start does under that value: for 1, writes the user's own
+  // sign-in entry where it does not start the program (unless the
+  // machine's starts it already, or the program runs from a drive it
+  // refuses); for 0, removes the user's own values. Nothing without it.
+  void FollowGuardPolicy();
+  // Whether the machine's Run key (HKLM, as an installer for every user
+  // writes it) holds "Velmora" starting this program. The user's own entry
+  // is then never added beside it; one left from before starts no second
+  // copy, as a later start only hands over to the running one.
+  bool StartsForEveryUser();
 
  private:
   struct Reading {
@@ -114,6 +130,7 @@ class SigninSwitch {
   EventRecord* events_ = nullptr;
   std::optional<std::string> command_;  // SigninCommand of this program
   std::string refusal_;
+  std::optional<bool> guard_policy_;
 };
 
 }  // namespace velmora

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Makes the archive a user downloads (the `dist` target): OUT/NAME.zip with
-velmora.exe, README.md, LICENSE and SHA256SUMS, the three files' sums in the
-form `sha256sum -c SHA256SUMS` reads.
+velmora.exe, README.md, LICENSE, the Group Policy templates
+(policy/velmora.admx, policy/en-US/velmora.adml) and SHA256SUMS, the other
+files' sums in the form `sha256sum -c SHA256SUMS` reads.
 
 The archive is the same bytes for the same files: the entries in a fixed
 order, each with the time SOURCE_DATE_EPOCH gives (the last commit's, set
@@ -32,7 +33,11 @@ def main(exe, source, out, name):
     when = time.gmtime(max(epoch, 315532800))[:6]
     files = [("velmora.exe", exe, 0o755),
              ("README.md", os.path.join(source, "README.md"), 0o644),
-             ("LICENSE", os.path.join(source, "LICENSE"), 0o644)]
+             ("LICENSE", os.path.join(source, "LICENSE"), 0o644),
+             ("policy/velmora.admx",
+              os.path.join(source, "policy", "velmora.admx"), 0o644),
+             ("policy/en-US/velmora.adml",
+              os.path.join(source, "policy", "en-US", "velmora.adml"), 0o644)]
     contents = []
     for file, path, mode in files:
         with open(path, "rb") as f:

@@ -143,14 +143,35 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
 else()
   set(VELMORA_DIST_NAME velmora-${PROJECT_VERSION}-win32)
 endif()
-# The archive is written by a Python 3 script, which fixes its every byte.
+# The archive is written by a Python 3 script, which fixes its every byte;
+# velmora.exe goes into it (and into the package) as cmake/sign.py leaves
+# it: signed where SIGN_PFX is set in the environment, else unchanged.
+# The 64-bit build also makes the Windows Installer package with wixl
+# (cmake/msi.py, under the system's Python, which has libmsi's bindings),
+# signed in turn.
 find_package(Python3 COMPONENTS Interpreter)
+find_program(VELMORA_SYSTEM_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH)
 if(Python3_Interpreter_FOUND)
-  add_custom_target(dist
+  set(VELMORA_DIST_EXE ${CMAKE_BINARY_DIR}/dist-exe/velmora.exe)
+  set(VELMORA_DIST_COMMANDS
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/cmake/sign.py
+            $<TARGET_FILE:velmora> ${VELMORA_DIST_EXE}
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/cmake/dist.py
-            $<TARGET_FILE:velmora> ${CMAKE_CURRENT_SOURCE_DIR}
-            ${VELMORA_DIST_DIR} ${VELMORA_DIST_NAME}
-    DEPENDS velmora VERBATIM)
+            ${VELMORA_DIST_EXE} ${CMAKE_CURRENT_SOURCE_DIR}
+            ${VELMORA_DIST_DIR} ${VELMORA_DIST_NAME})
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    if(NOT VELMORA_SYSTEM_PYTHON)
+      set(VELMORA_SYSTEM_PYTHON ${Python3_EXECUTABLE})
+    endif()
+    set(VELMORA_MSI ${VELMORA_DIST_DIR}/velmora-${PROJECT_VERSION}-x64.msi)
+    list(APPEND VELMORA_DIST_COMMANDS
+      COMMAND ${VELMORA_SYSTEM_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/cmake/msi.py
+              ${VELMORA_DIST_EXE} ${CMAKE_CURRENT_SOURCE_DIR}
+              ${VELMORA_DIST_DIR} ${PROJECT_VERSION}
+      COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/cmake/sign.py
+              ${VELMORA_MSI} ${VELMORA_MSI})
+  endif()
+  add_custom_target(dist ${VELMORA_DIST_COMMANDS} DEPENDS velmora VERBATIM)
 else()
   add_custom_target(dist
     COMMAND ${CMAKE_COMMAND} -E echo "dist: needs Python 3, which was not found"

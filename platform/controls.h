@@ -108,6 +108,9 @@ class CheckBox {
   }
   int Value() const { return widget_.Value(); }
   void SetValue(int value) { widget_.SetValue(value); }
+  // A disabled box keeps its value and takes no click.
+  void SetEnabled(bool enabled) { widget_.SetEnabled(enabled); }
+  bool Enabled() const { return widget_.Enabled(); }
 
  private:
   Widget& widget_;

@@ -204,6 +204,9 @@ struct WindowEvents {
   // A later start of the program asks for this window, which may be
   // hidden: show it and bring it forward.
   Handler onShowRequest;
+  // Windows announces that Group Policy was applied anew (on Win32
+  // WM_SETTINGCHANGE with "Policy"): the policy values may have changed.
+  Handler onPolicyChange;
 };
 
 // One native control of a window. Each kind of control has its own members
@@ -232,6 +235,12 @@ class Widget {
   // Timers: starts ticking every interval of the control's layout row, or
   // stops.
   virtual void SetRunning(bool running) = 0;
+
+  // Whether the user can use the control: a disabled one shows greyed and
+  // raises no event from the user. Every kind but a timer and a line;
+  // all start enabled.
+  virtual void SetEnabled(bool enabled) = 0;
+  virtual bool Enabled() const = 0;
 
   // Binds the handler of the one event this kind of control raises: Click
   // for a button, check box or file list, Change for a drive list (picked by

@@ -17,6 +17,9 @@ bool HasPart(ControlKind kind, WidgetPart part) {
       return kind == ControlKind::CheckBox;
     case WidgetPart::Running:
       return kind == ControlKind::Timer;
+    case WidgetPart::Enabled:
+      // A timer and a drawn line are no windows the user can reach.
+      return kind != ControlKind::Timer && kind != ControlKind::Line;
     case WidgetPart::Handler:
       // The log list raises nothing: it only shows lines.
       return kind == ControlKind::Button || kind == ControlKind::CheckBox ||

@@ -16,6 +16,7 @@ enum class WidgetPart {
   Value,    // Value, SetValue
   Running,  // SetRunning
   Handler,  // SetHandler
+  Enabled,  // SetEnabled, Enabled
 };
 
 bool HasPart(ControlKind kind, WidgetPart part);

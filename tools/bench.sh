@@ -34,6 +34,15 @@ size=$(stat -c %s "$bin/velmora.exe")
 printf 'executable size: %d bytes = %.2f MB (target < 1 MB)\n' "$size" \
   "$(awk -v s="$size" 'BEGIN { print s / 1048576 }')"
 
+msi=$(ls "$root"/build/dist/velmora-*-x64.msi 2>/dev/null | head -1)
+if [[ -n $msi ]]; then
+  msi_size=$(stat -c %s "$msi")
+  printf 'package size: %d bytes, the exe %+.1f KB (target <= the exe + 64 KB)\n' \
+    "$msi_size" "$(awk -v m="$msi_size" -v e="$size" 'BEGIN { print (m - e) / 1024 }')"
+else
+  echo "package size: not measured (make dist)"
+fi
+
 drives=$root/build/bench-drives
 rm -rf "$drives"
 maps=()

@@ -5,7 +5,9 @@
 #   tools/deps.sh SET...
 #     native    the Linux build: cmake, clang, GoogleTest, libFuzzer's runtime
 #     windows   the mingw-w64 build and what runs it: Wine, Xvfb, ImageMagick,
-#               Python 3 with pefile
+#               Python 3 with pefile; the package, its signing and the policy
+#               templates' check: msitools (wixl, msiinfo) with libmsi's
+#               Python bindings, osslsigncode, openssl, xmllint
 set -euo pipefail
 
 packages=()
@@ -47,7 +49,18 @@ for set in "$@"; do
       need fusermount3 fuse3
       # The dist zip (cmake/dist.py) and the PE check (tools/pe-check.py).
       need /usr/bin/python3 python3
-      need /usr/lib/python3/dist-packages/pefile.py python3-pefile ;;
+      need /usr/lib/python3/dist-packages/pefile.py python3-pefile
+      # The Windows Installer package (cmake/msi.py) and its tests.
+      need wixl wixl
+      need msiinfo msitools
+      need /usr/lib/x86_64-linux-gnu/girepository-1.0/Libmsi-1.0.typelib \
+        gir1.2-libmsi-1.0
+      need /usr/lib/python3/dist-packages/gi/__init__.py python3-gi
+      # Signing (cmake/sign.py) and the throwaway certificate of its test.
+      need osslsigncode osslsigncode
+      need openssl openssl
+      # The policy templates' check (tools/policy-check.py).
+      need xmllint libxml2-utils ;;
     *) echo "tools/deps.sh: unknown set $set (native, windows)" >&2; exit 2 ;;
   esac
 done

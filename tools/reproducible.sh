@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Shows that one commit builds to the same bytes wherever and whenever it is
 # built: configures the mingw-w64 release build (as `make win64` does) into
-# two folders, links velmora.exe and makes the dist zip in each (the program
-# alone, not the test programs), and compares both byte by byte. The first
+# two folders, links velmora.exe and makes the dist zip and the Windows
+# Installer package in each (the program alone, not the test programs), and
+# compares them byte by byte. The first
 # builds this source tree; the second a copy of it at a path of another
 # length (the files git knows, as they are in the work tree), so that a
 # source or build path reaching the compiler's output shows, and runs with
@@ -13,6 +14,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 # The Makefile sets the commit's time; by hand any fixed time will do.
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-1767225600}
+# Signatures carry their signing time: the compared builds are unsigned.
+unset SIGN_PFX SIGN_PASS_FILE SIGN_TIMESTAMP
 first=build/repro/a
 copy=build/repro/src-of-another-length
 second=build/repro/another-folder-of-another-length
@@ -38,7 +41,7 @@ build() {
   # A folder configured from another source tree is made anew.
   grep -qxF "CMAKE_HOME_DIRECTORY:INTERNAL=$(realpath "$source")" \
     "$dir/CMakeCache.txt" 2>/dev/null || rm -rf "$dir"
-  rm -f "$dir/velmora.exe" "$dir"/dist/*.zip
+  rm -f "$dir/velmora.exe" "$dir"/dist/*.zip "$dir"/dist/*.msi
   if ! env "$@" cmake -S "$source" -B "$dir" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake >"$dir.log" 2>&1 ||
     ! env "$@" cmake --build "$dir" --target dist -j2 >>"$dir.log" 2>&1; then
@@ -62,3 +65,5 @@ build . "$first"
 same velmora.exe "$first/velmora.exe" "$second/velmora.exe"
 zip=$(basename "$first"/dist/*.zip)
 same "$zip" "$first/dist/$zip" "$second/dist/$zip"
+msi=$(basename "$first"/dist/*.msi)
+same "$msi" "$first/dist/$msi" "$second/dist/$msi"

@@ -2,15 +2,17 @@
 # Runs every test suite in turn: the native unit tests (ctest), the fuzz
 # targets for a bounded time, the Win32 backend tests and the end-to-end
 # tests under Wine, the events' ReportEventW calls, the build without
-# GoogleTest, the PE facts of
-# velmora.exe, and two builds of it in two folders compared byte by byte.
+# GoogleTest, the PE facts of velmora.exe, the Group Policy templates, the
+# Windows Installer package under Wine, the signing of the download, and two
+# builds of it in two folders compared byte by byte.
 # Each suite's output is kept in build/test-logs/. Ends with one line over
 # all of them:
 #   total: N passed, M failed
 # Each test counts once: from ctest's summary for the unit tests, from
 # GoogleTest's summaries for the programs under Wine, and a suite that
 # passes or fails as a whole (fuzz, the builds, the PE check, the
-# reproducible build) as one test.
+# reproducible build, the templates, the package, the signing) as one
+# test.
 # A suite whose program is missing, or that fails with no failing test to
 # show for it (a crash, a time-out), counts as one failure. Exits non-zero
 # on any failure.
@@ -68,6 +70,9 @@ suite build-without-gtest whole tools/build-without-gtest.sh \
   tools/build-without-gtest.sh
 suite pe-check whole "tools/pe-check.py build/win64/velmora.exe" \
   tools/pe-check.py build/win64/velmora.exe
+suite policy-templates whole tools/policy-check.py tools/policy-check.py
+suite package whole tools/msi-test.sh tools/msi-test.sh
+suite signing whole tools/sign-test.sh tools/sign-test.sh
 suite reproducible whole tools/reproducible.sh tools/reproducible.sh
 
 echo "total: $passed passed, $failed failed"

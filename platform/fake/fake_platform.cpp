@@ -308,6 +308,16 @@ void FakeWidget::SetRunning(bool running) {
   running_ = running && layout.interval_ms > 0;
 }
 
+void FakeWidget::SetEnabled(bool enabled) {
+  RequirePart(layout, WidgetPart::Enabled, "SetEnabled");
+  enabled_ = enabled;
+}
+
+bool FakeWidget::Enabled() const {
+  RequirePart(layout, WidgetPart::Enabled, "Enabled");
+  return enabled_;
+}
+
 void FakeWidget::SetHandler(Handler handler) {
   RequirePart(layout, WidgetPart::Handler, "SetHandler");
   handler_ = std::move(handler);
@@ -350,6 +360,7 @@ FakeWidget& FakeWindow::Get(std::string_view name) {
 
 void FakeWindow::Click(std::string_view name) {
   FakeWidget& widget = Get(name);
+  if (!widget.Enabled()) return;
   if (widget.layout.kind == ControlKind::CheckBox)
     widget.SetValue(widget.Value() == 0 ? 1 : 0);
   widget.Raise();
@@ -400,6 +411,10 @@ void FakeWindow::SendDeviceRemoval(DriveLetters letters) {
 
 void FakeWindow::SendShowRequest() {
   if (events_.onShowRequest) events_.onShowRequest();
+}
+
+void FakeWindow::SendPolicyChange() {
+  if (events_.onPolicyChange) events_.onPolicyChange();
 }
 
 unsigned FakeWindow::TimerInterval(std::string_view name) {

@@ -155,6 +155,8 @@ class FakeWidget : public Widget {
   int Value() const override;
   void SetValue(int value) override;
   void SetRunning(bool running) override;
+  void SetEnabled(bool enabled) override;
+  bool Enabled() const override;
   void SetHandler(Handler handler) override;
 
   // Runs the bound handler, as the control's event would.
@@ -170,6 +172,7 @@ class FakeWidget : public Widget {
   int selected_ = -1;
   int value_ = 0;
   bool running_ = false;
+  bool enabled_ = true;
   Handler handler_;
 };
 
@@ -200,7 +203,8 @@ class FakeWindow : public Window {
   // run) where there is no such item or it is greyed.
   bool ChooseMenuItem(std::string_view text);
   FakeWidget& Get(std::string_view name);
-  // Clicks a button, or toggles a check box (0 -> 1, else -> 0) and clicks it.
+  // Clicks a button, or toggles a check box (0 -> 1, else -> 0) and clicks it;
+  // a disabled control takes no click.
   void Click(std::string_view name);
   // Picks a row of the drive list and fires Change.
   void PickRow(std::string_view name, int row);
@@ -220,6 +224,8 @@ class FakeWindow : public Window {
   void SendDeviceRemoval(DriveLetters letters);
   // A later start of the program asks for the main window.
   void SendShowRequest();
+  // Windows announces that policy was applied anew.
+  void SendPolicyChange();
   bool TimerEnabled(std::string_view name) { return Get(name).running(); }
   // The interval a running timer ticks at; 0 while it is stopped.
   unsigned TimerInterval(std::string_view name);

@@ -66,6 +66,8 @@ void Win32Window::OnCommand(WPARAM wparam, LPARAM lparam) {
   if (!control) return;
   Win32Widget* widget = WidgetFor(control);
   if (!widget || widget->id != LOWORD(wparam)) return;
+  // A disabled control raises nothing, whoever sent its notification.
+  if (!IsWindowEnabled(control)) return;
   const WORD code = HIWORD(wparam);
   switch (widget->layout.kind) {
     case ControlKind::Button:
@@ -168,6 +170,12 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       // unless told not to; Windows, when High Contrast goes on or off.
       CountDriveLetterChange();
       FollowHighContrast(false);
+      // Group Policy, once it has applied policy anew, broadcasts it with
+      // the text "Policy".
+      if (lparam && events_.onPolicyChange &&
+          CompareStringOrdinal(reinterpret_cast<const wchar_t*>(lparam), -1,
+                               L"Policy", -1, TRUE) == CSTR_EQUAL)
+        events_.onPolicyChange();
       return DefWindowProcW(hwnd_, message, wparam, lparam);
     case WM_SYSCOLORCHANGE:
       // Only top-level windows get it; Windows asks them to pass it on to

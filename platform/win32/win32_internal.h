@@ -86,11 +86,15 @@ class Win32Widget final : public Widget {
   int Value() const override;
   void SetValue(int value) override;
   void SetRunning(bool running) override;
+  void SetEnabled(bool enabled) override;
+  bool Enabled() const override;
   void SetHandler(Handler on_event) override;
 
   bool IsCombo() const { return layout.kind == ControlKind::DriveList; }
   // Resizes a self-sizing label to its text in its font.
   void Autosize();
+  // A check box's button style for `value` and its enabled state.
+  void SetCheckStyle(int value);
 
   const ControlLayout layout;
   const int id;

@@ -124,19 +124,42 @@ void Win32Widget::SetValue(int value) {
   RequirePart(layout, WidgetPart::Value, "SetValue");
   if (!hwnd) return;
   if (value < BST_UNCHECKED || value > BST_INDETERMINATE) return;
-  // Only a three-state box holds "greyed"; it is one just while greyed.
+  SetCheckStyle(value);
+  SendMessageW(hwnd, BM_SETCHECK, static_cast<WPARAM>(value), 0);
+}
+
+// Only a three-state box holds "greyed"; it is one just while greyed. A
+// disabled box is a plain (not automatic) one, so that a BM_CLICK sent by
+// another program cannot toggle it either.
+void Win32Widget::SetCheckStyle(int value) {
   const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
-  const LONG type = value == BST_INDETERMINATE ? BS_3STATE : BS_AUTOCHECKBOX;
+  const LONG type = value == BST_INDETERMINATE ? BS_3STATE
+                    : IsWindowEnabled(hwnd)    ? BS_AUTOCHECKBOX
+                                               : BS_CHECKBOX;
   if ((style & BS_TYPEMASK) != type)
     SendMessageW(hwnd, BM_SETSTYLE,
                  static_cast<WPARAM>((style & 0xFFFF & ~BS_TYPEMASK) | type),
                  TRUE);
-  SendMessageW(hwnd, BM_SETCHECK, static_cast<WPARAM>(value), 0);
 }
 
 void Win32Widget::SetRunning(bool running) {
   RequirePart(layout, WidgetPart::Running, "SetRunning");
   owner.RunTimer(*this, running);
+}
+
+// A disabled control draws greyed and Windows sends it no mouse or
+// keyboard input; what another program sends it raises nothing either
+// (Win32Window::OnCommand).
+void Win32Widget::SetEnabled(bool enabled) {
+  RequirePart(layout, WidgetPart::Enabled, "SetEnabled");
+  if (!hwnd) return;
+  EnableWindow(hwnd, enabled ? TRUE : FALSE);
+  if (layout.kind == ControlKind::CheckBox) SetCheckStyle(Value());
+}
+
+bool Win32Widget::Enabled() const {
+  RequirePart(layout, WidgetPart::Enabled, "Enabled");
+  return !hwnd || IsWindowEnabled(hwnd);
 }
 
 void Win32Widget::SetHandler(Handler on_event) {

@@ -38,7 +38,7 @@ inline constexpr FormLayout kContractLayout = {
 // Calls every member group on `widget`; true for each group that did not
 // throw std::logic_error.
 struct PartsAnswered {
-  bool text, rows, value, running, handler;
+  bool text, rows, value, running, handler, enabled;
 };
 inline PartsAnswered TryEveryPart(Widget& widget) {
   auto answers = [](auto call) {
@@ -58,6 +58,7 @@ inline PartsAnswered TryEveryPart(Widget& widget) {
       answers([&] { widget.SetValue(widget.Value()); }),
       answers([&] { widget.SetRunning(false); }),
       answers([&] { widget.SetHandler([] {}); }),
+      answers([&] { widget.SetEnabled(widget.Enabled()); }),
   };
 }
 
@@ -76,6 +77,18 @@ inline void CheckWidgetContract(WindowFactory& windows) {
     EXPECT_EQ(got.value, HasPart(row.kind, WidgetPart::Value)) << row.name;
     EXPECT_EQ(got.running, HasPart(row.kind, WidgetPart::Running)) << row.name;
     EXPECT_EQ(got.handler, HasPart(row.kind, WidgetPart::Handler)) << row.name;
+    EXPECT_EQ(got.enabled, HasPart(row.kind, WidgetPart::Enabled)) << row.name;
+  }
+
+  // Controls start enabled and keep what they are set to.
+  for (const ControlLayout& row : kContractControls) {
+    if (!HasPart(row.kind, WidgetPart::Enabled)) continue;
+    Widget& widget = window->Control(row.name);
+    EXPECT_TRUE(widget.Enabled()) << row.name;
+    widget.SetEnabled(false);
+    EXPECT_FALSE(widget.Enabled()) << row.name;
+    widget.SetEnabled(true);
+    EXPECT_TRUE(widget.Enabled()) << row.name;
   }
 
   // Texts: captions start as designed; a text box keeps its line breaks.

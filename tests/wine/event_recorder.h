@@ -13,7 +13,15 @@
 
 namespace velmora::win32 {
 
-enum class Event { Click, Change, Timer, Unload, DeviceArrival, DeviceRemoval };
+enum class Event {
+  Click,
+  Change,
+  Timer,
+  Unload,
+  DeviceArrival,
+  DeviceRemoval,
+  PolicyChange
+};
 
 struct Recorded {
   std::string control;
@@ -32,7 +40,8 @@ class Recorder {
                 [this](DriveLetters d) { Note("", Event::DeviceRemoval, d); },
             .onCloseRequest = {},
             .onEndSession = {},
-            .onShowRequest = {}};
+            .onShowRequest = {},
+            .onPolicyChange = [this] { Note("", Event::PolicyChange); }};
   }
   // Binds every control of `layout` that raises events.
   void Bind(Window& window, const FormLayout& layout) {

@@ -38,6 +38,22 @@ TEST_F(WindowTest, ClicksBecomeClickEvents) {
   EXPECT_EQ(sink.Count("chk", Event::Click), 3);
 }
 
+// BM_CLICK, as another program may send it, reaches a disabled control
+// past the input Windows keeps from it: it neither toggles nor raises.
+TEST_F(WindowTest, ADisabledControlTakesNoClick) {
+  Widget& box = window->Control("chk");
+  box.SetValue(1);
+  box.SetEnabled(false);
+  window->Control("btn").SetEnabled(false);
+  SendMessageW(Ctl("chk"), BM_CLICK, 0, 0);
+  SendMessageW(Ctl("btn"), BM_CLICK, 0, 0);
+  EXPECT_EQ(box.Value(), 1);
+  EXPECT_TRUE(sink.events.empty());
+  box.SetEnabled(true);
+  SendMessageW(Ctl("chk"), BM_CLICK, 0, 0);
+  EXPECT_EQ(box.Value(), 0);
+}
+
 TEST_F(WindowTest, ClickEventSeesTheNewValue) {
   int seen = -1;
   sink.on_event = [&](std::string_view control, Event) {
@@ -185,6 +201,17 @@ TEST_F(WindowTest, VolumeArrivalAndRemovalBecomeEvents) {
   EXPECT_EQ(sink.events.size(), 2u);
   for (const Recorded& e : sink.events)
     EXPECT_EQ(e.letters, DriveLetters(1u << 4)) << "E: only";
+}
+
+// Group Policy's announcement is the one setting change that is a policy
+// change; others (a drive letter, the environment) are not.
+TEST_F(WindowTest, ThePolicyAnnouncementIsAnEvent) {
+  SendMessageW(hwnd, WM_SETTINGCHANGE, 0, 0);
+  SendMessageW(hwnd, WM_SETTINGCHANGE, 0,
+               reinterpret_cast<LPARAM>(L"Environment"));
+  EXPECT_EQ(sink.Count("", Event::PolicyChange), 0);
+  SendMessageW(hwnd, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"Policy"));
+  EXPECT_EQ(sink.Count("", Event::PolicyChange), 1);
 }
 
 // A message box waits while timers keep ticking; the test answers it from a
