@@ -55,6 +55,10 @@ class Win32System final : public System {
   void End() override;
 
  private:
+  // The error of a failed change to `path`, write-protect where the drive's
+  // volume is known to be read-only (win32_system.cpp).
+  Error WriteError(const std::wstring& path);
+
   std::string title_;
   DriveRounds rounds_;
   char current_ = 0;  // the drive made current; 0 until the first change

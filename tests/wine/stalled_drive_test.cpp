@@ -9,9 +9,12 @@
 #include <windows.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "removal/auto_removal.h"
@@ -68,6 +71,33 @@ class StalledDriveTest : public RealControls {
     std::printf("%s with %s stalled: %.3f s\n", what, dead.c_str(), seconds);
     return seconds;
   }
+  // Ends the stall, should a walk still wait on it after `limit`, so that
+  // the test fails where it would hang; whether it had to.
+  class Watchdog {
+   public:
+    explicit Watchdog(std::chrono::seconds limit)
+        : thread_([this, limit] {
+            std::unique_lock lock(mutex_);
+            if (!done_.wait_for(lock, limit, [this] { return finished_; }))
+              fired_ = DeleteFileW(kFlag) != 0;
+          }) {}
+    // Stops the dog: whether it had ended the stall before.
+    bool Fired() {
+      {
+        std::lock_guard lock(mutex_);
+        finished_ = true;
+      }
+      done_.notify_one();
+      thread_.join();
+      return fired_;
+    }
+
+   private:
+    std::mutex mutex_;
+    std::condition_variable done_;
+    bool finished_ = false, fired_ = false;
+    std::thread thread_;
+  };
   std::string dead;
 };
 
@@ -114,6 +144,37 @@ TEST_F(StalledDriveTest, TicksCleanTheOtherDrives) {
   EXPECT_EQ(Log(), expected);
   // The drive list keeps the dead drive's row.
   EXPECT_EQ(drive_widget.Rows().back().rfind(dead, 0), 0u);
+}
+
+}  // namespace
+}  // namespace velmora::win32
+
+namespace velmora::win32 {
+namespace {
+
+// A write-protected stick holding an autorun.inf beside the dead drive: the
+// stick's failed removal is told as when every drive answers, without the
+// window's thread waiting on the dead drive for the reason.
+TEST_F(StalledDriveTest, AWriteProtectedStickBesideItFailsAsWhenAllAnswer) {
+  const char* letter = std::getenv("VELMORA_TEST_RO_DRIVE");
+  if (!letter || !*letter) GTEST_SKIP() << "no write-protected drive";
+  const std::string stick{letter[0], ':'};
+  ASSERT_NE(Attributes(AutorunPath(stick)), INVALID_FILE_ATTRIBUTES);
+  Use(Lines{stick, dead});
+  cmdremove_Click(*system, *Drive1, Check3, List1);
+  Lines expected = Log();
+  ASSERT_EQ(expected.size(), 4u);
+  EXPECT_EQ(expected[2].rfind(kFailedLine + AutorunPath(stick), 0), 0u);
+  expected.back() = kNotReadyLine + AutorunPath(dead);
+  Stall();
+  for (int search = 0; search < 2; ++search) {
+    log_widget.SetRows({});
+    Watchdog dog(std::chrono::seconds(20));
+    Timed("search beside a write-protected stick",
+          [&] { cmdremove_Click(*system, *Drive1, Check3, List1); });
+    ASSERT_FALSE(dog.Fired()) << "search " << search << " waited on " << dead;
+    EXPECT_EQ(Log(), expected) << "search " << search;
+  }
 }
 
 }  // namespace
