@@ -94,6 +94,7 @@ enum class DriveKind {
   Network,    // a network share, mapped or by its \\server\share name
   CdRom,      // a CD, DVD or Blu-ray drive
   RamDisk,
+  Subst,  // a letter that SUBST made stand for a folder; gone at sign-out
 };
 
 // Operating-system services that are not windows: drives, files, message
