@@ -3,7 +3,9 @@
 // in these controls.
 #pragma once
 
+#include <chrono>
 #include <memory>
+#include <string>
 
 #include "app/arrival_watch.h"
 #include "app/autorun_switch.h"
@@ -67,6 +69,8 @@ class Frmremover {
   // Guard mode: the window hidden, Auto Remove on, the icon in the
   // notification area (frmremover_guard.cpp).
   void Guard();
+  void RetryIconAfter(std::chrono::milliseconds delay);
+  std::string Tooltip() const;
   bool Form_QueryClose();
   void UpdateTooltip();
   void OpenIconMenu();
