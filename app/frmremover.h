@@ -40,6 +40,8 @@ class Frmremover {
   void LoadGuarding();
   // Guarding from the notification area: its icon is there.
   bool Guarding() const;
+  // A line of the platform's for the log (what the start could not do).
+  void AddLogLine(const std::string& line) { List1.AddItem(line); }
 
   // What tests read of the state the controls keep beyond their widgets.
   struct State {
