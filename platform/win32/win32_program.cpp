@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <string>
-#include <vector>
 
 #include "platform/win32/win32_platform.h"
 
@@ -55,19 +54,6 @@ bool OnPluggableBus(const std::wstring& volume) {
   }
 }
 
-// Whether the drive letter `path` begins with was made by SUBST (or
-// DefineDosDevice) to stand for a folder: its device is then that folder,
-// "\??\C:\Tools", where a volume's is a device ("\Device\...").
-bool IsSubstLetter(const std::wstring& path) {
-  if (path.size() < 2 || path[1] != L':') return false;
-  const std::wstring letter = path.substr(0, 2);
-  std::vector<wchar_t> target(32768);  // a SUBST of the longest path
-  if (!QueryDosDeviceW(letter.c_str(), target.data(),
-                       static_cast<DWORD>(target.size())))
-    return false;
-  return std::wstring(target.data()).starts_with(L"\\??\\");
-}
-
 }  // namespace
 
 std::string Win32System::ProgramPath() {
@@ -90,7 +76,8 @@ std::string Win32System::ProgramPath() {
 // share. A SUBST letter is told as such before: its volume is the folder's.
 DriveKind Win32System::KindOfDrive(const std::string& path) {
   const std::wstring wide = Widen(path);
-  if (IsSubstLetter(wide)) return DriveKind::Subst;
+  if (wide.size() >= 2 && wide[1] == L':' && !SubstTarget(wide[0]).empty())
+    return DriveKind::Subst;
   std::wstring volume(wide.size() + 2, L'\0');
   if (!GetVolumePathNameW(wide.c_str(), volume.data(),
                           static_cast<DWORD>(volume.size())))
