@@ -51,7 +51,12 @@ class Prober {
             const auto took =
                 std::chrono::duration_cast<milliseconds>(Clock::now() - start);
             worst_ = std::max<long long>(worst_, took.count());
-            if (!answered) unanswered_ = true;
+            // The stall ends, so that a window stuck on it fails the test
+            // rather than hanging it.
+            if (!answered) {
+              unanswered_ = true;
+              DeleteFileW(kFlag);
+            }
             std::unique_lock lock(mutex_);
             wake_.wait_for(lock, milliseconds(10), [this] { return !!stop_; });
           }
