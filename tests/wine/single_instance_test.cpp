@@ -3,13 +3,7 @@
 // it (hidden, as in guard mode), and the place is free again once the first
 // copy lets go.
 #include <gtest/gtest.h>
-// clang-format off
 #include <windows.h>
-#include <sddl.h>
-#include <aclapi.h>
-// clang-format on
-
-#include <string>
 
 #include "platform/win32/win32_single_instance.h"
 #include "tests/wine/test_window.h"
@@ -40,55 +34,6 @@ TEST(SingleInstanceTest, ALaterStartFindsTheRunningCopyAndReachesItsWindow) {
   EXPECT_FALSE(after.AnotherRuns());
   window.reset();
   Pump();
-}
-
-// An object that another account (here: SYSTEM) made first under a name
-// this user's copy could take (the session's namespace and the user's SID)
-// keeps no copy of this user from running. Where the system has private
-// namespaces the copy's object is in this user's; where not, the copy sees
-// the foreign owner, runs, and has a line saying so. Wine has neither
-// (its private namespaces fail, its file mappings have no owner): skipped.
-TEST(SingleInstanceTest, AnObjectAnotherAccountMadeFirstDoesNotCount) {
-  const SingleInstance first;
-  if (first.AnotherRuns()) GTEST_SKIP() << "a copy runs";
-  HANDLE token = nullptr;
-  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
-  BYTE buffer[512];
-  DWORD size = 0;
-  ASSERT_TRUE(
-      GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size));
-  CloseHandle(token);
-  wchar_t* sid = nullptr;
-  ASSERT_TRUE(ConvertSidToStringSidW(
-      reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid));
-  const std::wstring name = std::wstring(L"Local\\Velmora.Running.") + sid;
-  LocalFree(sid);
-  SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, FALSE};
-  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
-      L"O:SYD:(A;;GA;;;WD)", SDDL_REVISION_1, &attributes.lpSecurityDescriptor,
-      nullptr));
-  HANDLE squatter = CreateFileMappingW(INVALID_HANDLE_VALUE, &attributes,
-                                       PAGE_READWRITE, 0, 64, name.c_str());
-  LocalFree(attributes.lpSecurityDescriptor);
-  if (!squatter) GTEST_SKIP() << "no object of another owner can be made";
-  PSID owner = nullptr;
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  GetSecurityInfo(squatter, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION,
-                  &owner, nullptr, nullptr, nullptr, &descriptor);
-  const bool owned = owner != nullptr;
-  LocalFree(descriptor);
-  if (!owned) {
-    CloseHandle(squatter);
-    GTEST_SKIP() << "the system keeps no owner of a file mapping (Wine)";
-  }
-  {
-    SingleInstance running;
-    EXPECT_FALSE(running.AnotherRuns());
-    if (*running.Note()) {
-      EXPECT_STREQ(running.Note(), kForeignObjectNote);
-    }
-  }
-  CloseHandle(squatter);
 }
 
 }  // namespace
