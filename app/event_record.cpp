@@ -34,6 +34,8 @@ const char* KindText(DriveKind kind) {
       return "CD-ROM";
     case DriveKind::RamDisk:
       return "RAM disk";
+    case DriveKind::Subst:
+      return "SUBST letter";
     case DriveKind::Unknown:
       break;
   }

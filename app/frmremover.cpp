@@ -98,6 +98,7 @@ void Frmremover::Form_Unload() {
   Timer1.SetEnabled(false);
   Timer2.SetEnabled(false);
   frmview_.Unload();
+  window->RunLater({}, nullptr);  // no icon comes back after this
   if (icon_) icon_->Remove();
   system.End();
 }

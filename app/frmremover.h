@@ -3,7 +3,9 @@
 // in these controls.
 #pragma once
 
+#include <chrono>
 #include <memory>
+#include <string>
 
 #include "app/arrival_watch.h"
 #include "app/autorun_switch.h"
@@ -47,6 +49,8 @@ class Frmremover {
   void LoadGuarding();
   // Guarding from the notification area: its icon is there.
   bool Guarding() const;
+  // A line of the platform's for the log (what the start could not do).
+  void AddLogLine(const std::string& line) { List1.AddItem(line); }
 
   // What tests read of the state the controls keep beyond their widgets.
   struct State {
@@ -90,6 +94,8 @@ class Frmremover {
   // Auto Remove on (unless policy keeps it off) and the icon added; false
   // where there is no icon.
   bool StartGuarding();
+  void RetryIconAfter(std::chrono::milliseconds delay);
+  std::string Tooltip() const;
   bool Form_QueryClose();
   void UpdateTooltip();
   void OpenIconMenu();

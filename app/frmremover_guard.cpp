@@ -13,6 +13,9 @@ namespace {
 constexpr std::string_view kRemovingTip =
     "Velmora - removing autorun.inf from every drive";
 constexpr std::string_view kOffTip = "Velmora - Auto Remove is off";
+// A failed add is tried again after these delays, each twice the one
+// before: 1, 2, 4 and 8 s, some 15 s in all.
+constexpr std::chrono::milliseconds kFirstIconRetry{1000}, kLastIconRetry{8000};
 
 }  // namespace
 
@@ -34,8 +37,9 @@ void Frmremover::LoadGuarding() {
 // icon cannot be added (no notification area, or a shell still starting
 // at sign-in) the window shows instead, so that the program is never
 // running out of the user's reach; the icon stays asked for, and comes
-// once a notification area is made. The window, once shown, stays until
-// the user hides it.
+// once a notification area is made, or when a later try succeeds. The
+// window, once shown, stays until the user hides it: it does not vanish
+// under the hand of a user who has begun to use it.
 void Frmremover::Guard() {
   if (StartGuarding())
     window->Hide();
@@ -55,8 +59,25 @@ bool Frmremover::StartGuarding() {
                            {.onSelect = [this] { window->Show(); },
                             .onContextMenu = [this] { OpenIconMenu(); },
                             .onBalloonClick = [this] { OnBalloonClick(); }});
-  return icon_->Added() ||
-         icon_->Add(std::string(Check2.Value() == 1 ? kRemovingTip : kOffTip));
+  if (icon_->Added() || icon_->Add(Tooltip())) return true;
+  RetryIconAfter(kFirstIconRetry);
+  return false;
+}
+
+// Shell_NotifyIcon can fail at sign-in while Explorer is busy, and then no
+// TaskbarCreated follows to add the icon by itself: the add is tried again
+// from the window's timer. Until one succeeds the window is the program's
+// only face (closing it ends the program); after, the guard's.
+void Frmremover::RetryIconAfter(std::chrono::milliseconds delay) {
+  if (delay > kLastIconRetry) return;
+  window->RunLater(delay, [this, delay] {
+    if (!icon_ || icon_->Added()) return;
+    if (!icon_->Add(Tooltip())) RetryIconAfter(delay * 2);
+  });
+}
+
+std::string Frmremover::Tooltip() const {
+  return std::string(Check2.Value() == 1 ? kRemovingTip : kOffTip);
 }
 
 bool Frmremover::Guarding() const { return icon_ && icon_->Added(); }
@@ -71,9 +92,7 @@ bool Frmremover::Form_QueryClose() {
 }
 
 void Frmremover::UpdateTooltip() {
-  if (icon_)
-    icon_->SetTooltip(
-        std::string(Check2.Value() == 1 ? kRemovingTip : kOffTip));
+  if (icon_) icon_->SetTooltip(Tooltip());
 }
 
 void Frmremover::OpenIconMenu() {

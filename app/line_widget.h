@@ -33,12 +33,16 @@ class LineWidget final : public Widget {
   void SetValue(int) override { Lacks(); }
   void SetRunning(bool) override { Lacks(); }
   void SetHandler(Handler) override { Lacks(); }
+  // Every control can be disabled; with no window, that changes nothing.
+  void SetEnabled(bool enabled) override { enabled_ = enabled; }
+  bool Enabled() const override { return enabled_; }
 
  private:
   [[noreturn]] static void Lacks() {
     throw std::logic_error("a line list has rows only");
   }
   std::function<void(const std::string&)> on_line_;
+  bool enabled_ = true;
 };
 
 }  // namespace velmora

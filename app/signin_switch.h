@@ -15,7 +15,10 @@
 //
 // The item is greyed where the program runs from a removable, network or
 // CD drive: a sign-in entry pointing at a stick is what worms make, and the
-// stick may be gone at the next sign-in.
+// stick may be gone at the next sign-in. So it is for a SUBST letter and a
+// RAM disk, which are gone at the next sign-in, for a drive whose kind the
+// system cannot tell, and where the command would be longer than Windows
+// takes from a Run value (260 characters).
 //
 // A change is all or nothing: both values are read as stored (any type)
 // before either is changed, and when a write fails, what was already
@@ -61,9 +64,23 @@ inline constexpr const char* kSigninPlaceUnknownText =
     "Start Guarding at Sign-in (Velmora cannot tell where it runs from)";
 inline constexpr const char* kSigninForEveryUserText =
     "Start Guarding at Sign-in (set for every user of this PC)";
+inline constexpr const char* kSigninFromSubstText =
+    "Start Guarding at Sign-in (not while Velmora runs from a SUBST drive "
+    "letter)";
+inline constexpr const char* kSigninFromRamDiskText =
+    "Start Guarding at Sign-in (not while Velmora runs from a RAM disk)";
+inline constexpr const char* kSigninDriveUnknownText =
+    "Start Guarding at Sign-in (Velmora cannot tell what drive it runs from)";
+inline constexpr const char* kSigninTooLongText =
+    "Start Guarding at Sign-in (Velmora's path is too long for a sign-in "
+    "entry)";
+// The longest command Windows documents for a Run value, in UTF-16 units.
+inline constexpr std::size_t kMaxSigninCommandChars = 260;
 
 // The Run value's data for the program at `program`.
 std::string SigninCommand(const std::string& program);
+// The length of UTF-8 `text` in UTF-16 units, as Windows counts it.
+std::size_t Utf16Length(const std::string& text);
 // The log lines of a written Run value and of a value removed from `key`.
 std::string SigninWrittenLine(const std::string& command);
 std::string SigninRemovedLine(const char* key);

@@ -69,6 +69,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     frmremover.LoadGuarding();
   else
     frmremover.Load();
+  if (*instance.Note()) frmremover.AddLogLine(instance.Note());
   instance.Ready();
   return velmora::win32::RunMessageLoop();
 }

@@ -9,7 +9,8 @@ std::uint32_t BitOf(char letter) {
 
 // Runs on the drive's worker: asks everything when it is wanted, when the
 // drive is new to the query, not listed or not there when last asked, or
-// has just become ready; else only whether it is ready.
+// has just become ready; else only whether it is ready, keeping what the
+// last full ask learnt.
 template <typename Marks>
 VolumeFacts AskDrive(const VolumeQuery& query, Marks& marks, char letter,
                      const std::optional<VolumeFacts>& last) {
@@ -23,6 +24,7 @@ VolumeFacts AskDrive(const VolumeQuery& query, Marks& marks, char letter,
   if (!facts.ready) return facts;
   if (!last->ready) return query(letter, VolumeAsk::Everything);
   facts.label = last->label;
+  facts.read_only = last->read_only;
   return facts;
 }
 

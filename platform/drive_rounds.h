@@ -44,9 +44,10 @@ namespace velmora {
 
 // What one query learns about a drive.
 struct VolumeFacts {
-  bool exists = false;  // the system knows the drive letter
-  bool ready = false;   // a medium is present and readable
-  std::string label;    // for display only; empty where none is shown
+  bool exists = false;     // the system knows the drive letter
+  bool ready = false;      // a medium is present and readable
+  std::string label;       // for display only; empty where none is shown
+  bool read_only = false;  // the volume is read-only (a disc, a locked stick)
 };
 
 // What a query asks of a drive.

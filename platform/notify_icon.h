@@ -42,9 +42,9 @@ class NotifyIcon {
 
   // Adds the icon with `tooltip`. False when the system has no
   // notification area to add it to now (none at all, or a shell still
-  // starting at sign-in). Until Remove, the icon is added by itself
-  // whenever a notification area is made (Explorer started or restarted),
-  // also after an Add that failed.
+  // starting at sign-in, or too busy to answer); it may be called again. Until
+  // Remove, the icon is added by itself whenever a notification area is made
+  // (Explorer started or restarted), also after an Add that failed.
   virtual bool Add(const std::string& tooltip) = 0;
   virtual void SetTooltip(const std::string& tooltip) = 0;
   // Shows `balloon` in place of the one shown before, if any.

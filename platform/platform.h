@@ -7,6 +7,7 @@
 // backend never expands wildcards or follows a path anywhere else.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -94,6 +95,7 @@ enum class DriveKind {
   Network,    // a network share, mapped or by its \\server\share name
   CdRom,      // a CD, DVD or Blu-ray drive
   RamDisk,
+  Subst,  // a letter that SUBST made stand for a folder; gone at sign-out
 };
 
 // Operating-system services that are not windows: drives, files, message
@@ -286,6 +288,10 @@ class Window {
   // it returns false: for work done in short steps so that the window keeps
   // answering (a repair). A new call replaces the steps of an earlier one.
   virtual void RunSteps(std::function<bool()> step) = 0;
+  // Runs `then` once from the window's own timer after `delay`, between
+  // other messages: for a try again later. A new call replaces one that has
+  // not run yet; an empty `then` only cancels it.
+  virtual void RunLater(std::chrono::milliseconds delay, Handler then) = 0;
 };
 
 // Creates windows from their layouts. The handlers must outlive the window.

@@ -44,6 +44,7 @@ else
 fi
 
 drives=$root/build/bench-drives
+mountpoint -q "$drives/g" 2>/dev/null && umount "$drives/g"
 rm -rf "$drives"
 maps=()
 for l in {d..y}; do mkdir -p "$drives/$l"; maps+=("${l^^}=$drives/$l"); done
@@ -218,14 +219,23 @@ fi
 
 # One of the 24 drives, S:, becomes a network drive that stops answering
 # (tools/stall-drive.sh): the window's worst answer while a search and the
-# timer run (bench/stalled_window.cpp).
+# timer run (bench/stalled_window.cpp). G: is then a write-protected stick
+# holding an autorun.inf (a read-only bind mount, where one can be made),
+# whose failed removal must not wait on S:.
 if wanted stall; then
   source "$root/tools/stall-drive.sh"
   stall_drive_mount "$root/build/bench-stall"
   if [[ -n $VELMORA_TEST_STALL_SKIP ]]; then
     echo "stalled drive: worst window answer: not measured ($VELMORA_TEST_STALL_SKIP)"
   else
-    trap 'stall_drive_unmount; cleanup' EXIT
+    mkdir -p "$drives/g-src"
+    printf '[autorun]\r\nopen=setup.exe\r\n' >"$drives/g-src/autorun.inf"
+    if mount --bind "$drives/g-src" "$drives/g" 2>/dev/null &&
+      ! mount -o remount,bind,ro "$drives/g" 2>/dev/null; then
+      umount "$drives/g"
+    fi
+    mountpoint -q "$drives/g" || echo "stalled drive: G: is not write-protected (no bind mount)"
+    trap 'stall_drive_unmount; umount "$drives/g" 2>/dev/null; cleanup' EXIT
     set_drives "${maps[@]/#S=*/${stall_map[0]}}"
     ln -sfn "$drives/z" "$WINEPREFIX/dosdevices/z:"
     mkdir -p "$WINEPREFIX/drive_c/velmora"

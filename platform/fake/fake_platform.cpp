@@ -390,6 +390,14 @@ void FakeWindow::EndSession() {
   if (events_.onEndSession) events_.onEndSession();
 }
 
+bool FakeWindow::RunLaterNow() {
+  if (!later_) return false;
+  const Handler then = std::move(later_);
+  later_ = nullptr;
+  then();
+  return true;
+}
+
 int FakeWindow::Step(int limit) {
   int ran = 0;
   while (steps_ && ran < limit) {

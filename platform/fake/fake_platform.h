@@ -195,6 +195,10 @@ class FakeWindow : public Window {
   void RunSteps(std::function<bool()> step) override {
     steps_ = std::move(step);
   }
+  void RunLater(std::chrono::milliseconds delay, Handler then) override {
+    later_delay_ = delay;
+    later_ = std::move(then);
+  }
 
   // --- driving it as a user would ---
   // The items the window's menus show when opened now; none without any.
@@ -220,6 +224,13 @@ class FakeWindow : public Window {
   // gives how many ran.
   int Step(int limit = 1000000);
   bool Stepping() const { return static_cast<bool>(steps_); }
+  // The delay of what RunLater waits to run; nothing where nothing waits.
+  std::optional<std::chrono::milliseconds> LaterDelay() const {
+    if (!later_) return std::nullopt;
+    return later_delay_;
+  }
+  // Its time has come: runs it; false where nothing waited.
+  bool RunLaterNow();
   void SendDeviceArrival(DriveLetters letters);
   void SendDeviceRemoval(DriveLetters letters);
   // A later start of the program asks for the main window.
@@ -240,6 +251,8 @@ class FakeWindow : public Window {
   bool visible_ = false;
   std::function<std::vector<MenuCommand>()> menu_commands_;
   std::function<bool()> steps_;
+  Handler later_;
+  std::chrono::milliseconds later_delay_{};
 };
 
 class FakeWindowFactory : public WindowFactory {

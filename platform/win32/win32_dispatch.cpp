@@ -21,6 +21,8 @@ constexpr UINT_PTR kFirstTimerId = 1;
 constexpr UINT kVolumeChanged = WM_APP + 1;
 // The timer of RunSteps, past the ids of the layout's timers.
 constexpr UINT_PTR kStepTimerId = 0x7F00;
+// The timer of RunLater.
+constexpr UINT_PTR kLaterTimerId = 0x7F01;
 
 // Runs `handler` from a copy, so that a handler that rebinds its control
 // does not replace itself while it runs.
@@ -59,6 +61,18 @@ void Win32Window::RunStep() {
   if (step && step()) return;
   steps_ = nullptr;
   if (hwnd_) KillTimer(hwnd_, kStepTimerId);
+}
+
+void Win32Window::RunLater(std::chrono::milliseconds delay, Handler then) {
+  later_ = std::move(then);
+  if (!hwnd_) return;
+  if (!later_) {
+    KillTimer(hwnd_, kLaterTimerId);
+    return;
+  }
+  const auto ms = std::max<std::chrono::milliseconds::rep>(delay.count(),
+                                                           USER_TIMER_MINIMUM);
+  ::SetTimer(hwnd_, kLaterTimerId, static_cast<UINT>(ms), nullptr);
 }
 
 void Win32Window::OnCommand(WPARAM wparam, LPARAM lparam) {
@@ -131,6 +145,13 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_TIMER: {
       if (wparam == kStepTimerId) {
         RunStep();
+        return 0;
+      }
+      if (wparam == kLaterTimerId) {
+        KillTimer(hwnd_, kLaterTimerId);
+        const Handler then = std::move(later_);
+        later_ = nullptr;
+        Run(then);
         return 0;
       }
       auto it = timers_.find(wparam);

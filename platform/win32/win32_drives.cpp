@@ -41,7 +41,8 @@ char DriveLetterOf(const std::string& entry) {
 }
 
 // Runs on the drive's worker thread. Everything takes one GetDriveTypeW and
-// one volume query that reads the label where one is shown; readiness alone
+// one volume query that reads the label where one is shown and whether the
+// volume is read-only; readiness alone
 // takes one volume query that asks nothing but whether the root opens,
 // which spares Wine a round trip to its mount manager. The label is for the
 // eye only: it is not shown for network drives, nor for A: and B:.
@@ -57,9 +58,12 @@ VolumeFacts QueryVolume(char letter, VolumeAsk ask) {
       everything && type != DRIVE_REMOTE &&
       !(type == DRIVE_REMOVABLE && (letter == 'A' || letter == 'B'));
   wchar_t label[MAX_PATH + 1] = {};
-  facts.ready = GetVolumeInformationW(root, shows_label ? label : nullptr,
-                                      shows_label ? MAX_PATH + 1 : 0, nullptr,
-                                      nullptr, nullptr, nullptr, 0) != 0;
+  DWORD flags = 0;
+  facts.ready =
+      GetVolumeInformationW(root, shows_label ? label : nullptr,
+                            shows_label ? MAX_PATH + 1 : 0, nullptr, nullptr,
+                            everything ? &flags : nullptr, nullptr, 0) != 0;
+  facts.read_only = facts.ready && (flags & FILE_READ_ONLY_VOLUME) != 0;
   if (!facts.ready || !shows_label) return facts;
   std::wstring clean;
   for (const wchar_t* p = label; *p; ++p) {

@@ -125,6 +125,7 @@ class Win32Window final : public Window {
     menus_.SetCommands(std::move(commands));
   }
   void RunSteps(std::function<bool()> step) override;
+  void RunLater(std::chrono::milliseconds delay, Handler then) override;
 
   HWND hwnd() const { return hwnd_; }
   Win32Widget& Get(std::string_view name);
@@ -181,8 +182,8 @@ class Win32Window final : public Window {
   std::map<COLORREF, HBRUSH> brushes_;
   HICON big_icon_ = nullptr, small_icon_ = nullptr;
   Win32Menus menus_;
-  std::function<bool()> steps_;  // run from the step timer while set  // the
-                                 // drive list's context menu, the system menu
+  std::function<bool()> steps_;  // run from the step timer while set
+  Handler later_;                // run once from the later timer
 };
 
 }  // namespace velmora::win32

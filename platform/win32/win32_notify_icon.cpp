@@ -47,10 +47,13 @@ class Win32NotifyIcon final : public NotifyIcon {
     RemoveWindowSubclass(owner_, &Win32NotifyIcon::Proc, kSubclassId);
   }
 
+  // An add that timed out while Explorer was busy may have placed the icon
+  // all the same, so a later add (a try again) may find it there.
   bool Add(const std::string& tooltip) override {
+    const bool tried_before = wanted_;
     wanted_ = true;
     tooltip_ = tooltip;
-    added_ = Place(false);
+    added_ = Place(tried_before);
     return added_;
   }
 
@@ -74,9 +77,11 @@ class Win32NotifyIcon final : public NotifyIcon {
     Shell_NotifyIconW(NIM_MODIFY, &data);
   }
 
+  // Deleted wherever an add was asked, even one that failed: an add that
+  // timed out may have placed the icon, and none is left behind.
   void Remove() override {
+    if (!wanted_ && !added_) return;
     wanted_ = false;
-    if (!added_) return;
     NOTIFYICONDATAW data = Data(0);
     Shell_NotifyIconW(NIM_DELETE, &data);
     added_ = false;

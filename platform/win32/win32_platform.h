@@ -23,6 +23,10 @@ std::string Narrow(std::wstring_view utf16);
 // message for it on one line ("Access is denied.").
 Error ErrorFromCode(std::uint32_t code);
 
+// The path a SUBST letter (or DefineDosDevice) makes `letter` stand for
+// ("C:\work"), or "" for any other letter (win32_windows_tie.cpp).
+std::wstring SubstTarget(wchar_t letter);
+
 // The program's current drive is kept here, never as the process's current
 // folder, and every drive query that may block waits with a bound.
 class Win32System final : public System {
@@ -55,6 +59,10 @@ class Win32System final : public System {
   void End() override;
 
  private:
+  // The error of a failed change to `path`, write-protect where the drive's
+  // volume is known to be read-only (win32_system.cpp).
+  Error WriteError(const std::wstring& path);
+
   std::string title_;
   DriveRounds rounds_;
   char current_ = 0;  // the drive made current; 0 until the first change

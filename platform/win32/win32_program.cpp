@@ -73,9 +73,11 @@ std::string Win32System::ProgramPath() {
 
 // The volume is found through GetVolumePathNameW, so that a stick mounted
 // into a folder of C: counts as the stick, and a \\server\share path as its
-// share.
+// share. A SUBST letter is told as such before: its volume is the folder's.
 DriveKind Win32System::KindOfDrive(const std::string& path) {
   const std::wstring wide = Widen(path);
+  if (wide.size() >= 2 && wide[1] == L':' && !SubstTarget(wide[0]).empty())
+    return DriveKind::Subst;
   std::wstring volume(wide.size() + 2, L'\0');
   if (!GetVolumePathNameW(wide.c_str(), volume.data(),
                           static_cast<DWORD>(volume.size())))

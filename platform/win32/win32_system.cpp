@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cwctype>
 
 #include "platform/win32/win32_internal.h"
 #include "platform/win32/win32_platform.h"
@@ -81,29 +82,29 @@ Error LinkAt(const std::wstring& path) {
   return {};
 }
 
-// Whether the volume holding `path` is read-only: a disc, a stick with its
-// switch set, a volume mounted read-only.
-bool IsOnReadOnlyVolume(const std::wstring& path) {
-  wchar_t root[MAX_PATH + 1] = {};
-  if (!GetVolumePathNameW(path.c_str(), root, MAX_PATH + 1)) return false;
-  DWORD flags = 0;
-  if (!GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, &flags,
-                             nullptr, 0))
-    return false;
-  return (flags & FILE_READ_ONLY_VOLUME) != 0;
-}
-
-// The last error of a change to `path`. Some file systems refuse a change on
-// a read-only volume with "access denied"; the write-protect error says
-// what is really the matter. Asked only after a failure.
-Error WriteError(const std::wstring& path) {
-  const DWORD code = GetLastError();
-  if (code == ERROR_ACCESS_DENIED && IsOnReadOnlyVolume(path))
-    return ErrorFromCode(ERROR_WRITE_PROTECT);
-  return ErrorFromCode(code);
+// "E:\..." gives 'E'; a path without a drive letter gives 0.
+char LetterOf(const std::wstring& path) {
+  if (path.size() < 2 || path[1] != L':' || !std::iswalpha(path[0])) return 0;
+  return static_cast<char>(std::towupper(path[0]));
 }
 
 }  // namespace
+
+// The last error of a change to `path`. Some file systems refuse a change on
+// a read-only volume with "access denied"; the write-protect error says
+// what is really the matter. Whether the volume is read-only is what the
+// bounded drive query learnt with the drive's label: asking it here would
+// wait on this thread, and under Wine a volume query waits on every drive
+// the mount manager knows, a network drive that does not answer too. A drive
+// the query has not answered for keeps the system's own error.
+Error Win32System::WriteError(const std::wstring& path) {
+  const DWORD code = GetLastError();
+  const char letter = LetterOf(path);
+  if (code != ERROR_ACCESS_DENIED || !letter) return ErrorFromCode(code);
+  const std::optional<VolumeFacts> facts = rounds_.LastKnown(letter);
+  const bool read_only = facts && facts->read_only;
+  return ErrorFromCode(read_only ? ERROR_WRITE_PROTECT : code);
+}
 
 // Opens the entry itself (a link, not its target; a folder too) and sets
 // its attributes to "normal"; zero times leave the times unchanged.

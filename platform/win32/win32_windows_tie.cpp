@@ -30,18 +30,6 @@ std::wstring VolumeName(const std::wstring& root) {
   return name;
 }
 
-// The path a SUBST letter stands for ("C:\work"), or "" for any other
-// letter.
-std::wstring SubstTarget(wchar_t letter) {
-  const wchar_t device[] = {letter, L':', 0};
-  wchar_t target[MAX_PATH + 8] = {};
-  if (!QueryDosDeviceW(device, target, MAX_PATH + 8)) return {};
-  const std::wstring_view text = target;
-  if (!text.starts_with(L"\\??\\") || text.size() < 6 || text[5] != L':')
-    return {};
-  return std::wstring(text.substr(4));
-}
-
 // Whether the drive's root (`root`, "\\?\E:\") holds \Windows\System32:
 // Windows opened as itself in the root, then System32 as itself in it. A
 // link or junction on the way is no Windows of this drive, and it is never
@@ -66,6 +54,18 @@ bool HoldsWindows(const std::wstring& root) {
 }
 
 }  // namespace
+
+// A SUBST letter's device is the folder it stands for ("\??\C:\work"),
+// where a volume's is a device ("\Device\HarddiskVolume2").
+std::wstring SubstTarget(wchar_t letter) {
+  const wchar_t device[] = {letter, L':', 0};
+  wchar_t target[MAX_PATH + 8] = {};
+  if (!QueryDosDeviceW(device, target, MAX_PATH + 8)) return {};
+  const std::wstring_view text = target;
+  if (!text.starts_with(L"\\??\\") || text.size() < 6 || text[5] != L':')
+    return {};
+  return std::wstring(text.substr(4));
+}
 
 std::string Win32FileTree::WindowsDrive() {
   wchar_t folder[MAX_PATH + 1] = {};

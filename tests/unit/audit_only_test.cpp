@@ -47,7 +47,7 @@ TEST_F(AuditOnlyTest, TheSearchLeavesTheFileAndSaysWhy) {
   W().Click("cmdremove");
   ExpectUntouched();
   EXPECT_EQ(Log(), (std::vector<std::string>{
-                       NotFound("C:"),
+                       "Set by your organization: AuditOnly=1", NotFound("C:"),
                        "Autorun Left by Policy: E:\\autorun.inf (your "
                        "organization's policy allows reporting only)"}));
   ASSERT_EQ(events.Ids(), std::vector<std::uint16_t>{kEventAutorunLeft});

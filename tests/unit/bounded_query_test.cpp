@@ -42,8 +42,10 @@ class Gate {
     changed_.wait(lock, [&] { return !stalled_.contains(letter); });
     changed_.notify_all();
     const bool ready = !unready_.contains(letter);
+    // Every volume is read-only, as only a full ask reads it.
     return {true, ready,
-            with_label && ready ? std::string(1, letter) + "-label" : ""};
+            with_label && ready ? std::string(1, letter) + "-label" : "",
+            with_label && ready};
   }
   void Open(char letter) {
     std::lock_guard lock(mutex_);
@@ -245,9 +247,11 @@ TEST(DriveRoundsTest, TheSameDrivesAreAskedOnlyWhenTheProbeLooks) {
   ASSERT_TRUE(rounds.QuickFacts('C').has_value());
   EXPECT_EQ(rounds.QuickFacts('C')->label, "C-label");
   EXPECT_EQ(gate->Started('C'), 1);
-  // The probe's look asks every drive of the round once, without the label.
+  // The probe's look asks every drive of the round once, without the label;
+  // what the full ask learnt stands.
   ASSERT_TRUE(rounds.Facts('C').has_value());
   EXPECT_EQ(rounds.Facts('C')->label, "C-label");
+  EXPECT_TRUE(rounds.Facts('C')->read_only);
   ASSERT_TRUE(rounds.Settle('E', Clock::now() + 60s));
   EXPECT_EQ(gate->Started('C'), 2);
   EXPECT_EQ(gate->Started('E'), 2);

@@ -93,6 +93,37 @@ TEST_F(GuardModeTest, WithoutANotificationAreaTheWindowShowsUntilTheIconComes) {
   EXPECT_TRUE(system.ended);
 }
 
+// The add fails while Explorer is busy at sign-in, and no new notification
+// area is announced: it is tried again after 1, 2, 4 and 8 s. Until a try
+// succeeds the window shows and its close ends the program, with no try
+// left; after, the close hides it, and Exit leaves no icon behind.
+TEST_F(GuardModeTest, AFailedAddIsTriedAgainAfterOneTwoFourAndEightSeconds) {
+  icons.has_area = false;
+  Start(true);
+  std::vector<long long> delays;
+  for (; W().LaterDelay(); W().RunLaterNow())
+    delays.push_back(W().LaterDelay()->count());
+  EXPECT_EQ(delays, (std::vector<long long>{1000, 2000, 4000, 8000}));
+  EXPECT_TRUE(W().Visible());
+  form.reset();
+  Start(true);
+  W().Close();
+  EXPECT_TRUE(system.ended);
+  EXPECT_FALSE(W().LaterDelay());
+
+  form.reset();
+  Start(true);
+  ASSERT_TRUE(W().RunLaterNow());
+  icons.has_area = true;  // at the second try
+  ASSERT_TRUE(W().RunLaterNow());
+  EXPECT_EQ(Icon().tooltip(), kRemovingTip);
+  EXPECT_FALSE(W().LaterDelay());
+  W().Close();
+  EXPECT_FALSE(W().Visible());
+  ASSERT_TRUE(Icon().ChooseMenuItem("Exit"));
+  EXPECT_FALSE(Icon().Added());
+}
+
 TEST_F(GuardModeTest, TheIconsMenuSwitchesAutoRemoveAsItsBoxDoes) {
   Start(true);
   EXPECT_EQ(MenuTexts(), (std::vector<std::string>{

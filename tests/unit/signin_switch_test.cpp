@@ -161,6 +161,8 @@ TEST_F(SigninSwitchTest, ChoosingTheItemWritesOrRemovesOnlyItsValues) {
   EXPECT_TRUE(system.boxes.empty());
 }
 
+// Greyed with the reason where the next sign-in could not start the program
+// (or should not), choosable up to the longest command Windows documents.
 TEST_F(SigninSwitchTest, GreyedWithTheReasonWhereTheProgramRunsFromAStick) {
   struct Case {
     std::string program;
@@ -172,19 +174,33 @@ TEST_F(SigninSwitchTest, GreyedWithTheReasonWhereTheProgramRunsFromAStick) {
       {"N:\\Tools\\velmora.exe", DriveKind::Network, kSigninFromNetworkText},
       {"R:\\velmora.exe", DriveKind::CdRom, kSigninFromCdText},
       {"", DriveKind::Unknown, kSigninPlaceUnknownText},
+      {"P:\\velmora.exe", DriveKind::Subst, kSigninFromSubstText},
+      {"M:\\velmora.exe", DriveKind::RamDisk, kSigninFromRamDiskText},
+      {"U:\\velmora.exe", DriveKind::Unknown, kSigninDriveUnknownText},
+      // 260 characters with its quotes and " /guard", and one more; a
+      // character beyond the BMP counts two.
+      {"C:\\" + std::string(244, 'a') + ".exe", DriveKind::Fixed, kSigninText},
+      {"C:\\" + std::string(245, 'a') + ".exe", DriveKind::Fixed,
+       kSigninTooLongText},
+      {"C:\\" + std::string(242, 'a') + "\xF0\x9F\x98\x80.exe",
+       DriveKind::Fixed, kSigninText},
+      {"C:\\" + std::string(243, 'a') + "\xF0\x9F\x98\x80.exe",
+       DriveKind::Fixed, kSigninTooLongText},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.program);
     form.reset();
+    registry = fake::FakeRegistry();
     system.program_path = c.program;
     if (c.program.size() > 1 && c.program[1] == ':')
       system.AddDrive(c.program[0]).kind = c.kind;
     StartForm();
     const MenuCommand item = Item();
+    const bool greyed = c.text != std::string(kSigninText);
     EXPECT_EQ(item.text, c.text);
-    EXPECT_TRUE(item.greyed);
-    EXPECT_FALSE(W().ChooseMenuItem(c.text));
-    EXPECT_EQ(registry.changes, 0);
+    EXPECT_EQ(item.greyed, greyed);
+    EXPECT_EQ(W().ChooseMenuItem(c.text), !greyed);
+    EXPECT_EQ(registry.changes, greyed ? 0 : 1);
   }
 }
 

@@ -360,6 +360,12 @@ TEST(ProgramTest, ProgramPathAndTheKindOfItsDrive) {
   ASSERT_NE(free_letter, 0);
   EXPECT_EQ(system.KindOfDrive(std::string(1, free_letter) + ":\\velmora.exe"),
             DriveKind::Unknown);
+  // The free letter made a SUBST of C:\windows, as `subst X: C:\windows`.
+  const wchar_t letter[] = {static_cast<wchar_t>(free_letter), L':', 0};
+  ASSERT_TRUE(DefineDosDeviceW(0, letter, L"C:\\windows"));
+  EXPECT_EQ(system.KindOfDrive(std::string(1, free_letter) + ":\\notepad.exe"),
+            DriveKind::Subst);
+  EXPECT_TRUE(DefineDosDeviceW(DDD_REMOVE_DEFINITION, letter, nullptr));
 }
 
 }  // namespace

@@ -272,5 +272,16 @@ TEST(WidgetContractTest, Win32ControlsKeepTheContract) {
   contract::CheckWidgetContract(factory);
 }
 
+// RunLater runs its handler once from the window's timer; a later call
+// replaces one that has not run.
+TEST_F(WindowTest, RunLaterRunsOnceAndALaterCallReplacesIt) {
+  int first = 0, second = 0;
+  window->RunLater(std::chrono::milliseconds(10), [&] { ++first; });
+  window->RunLater(std::chrono::milliseconds(10), [&] { ++second; });
+  Pump([&] { return second > 0; }, 5000);
+  EXPECT_EQ(first, 0);
+  EXPECT_EQ(second, 1);
+}
+
 }  // namespace
 }  // namespace velmora::win32
