@@ -12,7 +12,9 @@ runs in UTC. The product code is derived
 from the version, so that each version is one product to Windows.
 
 wixl takes no condition on a component; the every-user sign-in entry gets
-its condition (GUARD = "1") here, in the package's Component table.
+its condition (GUARD = "1") here, in the package's Component table. Nor
+does it write an expandable string: the event source's EventMessageFile
+gets the Registry table's "#%" prefix (REG_EXPAND_SZ) here.
 
 Runs under the system's Python 3, which has libmsi's bindings
 (gir1.2-libmsi-1.0, python3-gi).
@@ -36,6 +38,8 @@ from gi.repository import Libmsi  # noqa: E402
 UPGRADE_CODE = uuid.UUID("A69215F0-1A4D-4FC6-929C-15967DBF4662")
 # Components that install only under a condition.
 CONDITIONS = {"GuardAtSignin": 'GUARD = "1"'}
+# Registry values (by name) that Windows must read as REG_EXPAND_SZ.
+EXPANDABLE = ["EventMessageFile"]
 # Windows' file times count 100 ns from 1601-01-01.
 FILETIME_1970 = 11644473600 * 10**7
 
@@ -76,6 +80,12 @@ def mend(path, package_code, epoch):
         query = Libmsi.Query.new(
             db, "UPDATE `Component` SET `Condition` = '%s' "
             "WHERE `Component` = '%s'" % (condition, component))
+        query.execute(None)
+        query.close()
+    for name in EXPANDABLE:
+        query = Libmsi.Query.new(
+            db, "UPDATE `Registry` SET `Value` = '#%%[#velmora.exe]' "
+            "WHERE `Name` = '%s'" % name)
         query.execute(None)
         query.close()
     info = Libmsi.SummaryInfo.new(db, 3)

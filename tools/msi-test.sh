@@ -93,6 +93,11 @@ cmp -s "$folder/velmora.exe" "$root/build/win64/dist-exe/velmora.exe" ||
   fail "the installed exe is not the built one"
 reg query "$run_key" /v Velmora |
   has '"C:\Program Files\Velmora\velmora.exe" /guard' "the every-user Run value"
+event_key='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Velmora'
+reg query "$event_key" /v EventMessageFile |
+  has 'REG_EXPAND_SZ    C:\Program Files\Velmora\velmora.exe' \
+  "the event source's message file, expandable"
+reg query "$event_key" /v TypesSupported | has '0x7' "the event types"
 ok "silent install of $version"
 
 msiexec /i "C:\\packages\\velmora-$newer-x64.msi" /qn ||
@@ -118,6 +123,7 @@ msiexec /x "C:\\packages\\velmora-$newer-x64.msi" /qn || fail "silent uninstall"
 [[ ! -e $folder ]] || fail "$folder left behind"
 ! shortcut_there || fail "the shortcut left behind"
 ! reg query "$run_key" /v Velmora >/dev/null || fail "the Run value left behind"
+! reg query "$event_key" >/dev/null || fail "the event source left behind"
 ok "silent uninstall removes every file, the shortcut and the value"
 
 msiexec /i "C:\\packages\\velmora-$version-x64.msi" GUARD=0 /qn ||
