@@ -18,8 +18,15 @@ velmora_wineprefix() {
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
   if [[ ! -f $dir/.velmora-ready || ! -f $dir/system.reg ]]; then
-    rm -rf "${dir:?}"/* "$dir"/.velmora-ready
-    wineboot -i >/dev/null 2>&1 || { echo "wineboot failed in $dir" >&2; return 1; }
+    # A first boot on a loaded machine can fail once (a wineserver still
+    # ending, a time-out of its own): it is tried once more from scratch.
+    local try
+    for try in 1 2; do
+      rm -rf "${dir:?}"/* "$dir"/.velmora-ready
+      wineboot -i >/dev/null 2>&1 && break
+      wineserver -k >/dev/null 2>&1 || true
+      [[ $try -eq 2 ]] && { echo "wineboot failed in $dir" >&2; return 1; }
+    done
     wineserver -w
     touch "$dir/.velmora-ready"
   fi
