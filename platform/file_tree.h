@@ -8,7 +8,7 @@
 // fails with FolderChanged() and nothing behind it is read or changed.
 // List and Read may run on several threads at once; Hold, LetGo and the
 // changes on one, where List and Read walk from the held folders too.
-// Implemented by win32/win32_file_tree.cpp and, in memory,
+// Implemented by win32/win32_file_tree.h and, in memory,
 // by fake/fake_file_tree.h.
 #pragma once
 
