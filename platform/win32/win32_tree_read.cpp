@@ -1,5 +1,6 @@
-// Listing a folder and reading a file of the Win32 file tree, each through
-// the handle of the entry opened as itself inside its folder.
+// Listing a folder, reading a file and asking an entry's attributes in the
+// Win32 file tree, each through the handle of the entry opened as itself
+// inside its folder.
 #include <windows.h>
 
 #include <algorithm>
@@ -95,6 +96,20 @@ FileBytes Win32FileTree::Read(const std::string& path, std::size_t max_bytes,
   result.bytes.resize(got);
   result.truncated = total > got;
   return result;
+}
+
+// Asked of the entry's own handle, opened for its attributes alone.
+std::uint32_t Win32FileTree::AttributesAt(const std::string& path,
+                                          Error& error) {
+  const Entry opened =
+      OpenEntry(path, FILE_READ_ATTRIBUTES, false, HeldHere(), false, error);
+  if (error.failed()) return 0;
+  DWORD attributes = 0;
+  if (!tree::AttributesOf(opened.handle.get(), attributes)) {
+    error = LastError();
+    return 0;
+  }
+  return attributes;
 }
 
 }  // namespace velmora::win32
