@@ -276,5 +276,29 @@ TEST_F(RepairTest, QuestionSaysWhatEachWormShortcutStarts) {
             "Worm shortcut deleted: E:\\Photos.url (starts E:\\_\\run.vbs)");
 }
 
+// A shortcut below the root is shown with its folder, and what it stood for
+// by its path below the root, in the question and the log.
+TEST_F(RepairTest, QuestionShowsTheFolderOfEachShortcutAndWhatItStoodFor) {
+  tree.AddDrive('E');
+  tree.AddFolder("E:\\_", kHiddenSystemFolder);
+  tree.AddFile("E:\\_\\w.js", "worm", kHiddenSystem);
+  tree.AddFolder("E:\\Work");
+  tree.AddFile("E:\\Work\\budget.xlsx", "xlsx", kHiddenSystem);
+  tree.AddFile("E:\\Work\\budget.xlsx.lnk",
+               LinkTo(kWscript, "//B \\_\\w.js \"\\work\\budget.xlsx\""));
+  const RepairPlan plan = Plan();
+  EXPECT_EQ(PreviewText(plan),
+            "Repair hidden files on E:?\n"
+            "\n- Delete 1 worm shortcut:"
+            "\n   Work\\budget.xlsx.lnk (starts wscript.exe with E:\\_\\w.js)"
+            "\n- Make 0 folders and 1 file visible again: Work\\budget.xlsx"
+            "\n- Leave 1 worm program where it is, hidden, for an antivirus: "
+            "E:\\_\\w.js"
+            "\n\nNothing else on the drive changes.");
+  const Lines lines = RunAll(plan);
+  EXPECT_EQ(lines[1], "File made visible: E:\\Work\\budget.xlsx")
+      << testing::PrintToString(lines);
+}
+
 }  // namespace
 }  // namespace velmora
