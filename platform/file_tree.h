@@ -6,9 +6,9 @@
 // inside the one above (from the deepest folder held, else from the
 // drive's root), so a path through a link, a junction or another volume
 // fails with FolderChanged() and nothing behind it is read or changed.
-// List and Read may run on several threads at once; Hold, LetGo and the
-// changes on one, where List and Read walk from the held folders too.
-// Implemented by win32/win32_file_tree.cpp and, in memory,
+// List, Read and AttributesAt may run on several threads at once; Hold, LetGo
+// and the changes on one, where List and Read walk from the held folders too.
+// Implemented by win32/win32_file_tree.h and, in memory,
 // by fake/fake_file_tree.h.
 #pragma once
 
@@ -131,6 +131,10 @@ class FileTree {
   // given, it gets the file's identity.
   virtual FileBytes Read(const std::string& path, std::size_t max_bytes,
                          Error& error, EntryId* id = nullptr) = 0;
+  // The attributes of the entry at `path`, opened as itself inside its
+  // folder (a link or junction gives its own, and is never followed); the
+  // system's error where there is no such entry.
+  virtual std::uint32_t AttributesAt(const std::string& path, Error& error) = 0;
   // The drive entry Windows runs from ("C:"): the repair never touches it.
   virtual std::string WindowsDrive() = 0;
   // How the drive `drive` ("E:") stands to Windows, by what it is rather

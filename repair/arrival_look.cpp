@@ -17,14 +17,15 @@ bool IsShortcutName(const std::string& name) {
 
 // What the root listing tells of the paths a shortcut names: a path is
 // hidden where it is a hidden or system file of the root, or lies in a root
-// folder that is hidden or has a blank name. Deeper folders are
-// not listed, so a file there counts as hidden only through its root
-// folder.
-class RootView {
+// folder that is hidden or has a blank name. Below a visible root folder
+// the path's own attributes are asked, once per path, so that a program
+// hidden in a visible folder is found as the repair finds it; the folders
+// between are not asked.
+class DriveView {
  public:
-  RootView(const std::string& drive, const std::vector<TreeEntry>& entries,
-           std::size_t count)
-      : prefix_(LowerAscii(drive) + "\\") {
+  DriveView(FileTree& tree, const std::string& drive,
+            const std::vector<TreeEntry>& entries, std::size_t count)
+      : tree_(tree), prefix_(LowerAscii(drive) + "\\") {
     for (std::size_t i = 0; i < count; ++i) {
       const TreeEntry& entry = entries[i];
       // As the repair sees a drive: a folder hides what it holds where it
@@ -35,24 +36,47 @@ class RootView {
           (entry.folder() ? (entry.attributes & kAttributeHidden) ||
                                 IsInvisibleName(entry.name)
                           : entry.hidden_or_system());
-      by_name_[LowerAscii(entry.name)] = {entry.folder(), hiding};
+      by_name_[LowerAscii(entry.name)] = {entry.folder(), hiding,
+                                          entry.reparse_point()};
     }
   }
 
-  bool IsHidden(const std::string& path) const {
+  bool IsHidden(const std::string& path) {
     const std::string lower = LowerAscii(path);
     if (lower.compare(0, prefix_.size(), prefix_) != 0) return false;
     const std::string rest = lower.substr(prefix_.size());
     const std::size_t slash = rest.find('\\');
     auto it = by_name_.find(rest.substr(0, slash));
     if (it == by_name_.end()) return false;
-    const bool folder = it->second.first, hiding = it->second.second;
-    return hiding && (slash == std::string::npos ? !folder : folder);
+    const RootEntry& entry = it->second;
+    if (slash == std::string::npos) return entry.hiding && !entry.folder;
+    if (!entry.folder || entry.link) return false;
+    return entry.hiding || IsHiddenBelow(path, lower);
   }
 
  private:
+  struct RootEntry {
+    bool folder = false, hiding = false, link = false;
+  };
+
+  // A file below a visible root folder that is itself hidden or system.
+  bool IsHiddenBelow(const std::string& path, const std::string& lower) {
+    const auto known = asked_.find(lower);
+    if (known != asked_.end()) return known->second;
+    Error error;
+    const std::uint32_t attributes = tree_.AttributesAt(path, error);
+    const bool hidden =
+        !error.failed() &&
+        !(attributes & (kAttributeDirectory | kAttributeReparsePoint)) &&
+        (attributes & (kAttributeHidden | kAttributeSystem));
+    asked_[lower] = hidden;
+    return hidden;
+  }
+
+  FileTree& tree_;
   std::string prefix_;  // "f:\"
-  std::unordered_map<std::string, std::pair<bool, bool>> by_name_;
+  std::unordered_map<std::string, RootEntry> by_name_;
+  std::unordered_map<std::string, bool> asked_;  // by lower path
 };
 
 }  // namespace
@@ -68,7 +92,7 @@ ArrivalLook LookAtArrival(FileTree& tree, const std::string& drive,
   if (unlisted.failed()) return look;
   const std::size_t count = std::min(entries.size(), kLookEntries);
   look.cut_short = entries.size() > kLookEntries;
-  const RootView view(drive, entries, count);
+  DriveView view(tree, drive, entries, count);
   const auto hidden = [&view](const std::string& path) {
     return view.IsHidden(path);
   };

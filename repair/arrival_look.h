@@ -1,8 +1,10 @@
 // The look at a drive's root when its medium arrives: whether a shortcut
 // worm is there, by the repair's own rules, changing nothing. It reads no
 // more than kLookEntries of the root's entries (and one to tell that there
-// are more) and at most kLookShortcuts of the root's shortcuts, so that it
-// costs an arrival little even on a stick with a huge root.
+// are more) and at most kLookShortcuts of the root's shortcuts, and asks
+// no more than kPathsLookedAt paths' attributes per shortcut (those below a
+// visible root folder), so that it costs an arrival little even on a stick
+// with a huge root.
 #pragma once
 
 #include <cstddef>

@@ -19,6 +19,18 @@ std::string NameOf(const std::string& path) {
   return path.substr(path.rfind('\\') + 1);
 }
 
+// The path below the drive's root as the question shows it: "Photos.lnk"
+// in the root, "Work\budget.xlsx.lnk" below it.
+std::string BelowRoot(const std::string& path) {
+  return ShownPath(path).substr(3);
+}
+
+std::set<std::string> PathsOf(const std::vector<FoundEntry>& entries) {
+  std::set<std::string> paths;
+  for (const FoundEntry& entry : entries) paths.insert(entry.path);
+  return paths;
+}
+
 // The worm programs, which keep their attributes wherever they are.
 class WormPrograms {
  public:
@@ -59,6 +71,8 @@ bool IsWormFolder(const HiddenFolder& hidden, const WormPrograms& programs) {
 // was itself hidden is counted.
 void AddShownFolders(const ScanFindings& findings, const WormPrograms& programs,
                      std::set<std::string>& kept, RepairPlan& plan) {
+  // Deleted before anything is made visible.
+  const std::set<std::string> worm_shortcuts = PathsOf(findings.worm_shortcuts);
   for (const HiddenFolder& hidden : findings.hidden_folders) {
     if (IsWormFolder(hidden, programs)) {
       kept.insert(hidden.folder.path);
@@ -68,7 +82,8 @@ void AddShownFolders(const ScanFindings& findings, const WormPrograms& programs,
         hidden.folder.attributes & (kAttributeHidden | kAttributeSystem);
     std::size_t files = 0, folders = 0;
     for (const FoundEntry& entry : hidden.inside) {
-      if (programs.Holds(entry.path)) continue;
+      if (programs.Holds(entry.path) || worm_shortcuts.count(entry.path))
+        continue;
       const bool shown =
           entry.attributes & (kAttributeHidden | kAttributeSystem);
       if (shown || hidden_itself)
@@ -96,6 +111,34 @@ void AddRenames(const ScanFindings& findings, const std::set<std::string>& kept,
     taken.push_back(new_name);
     plan.renames.emplace_back(ShownName(NameOf(path)), new_name);
     plan.steps.push_back(MakeStep(RepairAction::kRename, path, 0, new_name));
+  }
+}
+
+// What the worm shortcuts stood for comes back wherever it is, where no
+// other step shows it already and it is none of the worm's.
+void AddStoodFor(const ScanFindings& findings, const WormPrograms& programs,
+                 const std::set<std::string>& kept, RepairPlan& plan) {
+  // The set below costs a stick of 100,000 entries a tenth of a second.
+  if (findings.stood_for.empty()) return;
+  std::set<std::string> shown;
+  for (const RepairStep& step : plan.steps) shown.insert(LowerAscii(step.path));
+  for (const FoundEntry& file : findings.hidden_files)
+    shown.insert(LowerAscii(file.path));
+  for (const FoundEntry& entry : findings.stood_for) {
+    if (shown.count(LowerAscii(entry.path)) || programs.Holds(entry.path) ||
+        programs.AnyBelow(entry.path))
+      continue;
+    const bool in_kept = std::any_of(
+        kept.begin(), kept.end(), [&entry](const std::string& folder) {
+          return LowerAscii(entry.path).starts_with(LowerAscii(folder) + "\\");
+        });
+    if (in_kept) continue;
+    const bool folder = entry.attributes & kAttributeDirectory;
+    ++(folder ? plan.folders : plan.files);
+    plan.shown_names.push_back(BelowRoot(entry.path));
+    plan.steps.push_back(
+        MakeStep(folder ? RepairAction::kShowFolder : RepairAction::kShowFile,
+                 entry.path, entry.attributes));
   }
 }
 
@@ -132,12 +175,13 @@ RepairPlan BuildPlan(const ScanFindings& findings) {
     const FoundEntry& shortcut = findings.worm_shortcuts[i];
     const std::string& starts = findings.worm_starts[i];
     plan.shortcut_names.push_back(
-        ShortcutStarts(ShownName(NameOf(shortcut.path)), starts));
+        ShortcutStarts(BelowRoot(shortcut.path), starts));
     plan.steps.push_back(MakeStep(RepairAction::kDeleteShortcut, shortcut.path,
                                   shortcut.attributes, starts));
   }
   std::set<std::string> kept;  // the worm's folders
   AddShownFolders(findings, programs, kept, plan);
+  AddStoodFor(findings, programs, kept, plan);
   AddRenames(findings, kept, plan);
   for (const FoundEntry& file : findings.hidden_files) {
     if (programs.Holds(file.path)) continue;

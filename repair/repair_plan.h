@@ -3,11 +3,14 @@
 // shows them to the user.
 //
 // The rules:
-// - the worm shortcuts are deleted (read-only ones too);
+// - the worm shortcuts, in any folder, are deleted (read-only ones too);
 // - every root folder the worm hides (hidden and system, or blank-named),
 //   and everything below it, loses hidden and system, keeping read-only
 //   and every other attribute; so do the hidden + system files of the root.
 //   What is hidden but not system in the root is the user's and stays;
+// - what a worm shortcut stood for (a hidden file or folder it names that
+//   is not run as code) loses hidden and system wherever it is; only that
+//   entry changes;
 // - a root folder whose name shows as nothing is renamed "Recovered files"
 //   (numbered when that is taken), after its contents are visible;
 // - the worm programs keep their attributes wherever they are, root too; a
@@ -28,8 +31,9 @@ namespace velmora {
 enum class RepairAction {
   kDeleteShortcut,
   kShowInside,  // an entry below a root folder made visible
-  kShowFolder,  // a root folder made visible, after its contents
-  kShowFile,    // a hidden file of the root
+  kShowFolder,  // a root folder made visible, after its contents; or one
+                // a worm shortcut stood for, alone
+  kShowFile,    // a hidden file of the root, or one a worm shortcut stood for
   kRename,
   kNoteProgram,
   kNoteLink,

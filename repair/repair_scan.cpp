@@ -26,6 +26,10 @@ std::string_view NameOf(std::string_view path) {
   return path.substr(path.rfind('\\') + 1);
 }
 
+// The folder index of a folder walked only for its shortcuts: one the
+// worm does not hide, whose entries keep their attributes.
+constexpr std::size_t kVisibleFolder = static_cast<std::size_t>(-1);
+
 }  // namespace
 
 RepairScan::RepairScan(FileTree& tree, std::string drive, AnsiDecoder ansi)
@@ -97,8 +101,12 @@ void RepairScan::ListRoot() {
       if (windows_own) continue;
       const bool blank = IsInvisibleName(entry.name);
       if (blank) findings_.blank_folders.push_back(found.path);
-      // A folder the user hid, hidden but not system, stays as it is.
-      if (!blank && !IsHiddenAndSystem(entry.attributes)) continue;
+      // A folder the user hid, hidden but not system, keeps what it holds
+      // as it is; only its shortcuts are looked at.
+      if (!blank && !IsHiddenAndSystem(entry.attributes)) {
+        folders_to_list_.emplace_back(kVisibleFolder, found.path);
+        continue;
+      }
       folders_to_list_.emplace_back(findings_.hidden_folders.size(),
                                     found.path);
       findings_.hidden_folders.push_back({found, {}});
@@ -110,9 +118,11 @@ void RepairScan::ListRoot() {
   }
 }
 
-// Links and junctions below a hidden folder are noted, never entered.
-// A folder is listed only where it is still a plain folder of the drive's
-// volume: one swapped for a junction since its parent was listed is not.
+// Links and junctions below a hidden folder are noted, never entered; below
+// any other folder only those that look like the worm's (hidden, system or
+// named as a shortcut). A folder is listed only where it is still a plain
+// folder of the drive's volume: one swapped for a junction since its
+// parent was listed is not.
 void RepairScan::ListBelow(std::size_t folder_index, const std::string& path) {
   Error error;
   EntryId id;
@@ -124,18 +134,25 @@ void RepairScan::ListBelow(std::size_t folder_index, const std::string& path) {
   }
   findings_.folder_ids[path] = id;
   Record(path, entries);
-  for (const TreeEntry& entry : entries) {
-    const FoundEntry found{ChildPath(path, entry.name), entry.attributes};
-    if (entry.reparse_point()) {
+  for (const TreeEntry& entry : entries)
+    Sort(folder_index, {ChildPath(path, entry.name), entry.attributes}, entry);
+}
+
+void RepairScan::Sort(std::size_t folder_index, const FoundEntry& found,
+                      const TreeEntry& entry) {
+  const bool in_hidden = folder_index != kVisibleFolder;
+  if (entry.reparse_point()) {
+    if (in_hidden || entry.hidden_or_system() || IsShortcutName(entry.name))
       findings_.left_as_they_are.push_back(found.path);
-      continue;
-    }
-    if (entry.folder())
-      folders_to_list_.emplace_back(folder_index, found.path);
-    else if (IsWindowsOwnInAnyFolder(entry.name))
-      continue;
-    findings_.hidden_folders[folder_index].inside.push_back(found);
+    return;
   }
+  if (entry.folder())
+    folders_to_list_.emplace_back(folder_index, found.path);
+  else if (IsShortcutName(entry.name))
+    shortcuts_to_read_.push_back(found);
+  else if (IsWindowsOwnInAnyFolder(entry.name))
+    return;
+  if (in_hidden) findings_.hidden_folders[folder_index].inside.push_back(found);
 }
 
 void RepairScan::ReadShortcut(const FoundEntry& shortcut) {
@@ -162,8 +179,8 @@ void RepairScan::ReadShortcut(const FoundEntry& shortcut) {
   shortcuts_.push_back({shortcut, id, std::move(result.link)});
 }
 
-// Sorts a readable shortcut into the worm's or the others, now that the
-// hidden folders are known; a hidden + system shortcut that is not the
+// Sorts a readable shortcut into the worm's or the others, now that every
+// folder is known; a hidden + system shortcut of the root that is not the
 // worm's is an ordinary hidden file. The worm programs are the hidden
 // programs that the worm's shortcuts name. One shortcut a step: each looks
 // at no more than kPathsLookedAt paths, which may each list a folder.
@@ -171,22 +188,58 @@ void RepairScan::Classify(const Shortcut& shortcut) {
   const HiddenOnDrive hidden_on_drive = [this](const std::string& path) {
     return IsHiddenOnDrive(path);
   };
+  const std::string& path = shortcut.entry.path;
+  const std::string folder = ParentPath(path);
+  const std::string place = folder.size() > 3 ? folder : findings_.drive;
   const std::string started =
-      HiddenFileStarted(shortcut.link, findings_.drive, hidden_on_drive);
+      HiddenFileStarted(shortcut.link, place, hidden_on_drive);
   if (started.empty()) {
-    if (IsHiddenAndSystem(shortcut.entry.attributes))
+    if (folder.size() <= 3 && IsHiddenAndSystem(shortcut.entry.attributes))
       findings_.hidden_files.push_back(shortcut.entry);
     return;
   }
   findings_.worm_shortcuts.push_back(shortcut.entry);
-  findings_.shortcut_ids[shortcut.entry.path] = shortcut.id;
+  findings_.shortcut_ids[path] = shortcut.id;
   findings_.worm_starts.push_back(WhatItStarts(shortcut.link, started));
   std::vector<std::string>& programs = findings_.worm_programs;
-  for (const std::string& path :
-       ProgramsNamed(shortcut.link, findings_.drive, hidden_on_drive)) {
-    if (std::find(programs.begin(), programs.end(), path) == programs.end())
-      programs.push_back(path);
+  for (const std::string& program :
+       ProgramsNamed(shortcut.link, place, hidden_on_drive)) {
+    if (std::find(programs.begin(), programs.end(), program) == programs.end())
+      programs.push_back(program);
   }
+  for (const std::string& opened : OpenedBesides(shortcut.link, place))
+    AddStoodFor(opened);
+}
+
+// A link leads elsewhere and Windows' own entries stay as Windows keeps
+// them; anything else the worm's shortcut opened comes back where it is
+// hidden (hidden + system or hidden only).
+void RepairScan::AddStoodFor(const std::string& path) {
+  const auto attributes = AttributesAt(path);
+  if (!attributes || (*attributes & kAttributeReparsePoint) ||
+      !(*attributes & (kAttributeHidden | kAttributeSystem)))
+    return;
+  const bool folder = *attributes & kAttributeDirectory;
+  const bool in_root = ParentPath(path).size() <= 3;
+  if ((in_root && IsWindowsOwn(NameOf(path), folder)) ||
+      (!folder && IsWindowsOwnInAnyFolder(NameOf(path))))
+    return;
+  if (stood_for_.insert(LowerAscii(path)).second)
+    findings_.stood_for.push_back({SpelledAsListed(path), *attributes});
+}
+
+// A shortcut may name a path in another case than the drive's: its folder
+// is the one listed, as the listing spells it, so that the run finds it
+// among the folders looked at.
+std::string RepairScan::SpelledAsListed(const std::string& path) const {
+  const std::string folder = ParentPath(path);
+  if (findings_.folder_ids.count(folder)) return path;
+  const std::string lower = LowerAscii(folder);
+  for (const auto& [listed, id] : findings_.folder_ids) {
+    if (LowerAscii(listed) == lower)
+      return ChildPath(listed, std::string(NameOf(path)));
+  }
+  return path;
 }
 
 // The lookups are done; a drive of 100,000 entries frees them here, in a

@@ -1,10 +1,11 @@
-// The looking half of the drive repair: walks a drive's root and, through
-// the root folders the worm hides (hidden and system, or blank-named; not
-// Windows' own, not links or junctions), everything below them, reads the
-// shortcuts (.lnk and .url) of the root, and sorts what it found. It
-// changes nothing. The walk goes in steps, one folder listed, one shortcut
-// read or one shortcut sorted per step, so that a window can run it between
-// its messages.
+// The looking half of the drive repair: walks every folder of a drive (not
+// Windows' own, never through a link or junction), reads every shortcut
+// (.lnk and .url) it meets, and sorts what it found: what lies in the root
+// folders the worm hides (hidden and system, or blank-named), the worm's
+// shortcuts in any folder, and the hidden files and folders they stood for.
+// It changes nothing. The walk goes in steps, one folder listed, one
+// shortcut read or one shortcut sorted per step, so that a window can run
+// it between its messages.
 #pragma once
 
 #include <cstdint>
@@ -37,11 +38,14 @@ struct HiddenFolder {
 struct ScanFindings {
   std::string drive;                       // "E:"
   std::vector<std::string> root_names;     // every name in the root
-  std::vector<FoundEntry> worm_shortcuts;  // .lnk and .url files of the root
+  std::vector<FoundEntry> worm_shortcuts;  // .lnk and .url files, any folder
   // What each worm shortcut starts ("rundll32.exe with E:\_\x.dll"), by
   // the index of its shortcut.
   std::vector<std::string> worm_starts;
   std::vector<std::string> worm_programs;  // hidden programs they name
+  // The hidden files and folders the worm shortcuts stood for (what they
+  // open besides the worm's program), wherever they are, each once.
+  std::vector<FoundEntry> stood_for;
   std::vector<HiddenFolder> hidden_folders;
   std::vector<FoundEntry> hidden_files;  // hidden and system files of the root
   std::vector<std::string> blank_folders;  // root folders with no visible name
@@ -75,6 +79,14 @@ class RepairScan {
  private:
   void ListRoot();
   void ListBelow(std::size_t folder_index, const std::string& path);
+  // Where an entry below a folder goes: kept in its hidden folder's
+  // `inside` (where `folder_index` is one), its shortcuts read, its folders
+  // walked.
+  void Sort(std::size_t folder_index, const FoundEntry& found,
+            const TreeEntry& entry);
+  // Notes what a worm shortcut stood for, where it is hidden.
+  void AddStoodFor(const std::string& path);
+  std::string SpelledAsListed(const std::string& path) const;
   void ReadShortcut(const FoundEntry& shortcut);
   struct Shortcut;
   void Classify(const Shortcut& shortcut);
@@ -111,7 +123,8 @@ class RepairScan {
   // in another case than the drive's is not found, so that shortcut is
   // taken for the user's.
   std::unordered_map<std::string, std::uint32_t> seen_;
-  std::set<std::string> listed_;  // lower paths
+  std::set<std::string> listed_;     // lower paths
+  std::set<std::string> stood_for_;  // lower paths of findings_.stood_for
 };
 
 }  // namespace velmora

@@ -118,24 +118,6 @@ std::string_view LastPart(std::string_view path) {
   return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-// The last part of a path in lower case, without ".exe" or ".com":
-// "C:\Windows\System32\CMD.EXE" gives "cmd".
-std::string ProgramName(std::string_view path) {
-  std::string name = LowerAscii(LastPart(path));
-  for (std::string_view extension : {".exe", ".com"}) {
-    if (name.size() > extension.size() && name.ends_with(extension)) {
-      name.resize(name.size() - extension.size());
-      break;
-    }
-  }
-  return name;
-}
-
-bool IsSeparator(char c) {
-  return c == ' ' || c == '\t' || c == '&' || c == '|' || c == ';' ||
-         c == ',' || c == '(' || c == ')' || c == '<' || c == '>';
-}
-
 bool HasDriveLetter(std::string_view path) {
   return path.size() >= 2 && path[1] == ':' &&
          ((path[0] >= 'A' && path[0] <= 'Z') ||
@@ -193,7 +175,8 @@ bool OnDrive(std::string_view path, std::string_view drive,
 }
 
 // A path of the drive that a shortcut names: whether it is the target, and
-// whether a host of RunsFileAsCode is given it first.
+// whether it is run as code: given first to a host of RunsFileAsCode, or
+// read by cmd as its commands.
 struct NamedPath {
   std::string path;
   bool target = false;
@@ -204,29 +187,33 @@ bool IsOption(std::string_view word) {
   return !word.empty() && (word[0] == '/' || word[0] == '-');
 }
 
-// The paths on `drive` that the target and the words of the arguments
-// name, made absolute, each once, the first kPathsLookedAt of them.
+// The paths on the drive of `place` that the target and the words of the
+// arguments name, made absolute, each once, the first kPathsLookedAt of
+// them. The target is read as the first word of the command line, so that
+// what cmd is given as input (`cmd.exe` with `<X`) counts as its commands.
 std::vector<NamedPath> NamedOnDrive(const ShellLink& link,
-                                    std::string_view drive) {
-  std::string base;
+                                    std::string_view place) {
+  const std::string_view drive = place.substr(0, 2);
+  std::string base(place.size() > 2 ? place.substr(2) : std::string_view());
   std::string working;
   if (OnDrive(link.working_dir, drive, "", working)) base = working.substr(2);
-  std::vector<std::string> words = CommandWords(link.arguments);
-  words.insert(words.begin(), link.target);
+  std::vector<CommandWord> words =
+      ReadCommandLine("\"" + link.target + "\" " + link.arguments);
   std::vector<NamedPath> paths;
   // A shortcut's arguments may hold tens of thousands of words.
   std::unordered_map<std::string, std::size_t> index;
   bool code_next = false;
   for (std::size_t i = 0; i < words.size() && paths.size() < kPathsLookedAt;
        ++i) {
-    const std::string& word = words[i];
-    const bool code = code_next && !IsOption(word);
+    const std::string& word = words[i].text;
+    const bool code = (code_next && !IsOption(word)) || words[i].fed_to_cmd;
     if (!IsOption(word)) code_next = RunsFileAsCode(word);
     std::string absolute;
     if (!OnDrive(word, drive, base, absolute)) continue;
     const auto [known, added] = index.emplace(absolute, paths.size());
     if (added)
-      paths.push_back({std::move(absolute), i == 0, code});
+      paths.push_back(
+          {std::move(absolute), i == 0 && !link.target.empty(), code});
     else
       paths[known->second].code = paths[known->second].code || code;
   }
@@ -234,6 +221,17 @@ std::vector<NamedPath> NamedOnDrive(const ShellLink& link,
 }
 
 }  // namespace
+
+std::string ProgramName(std::string_view path) {
+  std::string name = LowerAscii(LastPart(path));
+  for (std::string_view extension : {".exe", ".com"}) {
+    if (name.size() > extension.size() && name.ends_with(extension)) {
+      name.resize(name.size() - extension.size());
+      break;
+    }
+  }
+  return name;
+}
 
 std::string LowerAscii(std::string_view text) {
   std::string lower(text);
@@ -318,28 +316,6 @@ bool IsProgramOrScript(std::string_view path) {
          IsOneOf(std::string_view(name).substr(dot + 1), kProgramExtensions);
 }
 
-std::vector<std::string> CommandWords(std::string_view command_line) {
-  std::vector<std::string> words;
-  std::string word;
-  bool quoted = false;
-  const auto end_word = [&] {
-    if (!word.empty()) words.push_back(std::move(word));
-    word.clear();
-  };
-  for (char c : command_line) {
-    if (c == '"') {
-      end_word();
-      quoted = !quoted;
-    } else if (!quoted && IsSeparator(c)) {
-      end_word();
-    } else {
-      word += c;
-    }
-  }
-  end_word();
-  return words;
-}
-
 std::vector<std::string> PathsOnDrive(const ShellLink& link,
                                       std::string_view drive) {
   std::vector<std::string> paths;
@@ -379,6 +355,16 @@ std::vector<std::string> ProgramsNamed(const ShellLink& link,
       programs.push_back(path.path);
   }
   return programs;
+}
+
+std::vector<std::string> OpenedBesides(const ShellLink& link,
+                                       std::string_view drive) {
+  std::vector<std::string> opened;
+  for (const NamedPath& path : NamedOnDrive(link, drive)) {
+    if (!path.target && !path.code && !IsProgramOrScript(path.path))
+      opened.push_back(path.path);
+  }
+  return opened;
 }
 
 }  // namespace velmora

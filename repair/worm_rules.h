@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "repair/command_line.h"
 #include "repair/shell_link.h"
 
 namespace velmora {
@@ -67,9 +68,9 @@ bool IsProgramOrScript(std::string_view path);
 // library), wscript and cscript (a script), mshta, msiexec, java and javaw.
 bool RunsFileAsCode(std::string_view path);
 
-// The words of a command line: quoted parts are one word, the rest splits
-// at blanks and at & | ; , ( ) < >.
-std::vector<std::string> CommandWords(std::string_view command_line);
+// The last part of a path in lower case, without ".exe" or ".com":
+// "C:\Windows\System32\CMD.EXE" gives "cmd".
+std::string ProgramName(std::string_view path);
 
 // A shortcut's paths of the drive looked at, its target first: one that
 // would be the worm's only through a later path is taken for the user's.
@@ -81,7 +82,9 @@ inline constexpr std::size_t kPathsLookedAt = 16;
 // ("E:\x\y.dll"): a path with the drive's letter, one starting with a
 // single backslash, or a relative one containing a backslash or a dot,
 // taken from the link's working folder when that is on the drive and from
-// the root (where the link is) otherwise. "." and ".."
+// the folder holding the link otherwise. Here and below, `drive` is the
+// drive ("E:") for a shortcut of the root, or the folder holding the
+// shortcut ("E:\Work") for one below it. "." and ".."
 // are resolved, never above the root. Options, variables and bare names of
 // command interpreters ("wscript.exe", found on the system's path) are
 // skipped.
@@ -110,10 +113,20 @@ bool IsWormShortcut(const ShellLink& link, std::string_view drive,
 
 // The worm programs a worm shortcut names: the files of `drive` for which
 // `hidden_on_drive` holds that are programs or scripts by their extension,
-// or that a host of RunsFileAsCode is given first. A document it names is
-// a decoy and the user's. In the order named, each once.
+// that a host of RunsFileAsCode is given first, or that cmd is given to
+// read as commands (`cmd<X`, `type X|cmd`). A document it names is a
+// decoy and the user's. In the order named, each once.
 std::vector<std::string> ProgramsNamed(const ShellLink& link,
                                        std::string_view drive,
                                        const HiddenOnDrive& hidden_on_drive);
+
+// What a worm shortcut stood for: the paths of `drive` that its arguments
+// name and that are not run as code (ProgramsNamed's rules without the
+// question whether they are hidden, and no program or script by its
+// extension): the document or folder it was put in place of, which the
+// worm opens after its program so that nothing seems amiss. In the order
+// named, each once.
+std::vector<std::string> OpenedBesides(const ShellLink& link,
+                                       std::string_view drive);
 
 }  // namespace velmora

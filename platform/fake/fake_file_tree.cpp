@@ -46,6 +46,8 @@ const char* OpName(TreeOp op) {
       return "Delete ";
     case TreeOp::Read:
       return "Read ";
+    case TreeOp::AttributesAt:
+      return "AttributesAt ";
   }
   return "";
 }
@@ -394,6 +396,14 @@ FileBytes FakeFileTree::Read(const std::string& path, std::size_t max_bytes,
   FileBytes bytes{node->contents.substr(0, max_bytes), false};
   bytes.truncated = node->contents.size() > max_bytes;
   return bytes;
+}
+
+std::uint32_t FakeFileTree::AttributesAt(const std::string& path,
+                                         Error& error) {
+  error = Begin(TreeOp::AttributesAt, path);
+  if (error.failed()) return 0;
+  const Node* node = Reach(path, error);
+  return node ? node->attributes : 0;
 }
 
 }  // namespace velmora::fake

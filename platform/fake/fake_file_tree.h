@@ -19,7 +19,7 @@
 
 namespace velmora::fake {
 
-enum class TreeOp { List, MakeVisible, Rename, Delete, Read };
+enum class TreeOp { List, MakeVisible, Rename, Delete, Read, AttributesAt };
 
 class FakeFileTree final : public FileTree {
  public:
@@ -73,6 +73,7 @@ class FakeFileTree final : public FileTree {
                const EntryId* expected = nullptr) override;
   FileBytes Read(const std::string& path, std::size_t max_bytes, Error& error,
                  EntryId* id = nullptr) override;
+  std::uint32_t AttributesAt(const std::string& path, Error& error) override;
   std::string WindowsDrive() override { return windows_drive; }
   WindowsTie TieToWindows(const std::string& drive) override;
   std::string windows_drive = "C:";

@@ -28,6 +28,7 @@ class Win32FileTree final : public FileTree {
                const EntryId* expected = nullptr) override;
   FileBytes Read(const std::string& path, std::size_t max_bytes, Error& error,
                  EntryId* id = nullptr) override;
+  std::uint32_t AttributesAt(const std::string& path, Error& error) override;
   std::string WindowsDrive() override;
   WindowsTie TieToWindows(const std::string& drive) override;
 

@@ -2,8 +2,10 @@
 // infected the way shortcut worms leave one: the user's files moved into a
 // hidden + system folder named U+00A0, a shortcut named like the user's
 // folder that starts rundll32.exe with the worm's library, which lies in a
-// hidden folder "_". The question names the drive, the counts and what the
-// worm shortcut starts; No changes nothing, Yes gives the files back under
+// hidden folder "_"; and in a visible folder a shortcut named like the
+// user's document beside it, hidden, that starts a script host on the
+// worm's script first. The question names the drive, the counts and what
+// the worm shortcuts start; No changes nothing, Yes gives the files back under
 // "Recovered files", and the user's own shortcuts and hidden folder beside
 // the worm's stay as they were. Which entries of a stick are the worm's is
 // the unit tests' (repair_rules_test); the Windows drive under a second
@@ -79,7 +81,9 @@ class RepairMenu : public OnEmptyDrives {
   // The user's files inside the worm's folder, the worm's library in its
   // own hidden folder, and the shortcut in the root; beside them the user's
   // own shortcuts (one to cmd.exe alone, one to a visible script) and a
-  // folder the user hid, which the repair leaves as they are.
+  // folder the user hid, which the repair leaves as they are. In the
+  // visible folder Work, the worm put a same-name shortcut in place of the
+  // document it hid.
   void Infect() {
     PutFile(root_ + "build.bat", "@echo building");
     PutFile(root_ + "Private\\diary.txt", "dear diary");
@@ -105,6 +109,14 @@ class RepairMenu : public OnEmptyDrives {
     shell_link_save::Save(
         Wide(root_ + "Photos.lnk"), L"C:\\windows\\system32\\rundll32.exe",
         Wide("\"" + root_ + "_\\x.dll\",Main"), L"C:\\windows\\system32");
+    PutFile(root_ + "Work\\budget.xlsx", "budget sheet", kHiddenSystem);
+    PutFile(root_ + "_cache\\w.js", "worm script", kHiddenSystem);
+    ASSERT_TRUE(
+        SetFileAttributesW(Wide(root_ + "_cache").c_str(), kHiddenSystem));
+    shell_link_save::Save(
+        Wide(root_ + "Work\\budget.xlsx.lnk"),
+        L"C:\\windows\\system32\\wscript.exe",
+        L"//B //E:JScript \\_cache\\w.js \"\\Work\\budget.xlsx\"", L"");
   }
 
   Entries DriveNow() const { return drive_snapshot::Of(Wide(root_)); }
@@ -145,13 +157,15 @@ TEST_F(RepairMenu, PreviewThenNoChangesNothingAndYesGivesTheFilesBack) {
       (std::vector<std::string>{
           "Repair hidden files on " + drive_ + "?",
           "",
-          "- Delete 1 worm shortcut:",
+          "- Delete 2 worm shortcuts:",
           "   Photos.lnk (starts rundll32.exe with " + root_ + "_\\x.dll)",
-          "- Make 3 folders and " + std::to_string(kArchiveFiles + 2) +
-              " files visible again: [U+00A0]",
+          "   Work\\budget.xlsx.lnk (starts wscript.exe with " + root_ +
+              "_cache\\w.js)",
+          "- Make 3 folders and " + std::to_string(kArchiveFiles + 3) +
+              " files visible again: [U+00A0] and Work\\budget.xlsx",
           "- Rename the folder [U+00A0] to \"Recovered files\"",
-          "- Leave 1 worm program where it is, hidden, for an antivirus: " +
-              drive_ + "\\_\\x.dll",
+          "- Leave 2 worm programs where they are, hidden, for an antivirus: " +
+              drive_ + "\\_\\x.dll and " + drive_ + "\\_cache\\w.js",
           "",
           "Nothing else on the drive changes.",
       }))
@@ -200,19 +214,31 @@ TEST_F(RepairMenu, PreviewThenNoChangesNothingAndYesGivesTheFilesBack) {
           "Repairing hidden files on " + drive_,
           "Worm shortcut deleted: " + root_ +
               "Photos.lnk (starts rundll32.exe with " + root_ + "_\\x.dll)",
+          "Worm shortcut deleted: " + root_ +
+              "Work\\budget.xlsx.lnk (starts wscript.exe with " + root_ +
+              "_cache\\w.js)",
           "Folder made visible: " + root_ + "[U+00A0] (" +
               std::to_string(kArchiveFiles + 2) + " files)",
+          "File made visible: " + root_ + "Work\\budget.xlsx",
           "Folder renamed: " + root_ + "[U+00A0] to Recovered files",
           "Worm program left in place, hidden, for an antivirus: " + root_ +
               "_\\x.dll",
-          done_line + "1 worm shortcut deleted, 3 folders and " +
-              std::to_string(kArchiveFiles + 2) +
+          "Worm program left in place, hidden, for an antivirus: " + root_ +
+              "_cache\\w.js",
+          done_line + "2 worm shortcuts deleted, 3 folders and " +
+              std::to_string(kArchiveFiles + 3) +
               " files made visible, 1 folder renamed, 0 failures",
       }));
 
   // Every user file visible at its old place with its bytes; the shortcut
   // gone; the library where it was, hidden.
-  EXPECT_EQ(DriveNow(), Repaired(infected, "Photos.lnk"));
+  Entries expected = Repaired(infected, "Photos.lnk");
+  expected.erase("Work\\budget.xlsx.lnk");
+  std::string& budget = expected.at("Work\\budget.xlsx");
+  budget = std::to_string(std::stoul(budget) & ~kHiddenSystem) +
+           budget.substr(budget.find('|'));
+  EXPECT_EQ(DriveNow(), expected);
+  EXPECT_EQ(DosBits(root_ + "_cache\\w.js"), kHiddenSystem);
   const std::string recovered = root_ + "Recovered files\\";
   EXPECT_EQ(DosBits(recovered + "notes.txt"), 0u);
   EXPECT_EQ(ReadAll(recovered + "notes.txt"), "shopping list");

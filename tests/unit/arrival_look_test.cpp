@@ -50,6 +50,12 @@ TEST_F(ArrivalLookTest, AShortcutIsTheWormsOnlyByTheRepairsRule) {
        kAttributeArchive, false, 0},
       {"starts a program in a blank-named folder", LinkTo(blank + "\\x.exe"),
        blank + "\\x.exe", kAttributeArchive, false, 1},
+      {"starts a library hidden in a visible folder",
+       LinkTo("C:\\Windows\\rundll32.exe", "E:\\RECYCLER.BIN\\w.dll,Run"),
+       "E:\\RECYCLER.BIN\\w.dll", kHiddenSystem, false, 1},
+      {"starts a visible program of a visible folder",
+       LinkTo("E:\\Tools\\x.exe"), "E:\\Tools\\x.exe", kAttributeArchive, false,
+       0},
       {"is not a shortcut at all", "not a shortcut at all", "", 0, false, 0},
       {"fails to read", LinkTo("C:\\Windows\\cmd.exe"), "", 0, true, 0},
   };
@@ -57,7 +63,8 @@ TEST_F(ArrivalLookTest, AShortcutIsTheWormsOnlyByTheRepairsRule) {
     fake::FakeFileTree stick;
     stick.AddDrive('E');
     stick.AddFile("E:\\Stick.lnk", c.link);
-    if (c.program.starts_with(blank)) stick.AddFolder(blank);
+    if (ParentPath(c.program).size() > 3)
+      stick.AddFolder(ParentPath(c.program));
     if (!c.program.empty())
       stick.AddFile(c.program, "MZ", c.program_attributes);
     if (c.unreadable)

@@ -24,8 +24,7 @@ class StalledTree final : public FileTree {
     changed_.notify_all();
   }
   std::vector<TreeEntry> List(const std::string& folder, Error& error,
-                              EntryId* id,
-                              std::size_t max_entries) override {
+                              EntryId* id, std::size_t max_entries) override {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return !stalled_; });
     return inner_.List(folder, error, id, max_entries);
@@ -47,6 +46,9 @@ class StalledTree final : public FileTree {
   FileBytes Read(const std::string& p, std::size_t n, Error& e,
                  EntryId* id) override {
     return inner_.Read(p, n, e, id);
+  }
+  std::uint32_t AttributesAt(const std::string& p, Error& e) override {
+    return inner_.AttributesAt(p, e);
   }
   std::string WindowsDrive() override { return inner_.WindowsDrive(); }
   WindowsTie TieToWindows(const std::string& d) override {

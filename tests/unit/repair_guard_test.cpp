@@ -73,7 +73,7 @@ const Swap kSwaps[] = {
      kUser + ".moved"},
     {"the user's folder, for one of the drive, before Docs in it is listed",
      Swap::kInTheLook,
-     2,
+     3,  // the root, Private, the user's folder
      kUser,
      "E:\\Private",
      {"Repair Failed: reading E:\\[U+00A0]\\Docs"},

@@ -125,6 +125,80 @@ const Case kCases[] = {
       {"E:\\_\\holiday.jpg", 0},
       {"E:\\Photos.url", kGone},
       {"E:\\Music.url", kGone}}},
+    // Shortcut worms as public descriptions of them give their sticks.
+    {"a root shortcut per file, the path written with quoted spaces",
+     {{"E:\\Secret Text File.txt", kHidden, "text"},
+      {"E:\\Secret Text File.txt.lnk", 0,
+       LinkTo(kCmd, "/c start _\\w.vbs & start Secret\" \"Text\" \"File.txt")},
+      {"E:\\_", kHiddenSystemFolder, ""},
+      {"E:\\_\\w.vbs", kHiddenSystem, "worm"},
+      {"E:\\old.txt", kHidden, "old"}},
+     {{"E:\\Secret Text File.txt", 0},
+      {"E:\\Secret Text File.txt.lnk", kGone}}},
+    {"same-name shortcuts in every folder, each beside its hidden document",
+     {{"E:\\Work", kFolder, ""},
+      {"E:\\Work\\budget.xlsx", kHiddenSystem, "xlsx"},
+      {"E:\\Work\\budget.xlsx.lnk", 0,
+       LinkTo(kWscript,
+              "//B //E:JScript \\_cache\\w.js \"\\Work\\budget.xlsx\"")},
+      {"E:\\Work\\private.txt", kHidden, "mine"},
+      {"E:\\Work\\Old", kHiddenFolder, ""},
+      {"E:\\Work\\Old\\plan.docx", kHidden, "plan"},
+      {"E:\\Work\\Old\\plan.docx.lnk", 0,
+       LinkTo(kWscript, "//B ..\\..\\_cache\\w.js plan.docx")},
+      {"E:\\budget.xlsx", kHiddenSystem, "root xlsx"},
+      {"E:\\budget.xlsx.lnk", 0,
+       LinkTo(kWscript, "//B //E:JScript \\_cache\\w.js \"\\budget.xlsx\"")},
+      {"E:\\_cache", kHiddenSystemFolder, ""},
+      {"E:\\_cache\\w.js", kHiddenSystem, "worm"}},
+     {{"E:\\Work\\budget.xlsx", 0},
+      {"E:\\Work\\budget.xlsx.lnk", kGone},
+      {"E:\\Work\\Old\\plan.docx", 0},
+      {"E:\\Work\\Old\\plan.docx.lnk", kGone},
+      {"E:\\budget.xlsx", 0},
+      {"E:\\budget.xlsx.lnk", kGone}}},
+    {"commands fed to cmd stay hidden whatever their names",
+     {{"E:\\qW9.usb", kHiddenSystem, "worm commands"},
+      {"E:\\Photos.lnk", 0, LinkTo(kCmd, "/r cmd<qW9.usb")},
+      {"E:\\_", kHiddenSystemFolder, ""},
+      {"E:\\_\\m.txt", kHiddenSystem, "worm commands"},
+      {"E:\\Music", kHiddenFolder, ""},
+      {"E:\\Music\\a.mp3", kHidden, "mp3"},
+      {"E:\\Music.lnk", 0,
+       LinkTo(kCmd, "/c type _\\m.txt|cmd & explorer Music\\.")}},
+     {{"E:\\Photos.lnk", kGone},
+      {"E:\\Music", kFolder},
+      {"E:\\Music.lnk", kGone}}},
+    {"rundll32 with file,export: the library in a visible folder stays hidden",
+     {{"E:\\RECYCLER.BIN", kFolder, ""},
+      {"E:\\RECYCLER.BIN\\w.dll", kHiddenSystem, "MZ"},
+      {"E:\\Docs", kFolder, ""},
+      {"E:\\Docs\\report.pdf.lnk", 0,
+       LinkTo(kRundll32,
+              "E:\\RECYCLER.BIN\\w.dll,Run \"E:\\Docs\\report.pdf\"")},
+      {"E:\\Docs\\report.pdf", kHidden, "pdf"}},
+     {{"E:\\Docs\\report.pdf.lnk", kGone}, {"E:\\Docs\\report.pdf", 0}}},
+    {"a script host given a folder: the folder alone comes back",
+     {{"E:\\Pictures", kFolder, ""},
+      {"E:\\Pictures\\Photos 2026", kHiddenFolder, ""},
+      {"E:\\Pictures\\Photos 2026\\a.jpg", kHidden, "jpg"},
+      {"E:\\Pictures\\Photos 2026.lnk", 0,
+       LinkTo(kWscript, "//B E:\\_\\s.js \"\\Pictures\\Photos 2026\"")},
+      {"E:\\_", kHiddenSystemFolder, ""},
+      {"E:\\_\\s.js", kHiddenSystem, "worm"}},
+     {{"E:\\Pictures\\Photos 2026", kFolder},
+      {"E:\\Pictures\\Photos 2026.lnk", kGone}}},
+    {"a shortcut inside the blank-named folder goes, the document comes back",
+     {{kBlank, kHiddenSystemFolder, ""},
+      {kBlank + "\\notes.docx", kHiddenSystem, "notes"},
+      {kBlank + "\\notes.docx.lnk", 0,
+       LinkTo(kWscript, "//B E:\\_\\s.js notes.docx")},
+      {"E:\\_", kHiddenSystemFolder, ""},
+      {"E:\\_\\s.js", kHiddenSystem, "worm"}},
+     {{kBlank, kFolder},
+      {kBlank + "\\notes.docx", 0},
+      {kBlank + "\\notes.docx.lnk", kGone}},
+     true},
 };
 
 // A failing case names itself rather than its bytes.
@@ -200,6 +274,30 @@ TEST_F(RepairTest, QuestionSaysWhatEachWormShortcutStarts) {
   const Lines lines = RunAll(plan);
   EXPECT_EQ(lines[1],
             "Worm shortcut deleted: E:\\Photos.url (starts E:\\_\\run.vbs)");
+}
+
+// A shortcut below the root is shown with its folder, and what it stood for
+// by its path below the root, in the question and the log.
+TEST_F(RepairTest, QuestionShowsTheFolderOfEachShortcutAndWhatItStoodFor) {
+  tree.AddDrive('E');
+  tree.AddFolder("E:\\_", kHiddenSystemFolder);
+  tree.AddFile("E:\\_\\w.js", "worm", kHiddenSystem);
+  tree.AddFolder("E:\\Work");
+  tree.AddFile("E:\\Work\\budget.xlsx", "xlsx", kHiddenSystem);
+  tree.AddFile("E:\\Work\\budget.xlsx.lnk",
+               LinkTo(kWscript, "//B \\_\\w.js \"\\work\\budget.xlsx\""));
+  const RepairPlan plan = Plan();
+  EXPECT_EQ(PreviewText(plan),
+            "Repair hidden files on E:?\n"
+            "\n- Delete 1 worm shortcut:"
+            "\n   Work\\budget.xlsx.lnk (starts wscript.exe with E:\\_\\w.js)"
+            "\n- Make 0 folders and 1 file visible again: Work\\budget.xlsx"
+            "\n- Leave 1 worm program where it is, hidden, for an antivirus: "
+            "E:\\_\\w.js"
+            "\n\nNothing else on the drive changes.");
+  const Lines lines = RunAll(plan);
+  EXPECT_EQ(lines[1], "File made visible: E:\\Work\\budget.xlsx")
+      << testing::PrintToString(lines);
 }
 
 }  // namespace

@@ -112,6 +112,10 @@ TEST(WormRulesTest, CommandWordsKeepQuotedPartsWhole) {
             (Paths{"/c", "start", "My Files\\x.vbs", "explorer", "a b"}));
   EXPECT_EQ(CommandWords("\"E:\\x.dll\",Main"), (Paths{"E:\\x.dll", "Main"}));
   EXPECT_EQ(CommandWords("  \"unclosed part"), (Paths{"unclosed part"}));
+  // A quote switches quoting inside a word, as cmd and CommandLineToArgvW
+  // read it.
+  EXPECT_EQ(CommandWords("start Secret\" \"Text\" \"File.txt"),
+            (Paths{"start", "Secret Text File.txt"}));
   EXPECT_TRUE(CommandWords("").empty());
 }
 
@@ -158,6 +162,27 @@ TEST(WormRulesTest, ProgramInAHiddenFolderOfTheDrive) {
   EXPECT_FALSE(IsWormShortcut(Link("E:\\_\\notes.txt"), "E:", in_hidden));
   EXPECT_FALSE(IsWormShortcut(Link("F:\\_\\run.exe"), "E:", in_hidden));
   EXPECT_FALSE(IsWormShortcut(Link("E:\\run.exe"), "E:", in_hidden));
+}
+
+// The files cmd reads as its commands: a `<` into cmd, what `type` prints
+// into a pipe to cmd; nothing else.
+TEST(WormRulesTest, FilesFedToCmd) {
+  const struct {
+    const char* line;
+    Paths fed;
+  } cases[] = {
+      {"cmd.exe /r cmd<qW9.usb", {"qW9.usb"}},
+      {"cmd /c type \"a b.txt\" | cmd & type c.txt", {"a b.txt"}},
+      {"%ComSpec% /q < x", {"x"}},
+      {"sort < x.txt > y.txt", {}},
+      {"cmd /c type x.txt | more", {}},
+  };
+  for (const auto& [line, fed] : cases) {
+    Paths found;
+    for (const CommandWord& word : ReadCommandLine(line))
+      if (word.fed_to_cmd) found.push_back(word.text);
+    EXPECT_EQ(found, fed) << line;
+  }
 }
 
 // The drive's hidden files, as the scan's predicate answers for them.
@@ -233,6 +258,7 @@ TEST(WormRulesTest, WormProgramsAreTheProgramsItNames) {
       {Link("wscript.exe", "//E:vbscript //B E:\\_\\x.txt E:\\_\\thesis.docx"),
        {"E:\\_\\x.txt"}},
       {Link("cmd.exe", "/c start E:\\_\\x.txt & E:\\build.bat"), {}},
+      {Link("cmd.exe", "/r cmd<\\_\\x.txt"), {"E:\\_\\x.txt"}},
       {Link("E:\\h\\run.exe", "E:\\_\\x.dll"),
        {"E:\\h\\run.exe", "E:\\_\\x.dll"}},
   };

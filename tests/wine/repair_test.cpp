@@ -220,6 +220,25 @@ TEST_F(RepairWineTest, FileTreeTakesNamesAsTheyAre) {
   EXPECT_EQ(ReadAll(root + "Recovered files\\a.txt"), "a");
 }
 
+// One entry's attributes, asked of the entry opened inside its folder, as
+// the arrival look asks them; a missing entry or a file taken for a folder
+// gives the system's error.
+TEST_F(RepairWineTest, AttributesAtAsksTheOneEntry) {
+  MakeFolder(root + "Tools");
+  MakeFile(root + "Tools\\w.dll", "MZ", kHiddenSystem);
+  Win32FileTree tree;
+  Error error;
+  EXPECT_EQ(tree.AttributesAt(root + "Tools\\w.dll", error) & kHiddenSystem,
+            kHiddenSystem);
+  EXPECT_FALSE(error.failed()) << error.description;
+  EXPECT_TRUE(tree.AttributesAt(root + "Tools", error) &
+              FILE_ATTRIBUTE_DIRECTORY);
+  tree.AttributesAt(root + "Tools\\none.dll", error);
+  EXPECT_TRUE(error.failed());
+  tree.AttributesAt(root + "Tools\\w.dll\\x", error);
+  EXPECT_TRUE(error.failed());
+}
+
 // Only hidden and system come off, from the attributes an entry has when
 // the run gets to it: read-only given after the look stays, as does
 // archive. (Wine keeps no other attribute, such as not-content-indexed, to
