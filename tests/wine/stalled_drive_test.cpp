@@ -130,8 +130,13 @@ TEST_F(StalledDriveTest, TicksCleanTheOtherDrives) {
 namespace velmora::win32 {
 namespace {
 
-// A write-protected stick holding an autorun.inf beside the dead drive: its
-// failed removal is told in each search without waiting on the dead drive.
+// A write-protected stick holding an autorun.inf beside the dead drive: each
+// search ends without waiting on the dead drive, and tells the stick's
+// failed removal or, where its probe met the bound, that it was not ready;
+// it never claims a deletion. (Under Wine a read-only bind mount's label
+// and serial are asked of the mount manager, which the dead drive can hold
+// past the probe's bound; Windows answers a write-protected stick from its
+// own volume.)
 TEST_F(StalledDriveTest, AWriteProtectedStickBesideItFailsWithoutWaiting) {
   const char* letter = std::getenv("VELMORA_TEST_RO_DRIVE");
   if (!letter || !*letter) GTEST_SKIP() << "no write-protected drive";
@@ -143,10 +148,16 @@ TEST_F(StalledDriveTest, AWriteProtectedStickBesideItFailsWithoutWaiting) {
     Timed("search beside a write-protected stick",
           [&] { cmdremove_Click(*system, *Drive1, Check3, List1); });
     const Lines log = Log();
-    ASSERT_EQ(log.size(), 4u) << "search " << search;
-    EXPECT_EQ(log[2].rfind(kFailedLine + AutorunPath(stick), 0), 0u);
-    EXPECT_EQ(log[3], kNotReadyLine + AutorunPath(dead));
+    const bool failed = log.size() == 4 &&
+                        log[2].rfind(kFailedLine + AutorunPath(stick), 0) == 0;
+    const bool not_ready =
+        log.size() == 2 && log[0] == kNotReadyLine + AutorunPath(stick);
+    EXPECT_TRUE(failed || not_ready)
+        << "search " << search << ": " << ::testing::PrintToString(log);
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back(), kNotReadyLine + AutorunPath(dead));
   }
+  EXPECT_NE(Attributes(stick + "\\autorun.inf"), INVALID_FILE_ATTRIBUTES);
 }
 
 // The program's window, every drive of the prefix listed (the write-
