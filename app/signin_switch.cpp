@@ -11,16 +11,6 @@ std::string SigninCommand(const std::string& program) {
   return "\"" + program + "\" /guard";
 }
 
-std::size_t Utf16Length(const std::string& text) {
-  std::size_t units = 0;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if ((byte & 0xC0) != 0x80) ++units;  // a character's first byte
-    if (byte >= 0xF0) ++units;           // beyond the BMP: a surrogate pair
-  }
-  return units;
-}
-
 std::string SigninWrittenLine(const std::string& command) {
   return std::string("Start at sign-in written: HKCU\\") + kRunKey + "\\" +
          kSigninValue + " = " + command;

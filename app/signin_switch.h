@@ -79,8 +79,6 @@ inline constexpr std::size_t kMaxSigninCommandChars = 260;
 
 // The Run value's data for the program at `program`.
 std::string SigninCommand(const std::string& program);
-// The length of UTF-8 `text` in UTF-16 units, as Windows counts it.
-std::size_t Utf16Length(const std::string& text);
 // The log lines of a written Run value and of a value removed from `key`.
 std::string SigninWrittenLine(const std::string& command);
 std::string SigninRemovedLine(const char* key);

@@ -33,6 +33,19 @@ struct RawValue {
   bool operator==(const RawValue&) const = default;
 };
 
+// The length of UTF-8 text as the registry counts it, in UTF-16 units: one
+// for each character's first byte, two for a character beyond U+FFFF (a
+// surrogate pair).
+inline std::size_t Utf16Length(const std::string& text) {
+  std::size_t units = 0;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte & 0xC0) != 0x80) ++units;
+    if (byte >= 0xF0) ++units;
+  }
+  return units;
+}
+
 // The two hives the program reads from.
 enum class Hive {
   CurrentUser,   // HKEY_CURRENT_USER: this account's settings

@@ -122,7 +122,7 @@ std::optional<std::uint32_t> FakeRegistry::ReadDword(Hive hive,
 }
 
 // The length of a string is counted as the registry stores it, in UTF-16
-// units: one for each UTF-8 lead byte, two for a character beyond U+FFFF.
+// units.
 std::optional<std::string> FakeRegistry::ReadString(Hive hive,
                                                     const std::string& key,
                                                     const std::string& name,
@@ -130,10 +130,7 @@ std::optional<std::string> FakeRegistry::ReadString(Hive hive,
                                                     Error& error) {
   const Value* value = Typed(hive, key, name, Type::String, error);
   if (!value) return std::nullopt;
-  std::size_t units = 0;
-  for (unsigned char byte : value->bytes)
-    units += (byte & 0xC0) != 0x80 ? (byte >= 0xF0 ? 2 : 1) : 0;
-  if (units > max_chars) {
+  if (Utf16Length(value->bytes) > max_chars) {
     error = MakeError(kErrMoreData);
     return std::nullopt;
   }
